@@ -1,0 +1,44 @@
+// The character converter: detection, decoding and encoding by Windows code-page number.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/wide_text.h"
+
+enum class EncodeAnswer { kConverted, kNotSupported, kFailed };
+
+class Codec {
+ public:
+  virtual ~Codec() = default;
+
+  // Guesses the code page of bytes that carry no byte-order mark. False when nothing
+  // usable was detected (the caller then falls back to 932).
+  virtual bool Detect(std::string_view bytes, uint32_t* codePage) = 0;
+
+  // Decodes all bytes into *text. False when the code page is unusable or any byte
+  // sequence is not valid in it: nothing is ever decoded with substitutes.
+  virtual bool Decode(uint32_t codePage, std::string_view bytes, WideText* text) = 0;
+
+  // The primary encoder: puts "?" for every character the code page cannot represent
+  // (no best-fit look-alikes) and sets *substituted when it did.
+  virtual EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
+                              bool* substituted) = 0;
+
+  // The secondary encoder, for code pages the primary one does not support. False on
+  // failure with *error set to a system error code.
+  virtual bool EncodeFallback(uint32_t codePage, std::u16string_view text, std::string* bytes,
+                              bool* substituted, uint32_t* error) = 0;
+
+  // How many bytes code page 932 takes for this one unit: 2 for a double-byte character,
+  // 1 for a single byte or a character it can only replace, 0 when conversion fails.
+  virtual int BytesIn932(char16_t unit) = 0;
+};
+
+// Creates the platform's converter; nullptr with *failureCode set when it cannot be made.
+std::unique_ptr<Codec> CreateSystemCodec(uint32_t* failureCode);
+
+using CodecFactory = std::function<std::unique_ptr<Codec>(uint32_t* failureCode)>;

@@ -1,0 +1,313 @@
+// The converter on ICU. UTF-8 and UTF-16 are done by hand (utf8_codec, utf16_codec);
+// everything else goes through an ICU converter found from the Windows code-page number.
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+#include <unicode/ucnv_err.h>
+#include <unicode/ucsdet.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "engine/codec/codec.h"
+#include "engine/codec/utf16_codec.h"
+#include "engine/codec/utf8_codec.h"
+
+namespace {
+
+struct ConverterCloser {
+  void operator()(UConverter* converter) const { ucnv_close(converter); }
+};
+using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
+
+struct DetectorCloser {
+  void operator()(UCharsetDetector* detector) const { ucsdet_close(detector); }
+};
+using DetectorPtr = std::unique_ptr<UCharsetDetector, DetectorCloser>;
+
+// Code pages whose ICU name is not simply windows-N, cpN or ibm-N.
+struct NamedCodePage {
+  uint32_t codePage;
+  const char* icuName;
+};
+constexpr NamedCodePage kIcuNames[] = {
+    {932, "windows-932"},     // ibm-943_P15A-2003: the Windows variant with plain ASCII
+    {65000, "UTF-7"},         {51932, "EUC-JP"},       {20932, "EUC-JP"},
+    {50220, "ISO-2022-JP"},   {50225, "ISO-2022-KR"},  {50227, "ISO-2022-CN"},
+    {51949, "EUC-KR"},        {12000, "UTF-32LE"},     {12001, "UTF-32BE"},
+    {28591, "ISO-8859-1"},    {28592, "ISO-8859-2"},   {28593, "ISO-8859-3"},
+    {28594, "ISO-8859-4"},    {28595, "ISO-8859-5"},   {28596, "ISO-8859-6"},
+    {28597, "ISO-8859-7"},    {28598, "ISO-8859-8"},   {38598, "ISO-8859-8"},
+    {28599, "ISO-8859-9"},    {28603, "ISO-8859-13"},  {28605, "ISO-8859-15"},
+};
+
+// Windows numbers its IBM EBCDIC code pages 20000 + the IBM number. Only these: other
+// 20xxx pages (20127, 20866, 20932, ...) are not EBCDIC and ibm-(N-20000) is unrelated.
+constexpr uint32_t kIbmEbcdic[] = {20273, 20277, 20278, 20280, 20284, 20285,
+                                   20290, 20297, 20420, 20423, 20424, 20833,
+                                   20838, 20871, 20880, 20905, 20924};
+
+// What the detector calls a charset, as a Windows code page.
+struct DetectedName {
+  const char* icuName;
+  uint32_t codePage;
+};
+constexpr DetectedName kDetectedNames[] = {
+    {"Shift_JIS", 932},     {"EUC-JP", 51932},       {"ISO-2022-JP", 50220},
+    {"UTF-8", 65001},       {"UTF-16LE", 1200},      {"UTF-16BE", 1201},
+    {"UTF-32LE", 12000},    {"UTF-32BE", 12001},
+    // The detector says ISO-8859-1 only when no byte is in 80..9F, where 1252 and
+    // Latin-1 agree; 1252 is what a Windows user expects to see.
+    {"ISO-8859-1", 1252},   {"windows-1252", 1252},  {"ISO-8859-2", 28592},
+    {"windows-1250", 1250}, {"ISO-8859-5", 28595},   {"windows-1251", 1251},
+    {"KOI8-R", 20866},      {"ISO-8859-6", 28596},   {"windows-1256", 1256},
+    {"ISO-8859-7", 28597},  {"windows-1253", 1253},  {"ISO-8859-8", 28598},
+    {"ISO-8859-8-I", 38598}, {"windows-1255", 1255}, {"ISO-8859-9", 28599},
+    {"windows-1254", 1254}, {"Big5", 950},           {"GB18030", 54936},
+    {"EUC-KR", 51949},      {"ISO-2022-KR", 50225},  {"ISO-2022-CN", 50227},
+};
+
+// Detection looks at this much of a file; the statistics settle long before.
+constexpr size_t kDetectSample = 1 << 20;
+// Below this the detector is guessing.
+constexpr int32_t kMinConfidence = 10;
+
+ConverterPtr OpenNamed(const std::string& name) {
+  UErrorCode error = U_ZERO_ERROR;
+  ConverterPtr converter(ucnv_open(name.c_str(), &error));
+  if (U_FAILURE(error)) return nullptr;
+  return converter;
+}
+
+ConverterPtr OpenForCodePage(uint32_t codePage) {
+  for (const NamedCodePage& entry : kIcuNames) {
+    if (entry.codePage == codePage) return OpenNamed(entry.icuName);
+  }
+  if (std::find(std::begin(kIbmEbcdic), std::end(kIbmEbcdic), codePage) != std::end(kIbmEbcdic)) {
+    return OpenNamed("ibm-" + std::to_string(codePage - 20000));
+  }
+  const std::string number = std::to_string(codePage);
+  for (const char* prefix : {"windows-", "cp", "ibm-"}) {
+    if (ConverterPtr converter = OpenNamed(prefix + number)) return converter;
+  }
+  return nullptr;
+}
+
+// From-Unicode callback: writes the substitution string ("?" in the code page) for
+// anything the code page cannot take and records that it did.
+void SubstituteAndRecord(const void* context, UConverterFromUnicodeArgs* args,
+                         const UChar* units, int32_t length, UChar32 codePoint,
+                         UConverterCallbackReason reason, UErrorCode* error) {
+  if (reason == UCNV_UNASSIGNED || reason == UCNV_ILLEGAL || reason == UCNV_IRREGULAR) {
+    *static_cast<bool*>(const_cast<void*>(context)) = true;
+  }
+  UCNV_FROM_U_CALLBACK_SUBSTITUTE(nullptr, args, units, length, codePoint, reason, error);
+}
+
+// Decodes everything or nothing: the stop callback turns every illegal, unassigned or
+// irregular sequence into an error.
+bool DecodeWithConverter(UConverter* converter, std::string_view bytes, WideText* text) {
+  ucnv_resetToUnicode(converter);
+  UErrorCode error = U_ZERO_ERROR;
+  ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
+  if (U_FAILURE(error)) return false;
+
+  // One unit per byte covers every multi-byte code page; grow for anything that needs more.
+  WideText out;
+  out.resize(std::max<size_t>(bytes.size(), 16));
+  const char* source = bytes.data();
+  const char* sourceEnd = source + bytes.size();
+  size_t written = 0;
+  for (;;) {
+    UChar* target = out.data() + written;
+    ucnv_toUnicode(converter, &target, out.data() + out.size(), &source, sourceEnd, nullptr,
+                   true, &error);
+    written = static_cast<size_t>(target - out.data());
+    if (error != U_BUFFER_OVERFLOW_ERROR) break;
+    error = U_ZERO_ERROR;
+    out.resize(out.size() + out.size() / 2);
+  }
+  if (U_FAILURE(error)) return false;
+  out.resize(written);
+  *text = std::move(out);
+  return true;
+}
+
+bool EncodeWithConverter(UConverter* converter, std::u16string_view text, std::string* bytes,
+                         bool* substituted) {
+  ucnv_resetFromUnicode(converter);
+  bool replaced = false;
+  UErrorCode error = U_ZERO_ERROR;
+  ucnv_setFallback(converter, false);
+  // Set as text so that each code page writes its own "?" (6F in EBCDIC, in single-byte
+  // mode for stateful ones) rather than its default substitution bytes.
+  ucnv_setSubstString(converter, u"?", 1, &error);
+  ucnv_setFromUCallBack(converter, SubstituteAndRecord, &replaced, nullptr, nullptr, &error);
+  if (U_FAILURE(error)) return false;
+
+  std::string out;
+  out.resize(text.size() * 2 + 16);
+  const UChar* source = text.data();
+  const UChar* sourceEnd = source + text.size();
+  size_t written = 0;
+  for (;;) {
+    char* target = out.data() + written;
+    ucnv_fromUnicode(converter, &target, out.data() + out.size(), &source, sourceEnd, nullptr,
+                     true, &error);
+    written = static_cast<size_t>(target - out.data());
+    if (error != U_BUFFER_OVERFLOW_ERROR) break;
+    error = U_ZERO_ERROR;
+    out.resize(out.size() + out.size() / 2);
+  }
+  // The callback keeps a pointer to a local: detach it before leaving.
+  UErrorCode ignored = U_ZERO_ERROR;
+  ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_SUBSTITUTE, nullptr, nullptr, nullptr,
+                        &ignored);
+  if (U_FAILURE(error)) return false;
+  out.resize(written);
+  *bytes = std::move(out);
+  *substituted = replaced;
+  return true;
+}
+
+// Converts one unit the way code page 932 would with look-alikes allowed, so that the
+// count matches what Windows reports for the same unit.
+int CountBytesIn932(UConverter* converter, char16_t unit) {
+  ucnv_resetFromUnicode(converter);
+  UErrorCode error = U_ZERO_ERROR;
+  char out[8];
+  const int32_t length = ucnv_fromUChars(converter, out, sizeof out, &unit, 1, &error);
+  return U_FAILURE(error) ? 0 : length;
+}
+
+class IcuCodec final : public Codec {
+ public:
+  bool Detect(std::string_view bytes, uint32_t* codePage) override;
+  bool Decode(uint32_t codePage, std::string_view bytes, WideText* text) override;
+  EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
+                      bool* substituted) override;
+  bool EncodeFallback(uint32_t codePage, std::u16string_view text, std::string* bytes,
+                      bool* substituted, uint32_t* error) override;
+  int BytesIn932(char16_t unit) override;
+
+ private:
+  // The converter for a code page, opened once; nullptr when ICU has none.
+  UConverter* ConverterFor(uint32_t codePage);
+
+  std::map<uint32_t, ConverterPtr> converters_;
+  ConverterPtr converter932_;  // for BytesIn932, with fallbacks on
+  DetectorPtr detector_;
+};
+
+UConverter* IcuCodec::ConverterFor(uint32_t codePage) {
+  auto found = converters_.find(codePage);
+  if (found == converters_.end()) {
+    found = converters_.emplace(codePage, OpenForCodePage(codePage)).first;
+  }
+  return found->second.get();
+}
+
+bool IcuCodec::Detect(std::string_view bytes, uint32_t* codePage) {
+  UErrorCode error = U_ZERO_ERROR;
+  if (!detector_) {
+    detector_.reset(ucsdet_open(&error));
+    if (U_FAILURE(error)) {
+      detector_.reset();
+      return false;
+    }
+  }
+  std::string_view sample = bytes.substr(0, kDetectSample);
+  if (sample.size() < bytes.size()) {
+    // End the sample at a line end so it does not stop inside a character.
+    const size_t lineEnd = sample.rfind('\n');
+    if (lineEnd != std::string_view::npos && lineEnd >= sample.size() / 2) {
+      size_t keep = lineEnd + 1;
+      if (keep < bytes.size() && bytes[keep] == '\0') ++keep;  // the rest of LF in UTF-16LE
+      sample = bytes.substr(0, keep);
+    }
+  }
+  ucsdet_setText(detector_.get(), sample.data(), static_cast<int32_t>(sample.size()), &error);
+  const UCharsetMatch* match = ucsdet_detect(detector_.get(), &error);
+  if (U_FAILURE(error) || match == nullptr) return false;
+  const int32_t confidence = ucsdet_getConfidence(match, &error);
+  const char* name = ucsdet_getName(match, &error);
+  // The detector keeps a pointer to the bytes: let go of it.
+  UErrorCode ignored = U_ZERO_ERROR;
+  ucsdet_setText(detector_.get(), "", 0, &ignored);
+  if (U_FAILURE(error) || name == nullptr || confidence < kMinConfidence) return false;
+  for (const DetectedName& entry : kDetectedNames) {
+    if (std::strcmp(entry.icuName, name) == 0) {
+      *codePage = entry.codePage;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool IcuCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text) {
+  switch (codePage) {
+    case 1200: return DecodeUtf16(bytes, ByteOrder::kLittleEndian, text);
+    case 1201: return DecodeUtf16(bytes, ByteOrder::kBigEndian, text);
+    case 65001: return DecodeUtf8(bytes, text);
+  }
+  UConverter* converter = ConverterFor(codePage);
+  return converter != nullptr && DecodeWithConverter(converter, bytes, text);
+}
+
+EncodeAnswer IcuCodec::Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
+                              bool* substituted) {
+  switch (codePage) {
+    case 1200:
+    case 1201:
+      EncodeUtf16(text, codePage == 1200 ? ByteOrder::kLittleEndian : ByteOrder::kBigEndian,
+                  bytes);
+      *substituted = false;
+      return EncodeAnswer::kConverted;
+    case 65001:
+      *substituted = EncodeUtf8(text, bytes);
+      return EncodeAnswer::kConverted;
+  }
+  UConverter* converter = ConverterFor(codePage);
+  if (converter == nullptr) return EncodeAnswer::kNotSupported;
+  return EncodeWithConverter(converter, text, bytes, substituted) ? EncodeAnswer::kConverted
+                                                                  : EncodeAnswer::kFailed;
+}
+
+// ICU is the only encoder here, so the fallback has nothing better to offer: it reaches
+// Encode's code pages the same way and reports EINVAL for a code page ICU does not have
+// and EILSEQ when ICU fails.
+bool IcuCodec::EncodeFallback(uint32_t codePage, std::u16string_view text, std::string* bytes,
+                              bool* substituted, uint32_t* error) {
+  switch (Encode(codePage, text, bytes, substituted)) {
+    case EncodeAnswer::kConverted: return true;
+    case EncodeAnswer::kNotSupported: *error = EINVAL; return false;
+    case EncodeAnswer::kFailed: break;
+  }
+  *error = EILSEQ;
+  return false;
+}
+
+int IcuCodec::BytesIn932(char16_t unit) {
+  if (!converter932_) {
+    converter932_ = OpenForCodePage(932);
+    if (!converter932_) return 0;
+    UErrorCode error = U_ZERO_ERROR;
+    ucnv_setFallback(converter932_.get(), true);
+    ucnv_setSubstString(converter932_.get(), u"?", 1, &error);
+    if (U_FAILURE(error)) {
+      converter932_.reset();
+      return 0;
+    }
+  }
+  return CountBytesIn932(converter932_.get(), unit);
+}
+
+}  // namespace
+
+std::unique_ptr<Codec> CreateSystemCodec(uint32_t* failureCode) {
+  *failureCode = 0;
+  return std::make_unique<IcuCodec>();
+}

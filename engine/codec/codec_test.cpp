@@ -1,0 +1,273 @@
+#include "engine/codec/codec.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <objbase.h>
+#include <windows.h>
+#endif
+
+using namespace std::string_literals;
+
+namespace {
+
+#ifdef _WIN32
+constexpr bool kOnWindows = true;
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+void InitComForThisThread() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+#else
+constexpr bool kOnWindows = false;
+bool RunningUnderWine() { return false; }
+void InitComForThisThread() {}
+#endif
+
+const std::u16string kJapanese = u"日本語のテキスト ABC 123\r\n漢字とカタカナ、ひらがな。「全角」";
+// EBCDIC Katakana has upper-case letters, digits and half-width katakana only.
+const std::u16string kKatakana = u"ABC XYZ 0123 ｱｲｳｴｵ ｶﾞｷﾞ ｰ｡";
+
+struct Page {
+  uint32_t codePage;
+  const std::u16string& sample;
+  std::u16string shortText;
+  std::string shortBytes;  // shortText in the code page
+};
+
+const std::vector<Page>& CataloguePages() {
+  static const std::vector<Page> pages = {
+      {932, kJapanese, u"A日本", "A\x93\xfa\x96\x7b"},
+      {1200, kJapanese, u"A日", "A\0\xe5\x65"s},
+      {1201, kJapanese, u"A日", "\0A\x65\xe5"s},
+      {65001, kJapanese, u"A日", "A\xe6\x97\xa5"},
+      {65000, kJapanese, u"A日", "A+ZeU-"},
+      {51932, kJapanese, u"A日本", "A\xc6\xfc\xcb\xdc"},
+      {50220, kJapanese, u"A日本", "A\x1b$BF|K\\\x1b(B"},
+      {20290, kKatakana, u"A1ｱ?", "\xc1\xf1\x81\x6f"},
+  };
+  return pages;
+}
+
+class CodecTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { InitComForThisThread(); }
+
+  void SetUp() override {
+    uint32_t failure = 0;
+    codec_ = CreateSystemCodec(&failure);
+    ASSERT_NE(codec_, nullptr) << "failure code " << failure;
+  }
+
+  // The primary encoder, then the secondary one where the primary cannot do the page;
+  // the order the program uses them in.
+  bool EncodeAnyWay(uint32_t codePage, std::u16string_view text, std::string* bytes,
+                    bool* substituted) {
+    switch (codec_->Encode(codePage, text, bytes, substituted)) {
+      case EncodeAnswer::kConverted: return true;
+      case EncodeAnswer::kFailed: return false;
+      case EncodeAnswer::kNotSupported: break;
+    }
+    uint32_t error = 0;
+    return codec_->EncodeFallback(codePage, text, bytes, substituted, &error);
+  }
+
+  // The only gap allowed: Wine's MLang has no EBCDIC, and whether Windows' MLang has it
+  // depends on the installation.
+  static bool PrimaryMayLack(uint32_t codePage) { return kOnWindows && codePage == 20290; }
+
+  std::unique_ptr<Codec> codec_;
+};
+
+TEST_F(CodecTest, CataloguePagesRoundTripTheirSample) {
+  for (const Page& page : CataloguePages()) {
+    SCOPED_TRACE(page.codePage);
+    std::string bytes = "stale";
+    bool substituted = true;
+    const EncodeAnswer answer = codec_->Encode(page.codePage, page.sample, &bytes, &substituted);
+    if (!PrimaryMayLack(page.codePage)) {
+      EXPECT_EQ(answer, EncodeAnswer::kConverted);
+    }
+    ASSERT_TRUE(EncodeAnyWay(page.codePage, page.sample, &bytes, &substituted));
+    EXPECT_FALSE(substituted);
+    WideText text = u"stale";
+    ASSERT_TRUE(codec_->Decode(page.codePage, bytes, &text));
+    EXPECT_EQ(text, page.sample);
+  }
+}
+
+TEST_F(CodecTest, CataloguePagesUseTheirOwnBytes) {
+  for (const Page& page : CataloguePages()) {
+    SCOPED_TRACE(page.codePage);
+    std::string bytes;
+    bool substituted = false;
+    ASSERT_TRUE(EncodeAnyWay(page.codePage, page.shortText, &bytes, &substituted));
+    EXPECT_EQ(bytes, page.shortBytes);
+    WideText text;
+    ASSERT_TRUE(codec_->Decode(page.codePage, page.shortBytes, &text));
+    EXPECT_EQ(text, page.shortText);
+  }
+}
+
+TEST_F(CodecTest, EmptyInputConvertsToEmptyOutput) {
+  for (const Page& page : CataloguePages()) {
+    SCOPED_TRACE(page.codePage);
+    WideText text = u"stale";
+    EXPECT_TRUE(codec_->Decode(page.codePage, "", &text));
+    EXPECT_TRUE(text.empty());
+    std::string bytes = "stale";
+    bool substituted = true;
+    ASSERT_TRUE(EncodeAnyWay(page.codePage, u"", &bytes, &substituted));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_FALSE(substituted);
+  }
+}
+
+TEST_F(CodecTest, LongTextsConvertCompletely) {
+  // Alternating scripts make ISO-2022-JP and UTF-7 switch modes at every character,
+  // so the output far outgrows two bytes a unit.
+  std::u16string text;
+  for (int i = 0; i < 20000; ++i) text += u"a日b本\r\n"s;
+  for (uint32_t codePage : {932u, 65001u, 65000u, 51932u, 50220u, 1201u}) {
+    SCOPED_TRACE(codePage);
+    std::string bytes;
+    bool substituted = true;
+    ASSERT_TRUE(EncodeAnyWay(codePage, text, &bytes, &substituted));
+    EXPECT_FALSE(substituted);
+    WideText back;
+    ASSERT_TRUE(codec_->Decode(codePage, bytes, &back));
+    EXPECT_EQ(back, text);
+  }
+}
+
+TEST_F(CodecTest, DecodeRejectsBytesInvalidInTheCodePage) {
+  const struct {
+    uint32_t codePage;
+    std::string bytes;
+  } cases[] = {
+      {932, "abc\x81"},                // lead byte at the end
+      {932, "a\x82\x20z"},             // lead byte without a trail byte
+      {65001, "a\x80"},                // stray continuation byte
+      {65001, "\xc0\xaf"},             // overlong "/"
+      {65001, "\xe0\x80\xaf"},         // overlong "/" in three bytes
+      {65001, "\xed\xa0\x80"},         // an encoded surrogate
+      {65001, "\xf4\x90\x80\x80"},     // above U+10FFFF
+      {65001, "\xf5\x80\x80\x80"},     // a lead byte that never occurs
+      {65001, "ok \xe6\x97"},          // cut short at the end
+      {65001, "\xe6\x97z"},            // cut short in the middle
+      {1200, "abc"},                   // odd length
+      {1201, "a"},                     // odd length
+      {51932, "A\xc6"},                // lead byte at the end
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.codePage << " " << testing::PrintToString(c.bytes));
+    WideText text = u"untouched";
+    EXPECT_FALSE(codec_->Decode(c.codePage, c.bytes, &text));
+  }
+}
+
+TEST_F(CodecTest, Utf8DecodesEveryLengthAtItsLimits) {
+  const std::string bytes =
+      "\x7f\xc2\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xf0\x90\x80\x80\xf4\x8f\xbf\xbf"
+      "0123456789abcdef\xc3\xa9";  // an ASCII run longer than a word, then more
+  WideText text;
+  ASSERT_TRUE(codec_->Decode(65001, bytes, &text));
+  EXPECT_EQ(text, u"\x7f\x80\x7ff\x800\xffff\U00010000\U0010ffff"
+                  u"0123456789abcdef\xe9");
+  std::string back;
+  bool substituted = true;
+  ASSERT_EQ(codec_->Encode(65001, text, &back, &substituted), EncodeAnswer::kConverted);
+  EXPECT_EQ(back, bytes);
+  EXPECT_FALSE(substituted);
+}
+
+TEST_F(CodecTest, Utf16KeepsLoneSurrogates) {
+  const std::u16string text = u"\xd800" u"a\xdc00\xdbff" u"b\U0001F600\xdfff";
+  for (uint32_t codePage : {1200u, 1201u}) {
+    SCOPED_TRACE(codePage);
+    std::string bytes;
+    bool substituted = true;
+    ASSERT_EQ(codec_->Encode(codePage, text, &bytes, &substituted), EncodeAnswer::kConverted);
+    EXPECT_FALSE(substituted);
+    ASSERT_EQ(bytes.size(), text.size() * 2);
+    WideText back;
+    ASSERT_TRUE(codec_->Decode(codePage, bytes, &back));
+    EXPECT_EQ(back, text);
+  }
+}
+
+TEST_F(CodecTest, UnrepresentableCharactersBecomeOneQuestionMark) {
+  const struct {
+    uint32_t codePage;
+    std::u16string text;
+    std::string bytes;
+  } cases[] = {
+      // U+00E9 has the look-alike "e" and U+00A5 the look-alike "\"; neither may be used.
+      {932, u"A\U0001F600\u4e02\u00e9\u00a5B", "A????B"},
+      {932, u"\xd800" u"A\xdc00", "?A?"},
+      {65001, u"a\xdc00" u"b\xd800", "a?b?"},
+      {51932, u"A\U0001F600", "A?"},
+      {50220, u"日\U0001F600", "\x1b$BF|\x1b(B?"},
+      {20290, u"A\u00e9", "\xc1\x6f"},  // "?" is 6F in EBCDIC
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.codePage);
+    std::string bytes;
+    bool substituted = false;
+    ASSERT_TRUE(EncodeAnyWay(c.codePage, c.text, &bytes, &substituted));
+    EXPECT_EQ(bytes, c.bytes);
+    EXPECT_TRUE(substituted);
+  }
+}
+
+TEST_F(CodecTest, UnknownCodePageConvertsNothing) {
+  WideText text;
+  EXPECT_FALSE(codec_->Decode(12345, "abc", &text));
+  EXPECT_FALSE(codec_->Decode(12345, "", &text));
+  std::string bytes;
+  bool substituted = false;
+  EXPECT_NE(codec_->Encode(12345, u"abc", &bytes, &substituted), EncodeAnswer::kConverted);
+  uint32_t error = 0;
+  EXPECT_FALSE(codec_->EncodeFallback(12345, u"abc", &bytes, &substituted, &error));
+  EXPECT_NE(error, 0u);
+}
+
+TEST_F(CodecTest, DetectsClearJapaneseSamples) {
+  std::u16string text;
+  for (int i = 0; i < 20; ++i) {
+    text += u"吾輩は猫である。名前はまだ無い。どこで生れたかとんと見当がつかぬ。\r\n";
+  }
+  uint32_t codePage = 0;
+  if (RunningUnderWine()) {
+    // Wine's MLang does not implement detection.
+    EXPECT_FALSE(codec_->Detect("abc", &codePage));
+    return;
+  }
+  for (uint32_t expected : {932u, 51932u, 65001u}) {
+    SCOPED_TRACE(expected);
+    std::string bytes;
+    bool substituted = false;
+    ASSERT_TRUE(EncodeAnyWay(expected, text, &bytes, &substituted));
+    codePage = 0;
+    ASSERT_TRUE(codec_->Detect(bytes, &codePage));
+    EXPECT_EQ(codePage, expected);
+  }
+}
+
+TEST_F(CodecTest, BytesIn932CountsEachUnitOnItsOwn) {
+  const struct {
+    char16_t unit;
+    int bytes;
+  } cases[] = {
+      {u'A', 1},     {u'\u3042', 2}, {u'\u3000', 2}, {u'\u65e5', 2}, {u'\uff71', 1},
+      {u'\xd800', 1}, {u'\xdc00', 1}, {u"\U0001F600"[0], 1}, {u"\U0001F600"[1], 1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(codec_->BytesIn932(c.unit), c.bytes) << std::hex << int{c.unit};
+  }
+}
+
+}  // namespace

@@ -1,0 +1,338 @@
+// The converter on Windows: MLang (IMultiLanguage2) for detection and the primary
+// encoder, the kernel's MultiByteToWideChar / WideCharToMultiByte where they can be
+// strict, and UTF-8 / UTF-16 by hand (utf8_codec, utf16_codec).
+#include <windows.h>
+#include <objbase.h>
+#include <mlang.h>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+#include "engine/codec/codec.h"
+#include "engine/codec/utf16_codec.h"
+#include "engine/codec/utf8_codec.h"
+
+namespace {
+
+// "?" for everything the code page lacks, and no look-alikes.
+constexpr DWORD kStrictDefaultChar = MLCONVCHARF_USEDEFCHAR | MLCONVCHARF_NOBESTFITCHARS;
+wchar_t kQuestionMark[] = L"?";
+
+// The APIs take int or UINT lengths: huge inputs go through them in blocks this size.
+constexpr size_t kByteBlock = size_t{256} << 20;
+constexpr size_t kUnitBlock = size_t{16} << 20;
+
+// Code pages for which the kernel only accepts flags 0 (no MB_ERR_INVALID_CHARS, no
+// WC_NO_BEST_FIT_CHARS, no used-default-char report).
+bool KernelWantsNoFlags(uint32_t codePage) {
+  return codePage == 42 || (codePage >= 50220 && codePage <= 50222) || codePage == 50225 ||
+         codePage == 50227 || codePage == 50229 || (codePage >= 57002 && codePage <= 57011) ||
+         codePage == 65000 || codePage == 65001 || codePage == 54936;
+}
+
+// Where the block of bytes that starts at start may end: at the end of the input when it
+// fits, else just after the last byte below 0x30 in reach. No multi-byte code page uses
+// such a byte inside a character (GB18030's smallest is 0x30), so nothing is cut in two.
+// 0 when there is no such byte.
+size_t ByteBlockEnd(std::string_view bytes, size_t start) {
+  if (bytes.size() - start <= kByteBlock) return bytes.size();
+  for (size_t i = start + kByteBlock; i > start; --i) {
+    if (static_cast<unsigned char>(bytes[i - 1]) < 0x30) return i;
+  }
+  return 0;
+}
+
+// The same for units: after a line end when there is one in the second half, and never
+// between the halves of a surrogate pair.
+size_t UnitBlockEnd(std::u16string_view text, size_t start) {
+  if (text.size() - start <= kUnitBlock) return text.size();
+  size_t end = start + kUnitBlock;
+  const size_t lineEnd = text.substr(0, end).rfind(u'\n');
+  if (lineEnd != std::u16string_view::npos && lineEnd >= start + kUnitBlock / 2) {
+    return lineEnd + 1;
+  }
+  if (text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF) --end;
+  return end;
+}
+
+int ToInt(size_t n) { return static_cast<int>(n); }
+
+class MLangCodec final : public Codec {
+ public:
+  explicit MLangCodec(IMultiLanguage2* mlang) : mlang_(mlang) {}
+  ~MLangCodec() override { mlang_->Release(); }
+  MLangCodec(const MLangCodec&) = delete;
+  MLangCodec& operator=(const MLangCodec&) = delete;
+
+  bool Detect(std::string_view bytes, uint32_t* codePage) override;
+  bool Decode(uint32_t codePage, std::string_view bytes, WideText* text) override;
+  EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
+                      bool* substituted) override;
+  bool EncodeFallback(uint32_t codePage, std::u16string_view text, std::string* bytes,
+                      bool* substituted, uint32_t* error) override;
+  int BytesIn932(char16_t unit) override;
+
+ private:
+  enum class Outcome { kDone, kInvalid, kUnsupported };
+
+  Outcome DecodeWithKernel(uint32_t codePage, std::string_view bytes, WideText* text);
+  bool DecodeWithMLang(uint32_t codePage, std::string_view bytes, WideText* text);
+  // One block each, appended to *out; no checks beyond what MLang reports.
+  HRESULT MLangToUnicode(uint32_t codePage, std::string_view bytes, WideText* out);
+  HRESULT MLangFromUnicode(uint32_t codePage, std::u16string_view text, std::string* out);
+
+  IMultiLanguage2* mlang_;
+};
+
+bool MLangCodec::Detect(std::string_view bytes, uint32_t* codePage) {
+  if (bytes.empty()) return false;
+  // MLang takes an int length: a larger input is judged by its first 2 GiB.
+  INT length = ToInt(std::min<size_t>(bytes.size(), INT_MAX));
+  DetectEncodingInfo info{};
+  INT count = 1;
+  const HRESULT result = mlang_->DetectInputCodepage(
+      MLDETECTCP_NONE, 0, const_cast<CHAR*>(bytes.data()), &length, &info, &count);
+  if (result != S_OK || count < 1 || info.nCodePage == 0) return false;
+  *codePage = info.nCodePage;
+  return true;
+}
+
+MLangCodec::Outcome MLangCodec::DecodeWithKernel(uint32_t codePage, std::string_view bytes,
+                                                 WideText* text) {
+  WideText out;
+  for (size_t start = 0; start < bytes.size();) {
+    const size_t end = ByteBlockEnd(bytes, start);
+    if (end == 0) return Outcome::kInvalid;
+    const char* source = bytes.data() + start;
+    const int length = ToInt(end - start);
+    const int units = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, source, length,
+                                          nullptr, 0);
+    if (units == 0) {
+      const DWORD error = GetLastError();
+      return error == ERROR_INVALID_FLAGS || error == ERROR_INVALID_PARAMETER
+                 ? Outcome::kUnsupported
+                 : Outcome::kInvalid;
+    }
+    const size_t old = out.size();
+    out.resize(old + static_cast<size_t>(units));
+    if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, source, length,
+                            reinterpret_cast<wchar_t*>(out.data() + old), units) != units) {
+      return Outcome::kInvalid;
+    }
+    start = end;
+  }
+  *text = std::move(out);
+  return Outcome::kDone;
+}
+
+HRESULT MLangCodec::MLangToUnicode(uint32_t codePage, std::string_view bytes, WideText* out) {
+  DWORD mode = 0;
+  UINT sourceLength = static_cast<UINT>(bytes.size());
+  UINT units = 0;
+  CHAR* source = const_cast<CHAR*>(bytes.data());
+  HRESULT result = mlang_->ConvertStringToUnicodeEx(&mode, codePage, source, &sourceLength,
+                                                    nullptr, &units, 0, nullptr);
+  if (result != S_OK) return result;
+  const size_t old = out->size();
+  out->resize(old + units);
+  mode = 0;
+  sourceLength = static_cast<UINT>(bytes.size());
+  UINT written = units;
+  result = mlang_->ConvertStringToUnicodeEx(&mode, codePage, source, &sourceLength,
+                                            reinterpret_cast<WCHAR*>(out->data() + old),
+                                            &written, 0, nullptr);
+  if (result == S_OK && (written > units || sourceLength != bytes.size())) result = E_FAIL;
+  out->resize(old + (result == S_OK ? written : 0));
+  return result;
+}
+
+HRESULT MLangCodec::MLangFromUnicode(uint32_t codePage, std::u16string_view text,
+                                     std::string* out) {
+  DWORD mode = 0;
+  UINT sourceLength = static_cast<UINT>(text.size());
+  UINT size = 0;
+  WCHAR* source = const_cast<WCHAR*>(reinterpret_cast<const WCHAR*>(text.data()));
+  HRESULT result = mlang_->ConvertStringFromUnicodeEx(&mode, codePage, source, &sourceLength,
+                                                      nullptr, &size, kStrictDefaultChar,
+                                                      kQuestionMark);
+  if (result != S_OK) return result;
+  const size_t old = out->size();
+  out->resize(old + size);
+  mode = 0;
+  sourceLength = static_cast<UINT>(text.size());
+  UINT written = size;
+  result = mlang_->ConvertStringFromUnicodeEx(&mode, codePage, source, &sourceLength,
+                                              out->data() + old, &written, kStrictDefaultChar,
+                                              kQuestionMark);
+  if (result == S_OK && (written > size || sourceLength != text.size())) result = E_FAIL;
+  out->resize(old + (result == S_OK ? written : 0));
+  return result;
+}
+
+// MLang decodes whatever it is given and says nothing about bytes it could not map, so
+// each block is encoded again and must give back exactly its bytes. That also turns
+// down valid but unusual spellings (another encoder's escape sequences in ISO-2022-JP,
+// other characters written directly in UTF-7): such a file fails to decode rather than
+// risk losing anything.
+bool MLangCodec::DecodeWithMLang(uint32_t codePage, std::string_view bytes, WideText* text) {
+  WideText out;
+  std::string check;
+  for (size_t start = 0; start < bytes.size();) {
+    const size_t end = ByteBlockEnd(bytes, start);
+    if (end == 0) return false;
+    const std::string_view block = bytes.substr(start, end - start);
+    const size_t old = out.size();
+    if (MLangToUnicode(codePage, block, &out) != S_OK) return false;
+    check.clear();
+    if (MLangFromUnicode(codePage, std::u16string_view(out).substr(old), &check) != S_OK ||
+        check != block) {
+      return false;
+    }
+    start = end;
+  }
+  *text = std::move(out);
+  return true;
+}
+
+bool MLangCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text) {
+  switch (codePage) {
+    case 1200: return DecodeUtf16(bytes, ByteOrder::kLittleEndian, text);
+    case 1201: return DecodeUtf16(bytes, ByteOrder::kBigEndian, text);
+    case 65001: return DecodeUtf8(bytes, text);
+  }
+  if (bytes.empty()) {
+    if (!IsValidCodePage(codePage) && mlang_->IsConvertible(codePage, 1200) != S_OK) {
+      return false;
+    }
+    text->clear();
+    return true;
+  }
+  if (!KernelWantsNoFlags(codePage)) {
+    switch (DecodeWithKernel(codePage, bytes, text)) {
+      case Outcome::kDone: return true;
+      case Outcome::kInvalid: return false;
+      case Outcome::kUnsupported: break;  // e.g. 51932, which only MLang has
+    }
+  }
+  return DecodeWithMLang(codePage, bytes, text);
+}
+
+// MLang does not say when it put in a "?", so each block is decoded again and compared:
+// any difference means something was replaced.
+EncodeAnswer MLangCodec::Encode(uint32_t codePage, std::u16string_view text,
+                                std::string* bytes, bool* substituted) {
+  switch (codePage) {
+    case 1200:
+    case 1201:
+      EncodeUtf16(text, codePage == 1200 ? ByteOrder::kLittleEndian : ByteOrder::kBigEndian,
+                  bytes);
+      *substituted = false;
+      return EncodeAnswer::kConverted;
+    case 65001:
+      *substituted = EncodeUtf8(text, bytes);
+      return EncodeAnswer::kConverted;
+  }
+  if (text.empty()) {
+    if (mlang_->IsConvertible(1200, codePage) != S_OK) return EncodeAnswer::kNotSupported;
+    bytes->clear();
+    *substituted = false;
+    return EncodeAnswer::kConverted;
+  }
+  std::string out;
+  WideText back;
+  bool replaced = false;
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = UnitBlockEnd(text, start);
+    const std::u16string_view block = text.substr(start, end - start);
+    const size_t old = out.size();
+    const HRESULT result = MLangFromUnicode(codePage, block, &out);
+    if (result == S_FALSE) return EncodeAnswer::kNotSupported;
+    if (result != S_OK) return EncodeAnswer::kFailed;
+    if (!replaced) {
+      back.clear();
+      replaced = MLangToUnicode(codePage, std::string_view(out).substr(old), &back) != S_OK ||
+                 back != block;
+    }
+    start = end;
+  }
+  *bytes = std::move(out);
+  *substituted = replaced;
+  return EncodeAnswer::kConverted;
+}
+
+// The kernel's encoder, also without look-alikes where it allows that. For the code
+// pages where it allows no flags and no report, the result is decoded again to see
+// whether anything was replaced.
+bool MLangCodec::EncodeFallback(uint32_t codePage, std::u16string_view text,
+                                std::string* bytes, bool* substituted, uint32_t* error) {
+  if (codePage == 1200 || codePage == 1201 || codePage == 65001) {
+    Encode(codePage, text, bytes, substituted);
+    return true;
+  }
+  const UINT kernelPage = codePage == 51932 ? 20932 : codePage;
+  if (text.empty()) {
+    if (!IsValidCodePage(kernelPage)) {
+      *error = ERROR_INVALID_PARAMETER;
+      return false;
+    }
+    bytes->clear();
+    *substituted = false;
+    return true;
+  }
+  const bool noFlags = KernelWantsNoFlags(kernelPage);
+  const DWORD flags = noFlags ? 0 : WC_NO_BEST_FIT_CHARS;
+  std::string out;
+  BOOL usedDefault = FALSE;
+  bool replaced = false;
+  WideText back;
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = UnitBlockEnd(text, start);
+    const wchar_t* source = reinterpret_cast<const wchar_t*>(text.data() + start);
+    const int length = ToInt(end - start);
+    BOOL* used = noFlags ? nullptr : &usedDefault;
+    const int size = WideCharToMultiByte(kernelPage, flags, source, length, nullptr, 0, nullptr,
+                                         used);
+    if (size == 0) {
+      *error = GetLastError();
+      return false;
+    }
+    const size_t old = out.size();
+    out.resize(old + static_cast<size_t>(size));
+    if (WideCharToMultiByte(kernelPage, flags, source, length, out.data() + old, size, nullptr,
+                            used) != size) {
+      *error = GetLastError();
+      return false;
+    }
+    if (noFlags && !replaced) {
+      const int units = MultiByteToWideChar(kernelPage, 0, out.data() + old, size, nullptr, 0);
+      back.resize(static_cast<size_t>(units));
+      MultiByteToWideChar(kernelPage, 0, out.data() + old, size,
+                          reinterpret_cast<wchar_t*>(back.data()), units);
+      replaced = back != text.substr(start, end - start);
+    }
+    start = end;
+  }
+  *bytes = std::move(out);
+  *substituted = replaced || usedDefault;
+  return true;
+}
+
+int MLangCodec::BytesIn932(char16_t unit) {
+  const wchar_t wide = static_cast<wchar_t>(unit);
+  return WideCharToMultiByte(932, 0, &wide, 1, nullptr, 0, nullptr, nullptr);
+}
+
+}  // namespace
+
+std::unique_ptr<Codec> CreateSystemCodec(uint32_t* failureCode) {
+  IMultiLanguage2* mlang = nullptr;
+  const HRESULT result = CoCreateInstance(CLSID_CMultiLanguage, nullptr, CLSCTX_INPROC_SERVER,
+                                          IID_IMultiLanguage2, reinterpret_cast<void**>(&mlang));
+  if (FAILED(result) || mlang == nullptr) {
+    *failureCode = static_cast<uint32_t>(FAILED(result) ? result : E_NOINTERFACE);
+    return nullptr;
+  }
+  *failureCode = 0;
+  return std::make_unique<MLangCodec>(mlang);
+}

@@ -1,0 +1,142 @@
+#include "engine/codec/utf8_codec.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
+
+// Length of the run of ASCII bytes starting at in, looking at most up to end.
+size_t AsciiRun(const unsigned char* in, const unsigned char* end) {
+  const unsigned char* p = in;
+  while (end - p >= 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    if (word & kHighBits) break;
+    p += 8;
+  }
+  while (p < end && *p < 0x80) ++p;
+  return static_cast<size_t>(p - in);
+}
+
+// Length of the well-formed sequence starting with lead byte in[0] (>= 0x80), or 0.
+size_t SequenceLength(const unsigned char* in, const unsigned char* end) {
+  const size_t left = static_cast<size_t>(end - in);
+  const unsigned char lead = in[0];
+  auto trail = [&](size_t i, unsigned char low = 0x80, unsigned char high = 0xBF) {
+    return i < left && in[i] >= low && in[i] <= high;
+  };
+  if (lead >= 0xC2 && lead <= 0xDF) return trail(1) ? 2 : 0;
+  if (lead >= 0xE0 && lead <= 0xEF) {
+    // E0 needs A0.. to rule out overlongs, ED needs ..9F to rule out surrogates.
+    const unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;
+    const unsigned char high = lead == 0xED ? 0x9F : 0xBF;
+    return trail(1, low, high) && trail(2) ? 3 : 0;
+  }
+  if (lead >= 0xF0 && lead <= 0xF4) {
+    // F0 needs 90.. (overlong), F4 needs ..8F (above U+10FFFF).
+    const unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
+    const unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;
+    return trail(1, low, high) && trail(2) && trail(3) ? 4 : 0;
+  }
+  return 0;
+}
+
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+}  // namespace
+
+bool DecodeUtf8(std::string_view bytes, WideText* text) {
+  const auto* begin = reinterpret_cast<const unsigned char*>(bytes.data());
+  const auto* end = begin + bytes.size();
+
+  // First pass: validate and count units, so the text is allocated once at its size.
+  size_t units = 0;
+  for (const unsigned char* in = begin; in < end;) {
+    const size_t ascii = AsciiRun(in, end);
+    in += ascii;
+    units += ascii;
+    if (in == end) break;
+    const size_t length = SequenceLength(in, end);
+    if (length == 0) return false;
+    in += length;
+    units += length == 4 ? 2 : 1;
+  }
+
+  text->resize(units);
+  char16_t* out = text->data();
+  for (const unsigned char* in = begin; in < end;) {
+    const size_t ascii = AsciiRun(in, end);
+    for (size_t i = 0; i < ascii; ++i) *out++ = in[i];
+    in += ascii;
+    if (in == end) break;
+    const unsigned char lead = *in;
+    if (lead < 0xE0) {
+      *out++ = static_cast<char16_t>(((lead & 0x1F) << 6) | (in[1] & 0x3F));
+      in += 2;
+    } else if (lead < 0xF0) {
+      *out++ = static_cast<char16_t>(((lead & 0x0F) << 12) | ((in[1] & 0x3F) << 6) |
+                                     (in[2] & 0x3F));
+      in += 3;
+    } else {
+      const uint32_t c = ((lead & 0x07u) << 18) | ((in[1] & 0x3Fu) << 12) |
+                         ((in[2] & 0x3Fu) << 6) | (in[3] & 0x3Fu);
+      *out++ = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      *out++ = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+      in += 4;
+    }
+  }
+  return true;
+}
+
+bool EncodeUtf8(std::u16string_view text, std::string* bytes) {
+  const char16_t* begin = text.data();
+  const char16_t* end = begin + text.size();
+
+  size_t size = 0;
+  bool substituted = false;
+  for (const char16_t* in = begin; in < end; ++in) {
+    const char16_t unit = *in;
+    if (unit < 0x80) {
+      size += 1;
+    } else if (unit < 0x800) {
+      size += 2;
+    } else if (IsHighSurrogate(unit) && in + 1 < end && IsLowSurrogate(in[1])) {
+      size += 4;
+      ++in;
+    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+      size += 1;
+      substituted = true;
+    } else {
+      size += 3;
+    }
+  }
+
+  bytes->resize(size);
+  auto* out = reinterpret_cast<unsigned char*>(bytes->data());
+  for (const char16_t* in = begin; in < end; ++in) {
+    const char16_t unit = *in;
+    if (unit < 0x80) {
+      *out++ = static_cast<unsigned char>(unit);
+    } else if (unit < 0x800) {
+      *out++ = static_cast<unsigned char>(0xC0 | (unit >> 6));
+      *out++ = static_cast<unsigned char>(0x80 | (unit & 0x3F));
+    } else if (IsHighSurrogate(unit) && in + 1 < end && IsLowSurrogate(in[1])) {
+      const uint32_t c = 0x10000 + ((uint32_t{unit} - 0xD800) << 10) + (in[1] - 0xDC00u);
+      *out++ = static_cast<unsigned char>(0xF0 | (c >> 18));
+      *out++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+      *out++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+      *out++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+      ++in;
+    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+      *out++ = '?';
+    } else {
+      *out++ = static_cast<unsigned char>(0xE0 | (unit >> 12));
+      *out++ = static_cast<unsigned char>(0x80 | ((unit >> 6) & 0x3F));
+      *out++ = static_cast<unsigned char>(0x80 | (unit & 0x3F));
+    }
+  }
+  return substituted;
+}

@@ -1,0 +1,188 @@
+#include "engine/process_file.h"
+
+#include <new>
+#include <optional>
+#include <stdexcept>
+
+#include "core/encoding_catalogue.h"
+#include "core/message_format.h"
+#include "core/process_flags.h"
+#include "engine/read_text_file.h"
+#include "engine/replace_text.h"
+#include "engine/transformations.h"
+#include "engine/write_text_file.h"
+
+namespace {
+
+const char16_t* ReadStatusMessage(int status, bool insertingBytes) {
+  switch (status) {
+    case ReadCannotOpen:
+      return Text(u"ファイル %s を読み込みモードで開けません。\r\n", u"Cannot open %s.\r\n");
+    case ReadEmpty:
+      return Text(u"ファイル %s は内容が空です。\r\n", u"%s is empty.\r\n");
+    case ReadFailed:
+      return Text(u"ファイル %s の読み込み中にエラーが発生しました。\r\n", u"Cannot read %s.\r\n");
+    case ReadNoConverter:
+      return Text(u"IMultiLanguage2のインスタンス作成に失敗しました。\r\n",
+                  u"Cannot create IMultiLanguage2.\r\n");
+    case ReadCannotDecode:
+      if (insertingBytes) {
+        return Text(
+            u"ファイル %s のUnicode変換工程でエラーが発生しました。ファイル内容が文字列として解釈でき"
+            u"ないか、「指定したバイト数毎に改行コードを挟む」によりファイル内容が破壊された可能性があ"
+            u"ります。\r\n",
+            u"Cannot encode %s to Unicode.\r\n");
+      }
+      return Text(
+          u"ファイル %s のUnicode変換工程でエラーが発生しました。ファイル内容が文字列として解釈でき"
+          u"ません。\r\n",
+          u"Cannot encode %s to Unicode.\r\n");
+    case ReadAborted:
+      return Text(u"ファイル %s 処理中止しました。\r\n", u"Abort %s.\r\n");
+    case ReadTooLarge:
+    default:
+      return Text(u"ファイル %s は大きすぎるため処理できません。\r\n", u"%s is too large.\r\n");
+  }
+}
+
+// The code page a file is written in: the one it was read in for index 0 (and for an
+// index no list offers), the typed one for index 9, else the catalogue's.
+uint32_t ResolveOutputCodePage(const JobOptions& job, uint32_t inputCodePage) {
+  if (job.outputEncodingIndex == kEncodingOther) return job.outputOtherCodePage;
+  if (job.outputEncodingIndex >= 1 && job.outputEncodingIndex <= 8) {
+    return CatalogueCodePage(job.outputEncodingIndex);
+  }
+  return inputCodePage;
+}
+
+void Report(EngineContext& context, const char16_t* format, const WideText& name) {
+  context.host->ReportMessage(FormatMessageText(format, {name}));
+}
+
+FileOutcome ProcessFileSteps(EngineContext& context, const NativePath& name,
+                             const JobOptions& job, const WideText& shownName) {
+  WideText text;
+  uint32_t inputCodePage = job.inputOtherCodePage;
+  uint32_t bomFlag = 0;
+  ReadStatus status = ReadTextFile(context, name, &text, job.inputEncodingIndex, &inputCodePage,
+                                   &bomFlag, job.lineEndingKind, job.insertEveryBytes);
+  if (status != ReadOk) {
+    Report(context, ReadStatusMessage(status, job.insertEveryBytes != 0), shownName);
+    return FileOutcome::kContinue;
+  }
+
+  // Line endings put in every n bytes have already altered the content.
+  bool changed = job.insertEveryBytes != 0;
+  auto poll = [&] { return context.host->AbortRequested(); };
+  if (poll()) return FileOutcome::kStop;
+
+  if (job.lineEndingConversion != -1) changed |= UnifyLineEndings(text, job.lineEndingConversion);
+  if (poll()) return FileOutcome::kStop;
+  if (job.fullWidthSpaceToTwo) changed |= SplitFullWidthSpaces(text);
+  if (poll()) return FileOutcome::kStop;
+  if (job.fullWidthSpaceToOne) changed |= ReplaceFullWidthSpaces(text);
+  if (poll()) return FileOutcome::kStop;
+  if (job.trimTrailingWhiteSpace) changed |= TrimLineEndWhiteSpace(text);
+  if (poll()) return FileOutcome::kStop;
+  if (job.expandTabs) changed |= ExpandTabsToColumns(text, job.tabColumns);
+  if (poll()) return FileOutcome::kStop;
+  if (job.removeControlCodes) changed |= DeleteControlCodes(text);
+  if (poll()) return FileOutcome::kStop;
+  if (job.controlCodesToSpaces) changed |= BlankControlCodes(text);
+  if (poll()) return FileOutcome::kStop;
+  if (job.insertEveryChars != 0) {
+    changed |= InsertLineBreaks(text, job.insertEveryChars, job.lineEndingKind);
+  }
+  if (poll()) return FileOutcome::kStop;
+  if (job.replaceEnabled) changed |= ReplaceInText(text, job);
+  if (poll()) return FileOutcome::kStop;
+
+  uint32_t outputCodePage = ResolveOutputCodePage(job, inputCodePage);
+  bool explicitOutput = job.outputEncodingIndex >= 1 && job.outputEncodingIndex <= kEncodingOther;
+  if (explicitOutput && outputCodePage != inputCodePage) changed = true;
+
+  if (changed) {
+    FileTimes times;
+    bool haveTimes = job.keepTimestamps && context.files->GetFileTimes(name, &times);
+    bool backedUp = true;
+    if (job.makeBackup) {
+      NativePath backupName = AppendSuffix(name, ".bak");
+      uint32_t error = 0;
+      if (!context.files->CopyFileReplacing(name, backupName, &error)) {
+        Report(context,
+               Text(u"バックアップによるファイル %s の作成に失敗しました。置換は中止します。\r\n",
+                    u"Cannot create a backup file - %s.\r\n"),
+               PathForDisplay(backupName));
+        backedUp = false;
+      }
+    }
+    if (backedUp) {
+      std::optional<WideText> title, detail;
+      bool written = WriteTextFile(context, name, std::move(text), outputCodePage, bomFlag,
+                                   &title, &detail);
+      if (written) {
+        ++context.counters.filesWritten;
+        if (job.keepTimestamps) {
+          if (!haveTimes) {
+            Report(context,
+                   Text(u"ファイル %s の元のタイムスタンプの読み出しに失敗しました。\r\n",
+                        u"Cannot read the timestamp. - %s\r\n"),
+                   shownName);
+          } else {
+            switch (context.files->SetFileTimes(name, times)) {
+              case SetTimesResult::kOk:
+                break;
+              case SetTimesResult::kCannotOpen:
+                Report(context,
+                       Text(u"ファイル %s タイムスタンプを設定するためのオープンに失敗。\r\n",
+                            u"Cannot open(for change the timestamp). - %s\r\n"),
+                       shownName);
+                break;
+              case SetTimesResult::kCannotSet:
+                Report(context,
+                       Text(u"ファイル %s タイムスタンプを設定できません。\r\n",
+                            u"Cannot change the timestamp. - %s\r\n"),
+                       shownName);
+                break;
+            }
+          }
+        }
+      }
+      if (title || detail) {
+        context.host->ReportMessage(FormatMessageText(
+            u"%s:%s - %s\r\n", {shownName, title ? *title : WideText(), detail ? *detail : WideText()}));
+      }
+    }
+  }
+
+  ++context.counters.targetsSeen;
+  if (poll()) return FileOutcome::kStop;
+  return FileOutcome::kContinue;
+}
+
+}  // namespace
+
+FileOutcome ProcessFile(EngineContext& context, const NativePath& name, const JobOptions& job) {
+  WideText shownName = PathForDisplay(name);
+  try {
+    return ProcessFileSteps(context, name, job, shownName);
+  } catch (const std::bad_alloc&) {
+    Report(context,
+           Text(u"ファイル %s を読込むためのメモリが足りません。\r\n", u"Not enough memory. - %s\r\n"),
+           shownName);
+  } catch (const std::out_of_range&) {
+    Report(context,
+           Text(u"ファイル %s を処理中の内部エラーです：out_of_range\r\n",
+                u"out_of_range. - %s\r\n"),
+           shownName);
+  } catch (const std::exception&) {
+    Report(context,
+           Text(u"ファイル %s を処理中の内部エラーです：exception\r\n", u"exception. - %s\r\n"),
+           shownName);
+  } catch (...) {
+    Report(context,
+           Text(u"ファイル %s を処理中の内部エラーです：想定外の例外\r\n", u"error. - %s\r\n"),
+           shownName);
+  }
+  return FileOutcome::kContinue;
+}

@@ -1,0 +1,256 @@
+#include "engine/process_file.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "core/process_flags.h"
+#include "tests/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ProcessFileTest : public ::testing::Test {
+ protected:
+  ProcessFileTest() {
+    japaneseUi = false;
+    context.host = &host;
+    context.createCodec = ScriptedCodecFactory(&script);
+    job.inputEncodingIndex = 1;
+    job.outputEncodingIndex = 0;
+  }
+  ~ProcessFileTest() override { japaneseUi = true; }
+
+  FileOutcome Run(const std::string& name = "a.txt") {
+    return ProcessFile(context, ToNative(dir / name), job);
+  }
+  // An old, recognisable time, so that a rewrite shows.
+  void Age(const std::string& name) {
+    fs::last_write_time(dir / name, oldTime);
+  }
+
+  TempDir dir;
+  RecordingHost host;
+  ScriptedCodec::Script script;
+  EngineContext context;
+  JobOptions job;
+  fs::file_time_type oldTime = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
+};
+
+TEST_F(ProcessFileTest, UnchangedFileIsNotTouched) {
+  WriteBytes(dir / "a.txt", "line\r\n");
+  Age("a.txt");
+  job.lineEndingConversion = 0;
+  job.makeBackup = true;
+  EXPECT_EQ(Run(), FileOutcome::kContinue);
+  EXPECT_EQ(fs::last_write_time(dir / "a.txt"), oldTime);
+  EXPECT_FALSE(fs::exists(dir / "a.txt.bak"));
+  EXPECT_EQ(context.counters.targetsSeen, 1u);
+  EXPECT_EQ(context.counters.filesWritten, 0u);
+  EXPECT_TRUE(host.messages.empty());
+
+  // Naming the code page it was read in changes nothing either.
+  job.outputEncodingIndex = 1;
+  Run();
+  job.outputEncodingIndex = 9;
+  job.outputOtherCodePage = 932;
+  Run();
+  EXPECT_EQ(fs::last_write_time(dir / "a.txt"), oldTime);
+  EXPECT_EQ(context.counters.filesWritten, 0u);
+}
+
+TEST_F(ProcessFileTest, AnotherOutputCodePageForcesTheWrite) {
+  WriteBytes(dir / "a.txt", "\x82\xA0\r\n");
+  job.outputEncodingIndex = 4;
+  Run();
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "\xE3\x81\x82\r\n");
+  EXPECT_EQ(context.counters.filesWritten, 1u);
+
+  // Index 0 keeps the code page the file was read in, with its mark.
+  WriteBytes(dir / "b.txt", "\xEF\xBB\xBF" "x \r\n");
+  job.outputEncodingIndex = 0;
+  job.trimTrailingWhiteSpace = true;
+  Run("b.txt");
+  EXPECT_EQ(ReadBytes(dir / "b.txt"), "\xEF\xBB\xBF" "x\r\n");
+}
+
+TEST_F(ProcessFileTest, InsertingEveryNBytesAlwaysWrites) {
+  WriteBytes(dir / "a.txt", "ab");
+  Age("a.txt");
+  job.insertEveryBytes = 10;
+  Run();
+  EXPECT_EQ(context.counters.filesWritten, 1u);
+  EXPECT_NE(fs::last_write_time(dir / "a.txt"), oldTime);
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "ab");
+}
+
+TEST_F(ProcessFileTest, TransformationsRunInTheirOrder) {
+  // Full-width spaces become spaces before trimming, TABs at a line end are trimmed
+  // before expansion, and control codes blanked afterwards stay at the line end.
+  WriteBytes(dir / "a.txt", "a\x81\x40\nb\t\r\n\tc\x01\n");
+  job.fullWidthSpaceToTwo = true;
+  job.fullWidthSpaceToOne = true;
+  job.trimTrailingWhiteSpace = true;
+  job.expandTabs = true;
+  job.tabColumns = 4;
+  job.controlCodesToSpaces = true;
+  job.lineEndingConversion = 1;
+  Run();
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "a\nb\n    c \n");
+}
+
+TEST_F(ProcessFileTest, BackupHoldsThePreviousContent) {
+  WriteBytes(dir / "a.txt", "old \n");
+  WriteBytes(dir / "a.txt.bak", "stale backup");
+  job.trimTrailingWhiteSpace = true;
+  job.makeBackup = true;
+  Run();
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "old\n");
+  EXPECT_EQ(ReadBytes(dir / "a.txt.bak"), "old \n");
+}
+
+TEST_F(ProcessFileTest, FailedBackupWritesNothingButCounts) {
+  WriteBytes(dir / "a.txt", "old \n");
+  WriteBytes(dir / "a.txt.bak", "read-only backup");
+  fs::permissions(dir / "a.txt.bak",
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  job.trimTrailingWhiteSpace = true;
+  job.makeBackup = true;
+  EXPECT_EQ(Run(), FileOutcome::kContinue);
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "old \n");
+  EXPECT_EQ(ReadBytes(dir / "a.txt.bak"), "read-only backup");
+  EXPECT_EQ(context.counters.targetsSeen, 1u);
+  EXPECT_EQ(context.counters.filesWritten, 0u);
+  ASSERT_EQ(host.messages.size(), 1u);
+  std::string message = host.AllMessagesUtf8();
+  EXPECT_EQ(message.rfind("Cannot create a backup file - ", 0), 0u) << message;
+  EXPECT_NE(message.find("a.txt.bak.\r\n"), std::string::npos) << message;
+}
+
+TEST_F(ProcessFileTest, TimestampsAreKeptWhenAsked) {
+  WriteBytes(dir / "a.txt", "x \n");
+  Age("a.txt");
+  job.trimTrailingWhiteSpace = true;
+  job.keepTimestamps = true;
+  Run();
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "x\n");
+  EXPECT_EQ(fs::last_write_time(dir / "a.txt"), oldTime);
+
+  FailingFileSystem files;
+  context.files = &files;
+  files.failGetTimes = true;
+  WriteBytes(dir / "b.txt", "y \n");
+  Run("b.txt");
+  files.failGetTimes = false;
+  files.setTimesResult = SetTimesResult::kCannotSet;
+  WriteBytes(dir / "c.txt", "z \n");
+  Run("c.txt");
+  files.setTimesResult = SetTimesResult::kCannotOpen;
+  WriteBytes(dir / "d.txt", "w \n");
+  Run("d.txt");
+  ASSERT_EQ(host.messages.size(), 3u);
+  EXPECT_EQ(host.messages[0].find(u"Cannot read the timestamp. - "), 0u);
+  EXPECT_EQ(host.messages[1].find(u"Cannot change the timestamp. - "), 0u);
+  EXPECT_EQ(host.messages[2].find(u"Cannot open(for change the timestamp). - "), 0u);
+  EXPECT_EQ(context.counters.filesWritten, 4u);
+}
+
+TEST_F(ProcessFileTest, UndecodableFileStaysByteIdentical) {
+  const std::string broken = "valid \x82\xA0 then broken \x82";
+  WriteBytes(dir / "a.txt", broken);
+  job.trimTrailingWhiteSpace = true;
+  job.outputEncodingIndex = 4;
+  job.makeBackup = true;
+  Run();
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), broken);
+  EXPECT_FALSE(fs::exists(dir / "a.txt.bak"));
+  EXPECT_EQ(context.counters.targetsSeen, 0u);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].find(u"Cannot encode "), 0u);
+
+  japaneseUi = true;
+  job.insertEveryBytes = 3;
+  Run();
+  EXPECT_NE(host.messages[1].find(u"「指定したバイト数毎に改行コードを挟む」"), WideText::npos);
+}
+
+TEST_F(ProcessFileTest, ReadStatusMessages) {
+  WriteBytes(dir / "empty.txt", "");
+  Run("empty.txt");
+  Run("missing.txt");
+  japaneseUi = true;
+  Run("empty.txt");
+  ASSERT_EQ(host.messages.size(), 3u);
+  EXPECT_NE(host.messages[0].find(u"empty.txt is empty.\r\n"), WideText::npos);
+  EXPECT_EQ(host.messages[1].find(u"Cannot open "), 0u);
+  EXPECT_NE(host.messages[2].find(u"empty.txt は内容が空です。\r\n"), WideText::npos);
+  EXPECT_EQ(context.counters.targetsSeen, 0u);
+
+  FailingFileSystem files;
+  context.files = &files;
+  files.readResult = ReadFileResult::kTooLarge;
+  japaneseUi = false;
+  Run("empty.txt");
+  EXPECT_NE(host.messages[3].find(u"empty.txt is too large.\r\n"), WideText::npos);
+}
+
+TEST_F(ProcessFileTest, FailedWriteIsReportedAndCounted) {
+  WriteBytes(dir / "a.txt", "keep me \n");
+  FailingFileSystem files;
+  context.files = &files;
+  files.replaceResult = ReplaceResult::kWriteFailed;
+  job.trimTrailingWhiteSpace = true;
+  job.keepTimestamps = true;
+  Run();
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "keep me \n");
+  EXPECT_EQ(context.counters.targetsSeen, 1u);
+  EXPECT_EQ(context.counters.filesWritten, 0u);
+  ASSERT_EQ(host.messages.size(), 1u) << "no timestamp message after a failed write";
+  EXPECT_NE(host.messages[0].find(u"a.txt:WriteFile error - "), WideText::npos);
+}
+
+TEST_F(ProcessFileTest, SubstitutionReportStillCountsTheWrite) {
+  WriteBytes(dir / "a.txt", "\xEF\xBB\xBF\xF0\x9F\x98\x80");
+  job.outputEncodingIndex = 1;
+  Run();
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "?");
+  EXPECT_EQ(context.counters.filesWritten, 1u);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_NE(host.messages[0].find(
+                u"a.txt:Force Conversion - Unconvertible charactors are contained.\r\n"),
+            WideText::npos);
+}
+
+TEST_F(ProcessFileTest, AbortAfterTheLastStepWritesNothing) {
+  WriteBytes(dir / "a.txt", "x \n");
+  job.trimTrailingWhiteSpace = true;
+  host.abortAfterPolls = 9;  // the tenth poll follows the replacement step
+  EXPECT_EQ(Run(), FileOutcome::kStop);
+  EXPECT_EQ(host.polls, 10);
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "x \n");
+  EXPECT_EQ(context.counters.targetsSeen, 0u);
+  EXPECT_EQ(context.counters.filesWritten, 0u);
+
+  host.polls = 0;
+  host.abortAfterPolls = 10;  // the last poll, after the file is done
+  EXPECT_EQ(Run(), FileOutcome::kStop);
+  EXPECT_EQ(context.counters.targetsSeen, 1u);
+  EXPECT_EQ(context.counters.filesWritten, 1u);
+}
+
+TEST_F(ProcessFileTest, ExceptionsEndOnlyThisFile) {
+  WriteBytes(dir / "a.txt", "x \n");
+  job.trimTrailingWhiteSpace = true;
+  script.throwOnDecode = true;
+  EXPECT_EQ(Run(), FileOutcome::kContinue);
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "x \n");
+  EXPECT_EQ(context.counters.targetsSeen, 0u);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0], WideText(u"Not enough memory. - ") +
+                                  PathForDisplay(ToNative(dir / "a.txt")) + u"\r\n");
+}
+
+}  // namespace

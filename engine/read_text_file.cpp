@@ -1,0 +1,175 @@
+#include "engine/read_text_file.h"
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "core/encoding_catalogue.h"
+#include "core/message_format.h"
+#include "platform/message_host.h"
+
+namespace {
+
+struct Mark {
+  uint32_t codePage;
+  size_t length;
+};
+
+// The byte-order mark at the start of bytes, if any.
+bool FindMark(std::string_view bytes, Mark* mark) {
+  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    *mark = {65001, 3};
+    return true;
+  }
+  if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0) {
+    *mark = {1200, 2};
+    return true;
+  }
+  if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFE\xFF") == 0) {
+    *mark = {1201, 2};
+    return true;
+  }
+  return false;
+}
+
+bool IsUtf16(uint32_t codePage) { return codePage == 1200 || codePage == 1201; }
+
+// Removes NUL bytes, or for UTF-16 the units whose two bytes are both zero (an odd
+// trailing byte stays). Compacts in place.
+void RemoveNuls(std::string& bytes, bool utf16) {
+  char* data = bytes.data();
+  size_t size = bytes.size();
+  size_t out = 0;
+  if (utf16) {
+    size_t i = 0;
+    for (; i + 1 < size; i += 2) {
+      if (data[i] == 0 && data[i + 1] == 0) continue;
+      data[out++] = data[i];
+      data[out++] = data[i + 1];
+    }
+    if (i < size) data[out++] = data[i];
+  } else {
+    const char* nul = static_cast<const char*>(std::memchr(data, 0, size));
+    if (!nul) return;
+    out = static_cast<size_t>(nul - data);
+    for (size_t i = out; i < size; ++i) {
+      if (data[i] != 0) data[out++] = data[i];
+    }
+  }
+  bytes.resize(out);
+}
+
+// The line ending put in every n bytes, by kind and code page.
+std::string_view NewlineBytes(int16_t kind, uint32_t codePage) {
+  switch (kind) {
+    case 0:
+      return codePage == 1200 ? std::string_view("\x0D\x00\x0A\x00", 4)
+             : codePage == 1201 ? std::string_view("\x00\x0D\x00\x0A", 4)
+                                : std::string_view("\x0D\x0A", 2);
+    case 1:
+      return codePage == 1200 ? std::string_view("\x0A\x00", 2)
+             : codePage == 1201 ? std::string_view("\x00\x0A", 2)
+                                : std::string_view("\x0A", 1);
+    case 2:
+      return codePage == 1200 ? std::string_view("\x0D\x00", 2)
+             : codePage == 1201 ? std::string_view("\x00\x0D", 2)
+                                : std::string_view("\x0D", 1);
+    default:
+      return {};
+  }
+}
+
+// Cuts the content after the mark into chunks of n bytes and puts the line ending after
+// every chunk that is followed by more bytes. Fills from the back, so each byte moves once.
+void InsertEveryNBytes(std::string& bytes, size_t markLength, uint64_t n,
+                       std::string_view newline) {
+  if (newline.empty() || bytes.size() <= markLength) return;
+  uint64_t content = bytes.size() - markLength;
+  uint64_t count = (content - 1) / n;
+  if (count == 0) return;
+  size_t k = newline.size();
+  size_t oldSize = bytes.size();
+  bytes.resize(oldSize + static_cast<size_t>(count) * k);
+  char* data = bytes.data() + markLength;
+  // Chunk i (0-based) starts at i * n in the old content and at i * (n + k) in the new.
+  for (uint64_t i = count; i > 0; --i) {
+    uint64_t from = i * n;
+    uint64_t length = (i == count) ? content - from : n;
+    uint64_t to = i * (n + k);
+    std::memmove(data + to, data + from, static_cast<size_t>(length));
+    std::memcpy(data + to - k, newline.data(), k);
+  }
+}
+
+}  // namespace
+
+ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText* text,
+                        int16_t inputEncodingIndex, uint32_t* codePage, uint32_t* bomFlag,
+                        int16_t lineEndingKind, uint32_t insertEveryBytes) {
+  text->clear();
+  *bomFlag = 0;
+
+  // Room for the line endings put in every n bytes, reserved once with the read.
+  const uint64_t n = insertEveryBytes;
+  auto capacityFor = [n, lineEndingKind](uint64_t size) -> uint64_t {
+    if (n == 0 || size == 0) return size;
+    uint64_t longest = lineEndingKind == 0 ? 4 : 2;
+    return size + (size - 1) / n * longest;
+  };
+  std::string bytes;
+  switch (context.files->ReadWholeFile(path, &bytes, capacityFor)) {
+    case ReadFileResult::kOk:
+      break;
+    case ReadFileResult::kCannotOpen:
+      return ReadCannotOpen;
+    case ReadFileResult::kFailed:
+      return ReadFailed;
+    case ReadFileResult::kTooLarge:
+      return ReadTooLarge;
+  }
+  if (bytes.empty()) return ReadEmpty;
+
+  uint32_t failure = 0;
+  std::unique_ptr<Codec> codec = context.createCodec(&failure);
+  if (!codec) return ReadNoConverter;
+
+  Mark mark{0, 0};
+  uint32_t chosen;
+  if (FindMark(bytes, &mark)) {
+    chosen = mark.codePage;
+    *bomFlag = 1;
+  } else if (inputEncodingIndex == kEncodingOther) {
+    chosen = *codePage;
+  } else if (inputEncodingIndex >= 1 && inputEncodingIndex <= 8) {
+    chosen = CatalogueCodePage(inputEncodingIndex);
+  } else if (!codec->Detect(bytes, &chosen)) {
+    chosen = 932;
+  }
+  *codePage = chosen;
+
+  RemoveNuls(bytes, IsUtf16(chosen));
+  // Nothing but a mark or NULs: there is no text to convert, and rewriting the file
+  // would only throw those bytes away.
+  if (bytes.size() <= mark.length) return ReadEmpty;
+
+  if (n != 0) {
+    if (IsUtf16(chosen) && n % 2 == 1) {
+      WideText question = FormatMessageText(
+          u"ファイル %s の文字コードはUTF-16ですが、改行コードを %d バイト毎に挟むように指定されて"
+          u"います。ファイルが壊れる可能性がありますが、継続しますか?",
+          {PathForDisplay(path), insertEveryBytes});
+      int answer = context.host->ShowMessageBox(question, u"指定したバイト数毎に改行コードを挟む",
+                                                kBoxIconQuestion | kBoxYesNo);
+      if (answer != kAnswerYes) return ReadAborted;
+    }
+    InsertEveryNBytes(bytes, mark.length, n, NewlineBytes(lineEndingKind, chosen));
+  }
+
+  std::string_view content(bytes);
+  content.remove_prefix(mark.length);
+  if (!codec->Decode(chosen, content, text)) {
+    text->clear();
+    return ReadCannotDecode;
+  }
+  return ReadOk;
+}

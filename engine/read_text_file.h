@@ -1,0 +1,27 @@
+// Reads one file, settles its code page and decodes it.
+#pragma once
+
+#include <cstdint>
+
+#include "core/wide_text.h"
+#include "engine/engine_context.h"
+#include "platform/native_path.h"
+
+enum ReadStatus : int {
+  ReadOk = 0,
+  ReadCannotOpen = 1,
+  ReadEmpty = 2,
+  ReadFailed = 3,
+  ReadNoConverter = 4,
+  ReadCannotDecode = 5,
+  ReadAborted = 6,
+  ReadTooLarge = 7,
+};
+
+// Reads path into *text. *codePage holds the typed code page on entry (used for index 9)
+// and the code page used on return with statuses 0, 5 and 6. *bomFlag is 1 when the file
+// began with a byte-order mark. insertEveryBytes, when not 0, puts a line ending of
+// lineEndingKind after every so many bytes before decoding.
+ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText* text,
+                        int16_t inputEncodingIndex, uint32_t* codePage, uint32_t* bomFlag,
+                        int16_t lineEndingKind, uint32_t insertEveryBytes);

@@ -1,0 +1,181 @@
+#include "engine/read_text_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/test_support.h"
+
+namespace {
+
+class ReadTextFileTest : public ::testing::Test {
+ protected:
+  ReadTextFileTest() {
+    context.host = &host;
+    context.createCodec = ScriptedCodecFactory(&script);
+  }
+
+  ReadStatus Read(const std::string& bytes, int16_t index, uint32_t n = 0, int16_t kind = 0,
+                  uint32_t typedCodePage = 0) {
+    WriteBytes(dir / "f.txt", bytes);
+    codePage = typedCodePage;
+    return ReadTextFile(context, ToNative(dir / "f.txt"), &text, index, &codePage, &bom, kind, n);
+  }
+
+  TempDir dir;
+  RecordingHost host;
+  ScriptedCodec::Script script;
+  EngineContext context;
+  WideText text;
+  uint32_t codePage = 0;
+  uint32_t bom = 0;
+};
+
+TEST_F(ReadTextFileTest, MarkOverridesTheChosenEncoding) {
+  // A Shift-JIS job reading a UTF-16 LE file with a mark.
+  EXPECT_EQ(Read(std::string("\xFF\xFE\x42\x30\x41\x00", 6), 1), ReadOk);
+  EXPECT_EQ(text, u"あA");
+  EXPECT_EQ(codePage, 1200u);
+  EXPECT_EQ(bom, 1u);
+
+  EXPECT_EQ(Read(std::string("\xFE\xFF\x30\x42", 4), 4), ReadOk);
+  EXPECT_EQ(text, u"あ");
+  EXPECT_EQ(codePage, 1201u);
+
+  EXPECT_EQ(Read("\xEF\xBB\xBF\xE3\x81\x82", 1), ReadOk);
+  EXPECT_EQ(text, u"あ");
+  EXPECT_EQ(codePage, 65001u);
+  EXPECT_EQ(bom, 1u);
+
+  // Without a mark the job's choice holds, and the flag is cleared again.
+  EXPECT_EQ(Read("\x82\xA0", 1), ReadOk);
+  EXPECT_EQ(text, u"あ");
+  EXPECT_EQ(codePage, 932u);
+  EXPECT_EQ(bom, 0u);
+}
+
+TEST_F(ReadTextFileTest, TypedCodePageAndDetectionFallback) {
+  EXPECT_EQ(Read("\xE3\x81\x82", 9, 0, 0, 65001), ReadOk);
+  EXPECT_EQ(text, u"あ");
+  EXPECT_EQ(codePage, 65001u);
+
+  script.detectResult = false;
+  EXPECT_EQ(Read("\x82\xA0", 0), ReadOk);
+  EXPECT_EQ(codePage, 932u) << "failed detection reads as Shift-JIS";
+  EXPECT_EQ(text, u"あ");
+
+  script.detectResult = true;
+  script.detectedCodePage = 51932;
+  EXPECT_EQ(Read("\xA4\xA2", 0), ReadOk);
+  EXPECT_EQ(codePage, 51932u);
+  EXPECT_EQ(text, u"あ");
+}
+
+TEST_F(ReadTextFileTest, NothingToConvertIsEmpty) {
+  EXPECT_EQ(Read("", 1), ReadEmpty);
+  EXPECT_EQ(script.created, 0) << "no converter for an empty file";
+  EXPECT_EQ(Read("\xEF\xBB\xBF", 1), ReadEmpty);
+  EXPECT_EQ(Read(std::string("\0\0\0", 3), 1), ReadEmpty);
+  EXPECT_EQ(Read(std::string("\xFF\xFE\0\0", 4), 1), ReadEmpty);
+}
+
+TEST_F(ReadTextFileTest, NulRemovalBytesOrUnits) {
+  EXPECT_EQ(Read(std::string("a\0b\0\0c\0", 7), 1), ReadOk);
+  EXPECT_EQ(text, u"abc");
+  EXPECT_EQ(Read(std::string("\xE3\x81\0\x82", 4), 4), ReadOk) << "NUL inside a character";
+  EXPECT_EQ(text, u"あ");
+  // UTF-16: only whole 00 00 units go; the 00 byte of 'A' stays; FF FE 00 00 is UTF-16 LE.
+  EXPECT_EQ(Read(std::string("\xFF\xFE\0\0A\0\0\0B\0", 10), 1), ReadOk);
+  EXPECT_EQ(text, u"AB");
+  EXPECT_EQ(codePage, 1200u);
+}
+
+TEST_F(ReadTextFileTest, BrokenBytesAreRejectedNotSubstituted) {
+  EXPECT_EQ(Read("ok \x82", 1), ReadCannotDecode) << "lead byte without trail byte";
+  EXPECT_EQ(codePage, 932u);
+  EXPECT_EQ(Read("a\xC3(b", 4), ReadCannotDecode);
+  EXPECT_EQ(Read(std::string("\xFF\xFE" "A\0B", 5), 1), ReadCannotDecode) << "odd UTF-16";
+  EXPECT_EQ(Read("abc", 9, 0, 0, 12345), ReadCannotDecode) << "unusable typed code page";
+  EXPECT_EQ(codePage, 12345u);
+}
+
+TEST_F(ReadTextFileTest, LineEndingEveryNBytes) {
+  EXPECT_EQ(Read("abcdefghij", 1, 4, 0), ReadOk);
+  EXPECT_EQ(text, u"abcd\r\nefgh\r\nij");
+  EXPECT_EQ(Read("abcdefgh", 1, 4, 0), ReadOk);
+  EXPECT_EQ(text, u"abcd\r\nefgh") << "nothing after the last full chunk";
+  EXPECT_EQ(Read("abcdefg", 1, 3, 1), ReadOk);
+  EXPECT_EQ(text, u"abc\ndef\ng");
+  EXPECT_EQ(Read("abcdefg", 1, 3, 2), ReadOk);
+  EXPECT_EQ(text, u"abc\rdef\rg");
+  // The count starts after the mark and ignores existing line ends.
+  EXPECT_EQ(Read("\xEF\xBB\xBF" "ab\ncd", 1, 2, 1), ReadOk);
+  EXPECT_EQ(text, u"ab\n\nc\nd");
+  // An n beyond the content, up to the largest, inserts nothing and does not wrap.
+  EXPECT_EQ(Read("abcdefgh", 1, 0xFFFFFFFFu, 0), ReadOk);
+  EXPECT_EQ(text, u"abcdefgh");
+  EXPECT_EQ(Read("abcdefgh", 1, 8, 0), ReadOk);
+  EXPECT_EQ(text, u"abcdefgh");
+}
+
+TEST_F(ReadTextFileTest, LineEndingEveryNBytesInUtf16) {
+  std::string le("\xFF\xFE" "a\0b\0c\0d\0e\0", 12);
+  EXPECT_EQ(Read(le, 1, 4, 0), ReadOk);
+  EXPECT_EQ(text, u"ab\r\ncd\r\ne");
+  EXPECT_TRUE(host.boxes.empty()) << "an even n asks nothing";
+  std::string be("\xFE\xFF\0a\0b\0c", 8);
+  EXPECT_EQ(Read(be, 1, 2, 1), ReadOk);
+  EXPECT_EQ(text, u"a\nb\nc");
+}
+
+TEST_F(ReadTextFileTest, OddNInUtf16AsksFirst) {
+  host.boxAnswer = kAnswerNo;
+  EXPECT_EQ(Read(std::string("\xFF\xFE" "a\0", 4), 1, 3, 0), ReadAborted);
+  ASSERT_EQ(host.boxes.size(), 1u) << "asked even though the content is shorter than n";
+  EXPECT_EQ(codePage, 1200u);
+  EXPECT_EQ(host.boxes[0].caption, u"指定したバイト数毎に改行コードを挟む");
+  EXPECT_EQ(host.boxes[0].style, uint32_t{kBoxIconQuestion | kBoxYesNo});
+  EXPECT_NE(host.boxes[0].text.find(u"f.txt の文字コードはUTF-16ですが、改行コードを 3 バイト毎"),
+            WideText::npos);
+
+  // Yes goes on with the odd n: the line ends land at odd offsets, inside the units.
+  host.boxAnswer = kAnswerYes;
+  EXPECT_EQ(Read(std::string("\xFF\xFE" "a\0b\0c\0", 8), 1, 3, 1), ReadOk);
+  EXPECT_EQ(text, WideText(u"a\u0A62\0c", 4));
+  EXPECT_EQ(host.boxes.size(), 2u);
+}
+
+TEST_F(ReadTextFileTest, FileLevelFailures) {
+  codePage = 77;
+  EXPECT_EQ(ReadTextFile(context, ToNative(dir / "missing.txt"), &text, 1, &codePage, &bom, 0, 0),
+            ReadCannotOpen);
+  EXPECT_EQ(codePage, 77u) << "left as it was";
+
+  WriteBytes(dir / "f.txt", "abc");
+  FailingFileSystem files;
+  context.files = &files;
+  files.readResult = ReadFileResult::kFailed;
+  EXPECT_EQ(ReadTextFile(context, ToNative(dir / "f.txt"), &text, 1, &codePage, &bom, 0, 0),
+            ReadFailed);
+  files.readResult = ReadFileResult::kOk;
+
+  context.createCodec = [](uint32_t* failure) -> std::unique_ptr<Codec> {
+    *failure = 0x80040154u;
+    return nullptr;
+  };
+  EXPECT_EQ(ReadTextFile(context, ToNative(dir / "f.txt"), &text, 1, &codePage, &bom, 0, 0),
+            ReadNoConverter);
+}
+
+TEST_F(ReadTextFileTest, FileLargerThanMemoryIsRefusedUntouched) {
+  // A sparse file far beyond what this machine could hold as text.
+  std::filesystem::path big = dir / "big.txt";
+  WriteBytes(big, "x");
+  std::error_code error;
+  std::filesystem::resize_file(big, uint64_t{1} << 40, error);
+  if (error) GTEST_SKIP() << "no sparse files here: " << error.message();
+  EXPECT_EQ(ReadTextFile(context, ToNative(big), &text, 1, &codePage, &bom, 0, 0), ReadTooLarge);
+  EXPECT_EQ(std::filesystem::file_size(big), uint64_t{1} << 40);
+}
+
+}  // namespace

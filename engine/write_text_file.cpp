@@ -1,0 +1,102 @@
+#include "engine/write_text_file.h"
+
+#include <string>
+#include <string_view>
+
+#include "core/process_flags.h"
+#include "platform/system_error.h"
+
+namespace {
+
+// The detail shown when the converter cannot be created, by its failure code.
+std::optional<WideText> ConverterFailureDetail(uint32_t failure) {
+  switch (failure) {
+    case 0x80004002u:  // E_NOINTERFACE
+      return WideText(Text(u"指定されたクラスでは要求されたインターフェースが実装されていません。",
+                           u"E_NOINTERFACE."));
+    case 0x80040154u:  // REGDB_E_CLASSNOTREG
+      return WideText(Text(
+          u"指定されたクラスが登録データベースに登録されていないか、dwClsContextパラメータで指定された"
+          u"サーバータイプが登録されていないか、レジストリのサーバータイプ値が不正です。",
+          u"REGDB_E_CLASSNOTREG."));
+    case 0x80040110u:  // CLASS_E_NOAGGREGATION
+      return WideText(Text(u"指定されたクラスはアグリゲートオブジェクトの一部として作成できません。",
+                           u"CLASS_E_NOAGGREGATION."));
+    default:
+      return std::nullopt;
+  }
+}
+
+std::string_view MarkFor(uint32_t codePage) {
+  switch (codePage) {
+    case 65001:
+      return "\xEF\xBB\xBF";
+    case 1200:
+      return "\xFF\xFE";
+    case 1201:
+      return "\xFE\xFF";
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+
+bool WriteTextFile(EngineContext& context, const NativePath& path, WideText text,
+                   uint32_t codePage, uint32_t bomFlag, std::optional<WideText>* title,
+                   std::optional<WideText>* detail) {
+  std::string bytes;
+  bool substituted = false;
+  {
+    uint32_t failure = 0;
+    std::unique_ptr<Codec> codec = context.createCodec(&failure);
+    if (!codec) {
+      *title = Text(u"CoCreateInstance失敗", u"CoCreateInstance.");
+      *detail = ConverterFailureDetail(failure);
+      return false;
+    }
+    switch (codec->Encode(codePage, text, &bytes, &substituted)) {
+      case EncodeAnswer::kConverted:
+        break;
+      case EncodeAnswer::kFailed:
+        *title = Text(u"文字列変換中エラー", u"Conversion error");
+        *detail = Text(u"ConvertStringFromUnicodeEx失敗", u"ConvertStringFromUnicodeEx error.");
+        return false;
+      case EncodeAnswer::kNotSupported: {
+        uint32_t error = 0;
+        bytes.clear();
+        substituted = false;
+        if (!codec->EncodeFallback(codePage, text, &bytes, &substituted, &error)) {
+          *title = Text(u"文字列変換中エラー", u"WideCharToMultiByte");
+          *detail = SystemErrorText(japaneseUi, error);
+          return false;
+        }
+        break;
+      }
+    }
+  }
+  // The text is no longer needed; give its memory back before the write.
+  WideText().swap(text);
+
+  if (substituted) {
+    *title = Text(u"強制変換しました", u"Force Conversion");
+    *detail = Text(u"変換できない文字が含まれており、'?'に置換しました。",
+                   u"Unconvertible charactors are contained.");
+  }
+
+  std::string_view mark = bomFlag == 1 ? MarkFor(codePage) : std::string_view();
+  uint32_t error = 0;
+  switch (context.files->ReplaceFileContents(path, mark, bytes, &error)) {
+    case ReplaceResult::kOk:
+      return true;
+    case ReplaceResult::kCannotCreate:
+      *title = Text(u"ファイルを書き込みモードで開けません", u"Cannot open a file as write mode");
+      *detail = SystemErrorText(japaneseUi, error);
+      return false;
+    case ReplaceResult::kWriteFailed:
+      *title = Text(u"ファイル書き込み中エラー", u"WriteFile error");
+      *detail = SystemErrorText(japaneseUi, error);
+      return false;
+  }
+  return false;
+}

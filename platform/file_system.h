@@ -1,0 +1,53 @@
+// The engine's access to files. RealFileSystem() is the platform's; tests wrap it to
+// inject failures.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/native_path.h"
+
+// Creation and last-write time in the platform's own units. hasCreation is false where
+// the platform keeps no creation time that can be set again.
+struct FileTimes {
+  int64_t creation = 0;
+  int64_t lastWrite = 0;
+  bool hasCreation = false;
+};
+
+enum class ReadFileResult { kOk, kCannotOpen, kFailed, kTooLarge };
+enum class ReplaceResult { kOk, kCannotCreate, kWriteFailed };
+enum class SetTimesResult { kOk, kCannotOpen, kCannotSet };
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Reads the whole file into *bytes. capacityFor(size) says how many bytes to reserve
+  // for a file of that size (at least the size); the buffer is allocated once.
+  // kTooLarge: the file is larger than this machine can convert in memory.
+  virtual ReadFileResult ReadWholeFile(const NativePath& path, std::string* bytes,
+                                       const std::function<uint64_t(uint64_t)>& capacityFor) = 0;
+
+  // Replaces the content of path by head followed by body in one step: a temporary file
+  // in the same folder is written completely and then takes the file's place, keeping
+  // its permissions. On failure the file is untouched and *error holds the system code.
+  // kCannotCreate: the file may not be written or no temporary file could be made.
+  virtual ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,
+                                            std::string_view body, uint32_t* error) = 0;
+
+  // Copies from to to, replacing an existing to (unless it is read-only).
+  virtual bool CopyFileReplacing(const NativePath& from, const NativePath& to,
+                                 uint32_t* error) = 0;
+
+  // Looks the file up in its folder (without opening it) for its times.
+  virtual bool GetFileTimes(const NativePath& path, FileTimes* times) = 0;
+
+  // Puts back creation (where possible) and last-write time; last access is left alone.
+  virtual SetTimesResult SetFileTimes(const NativePath& path, const FileTimes& times) = 0;
+};
+
+// The platform's file system.
+FileSystem& RealFileSystem();

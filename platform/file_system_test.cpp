@@ -1,0 +1,225 @@
+// The real file system of the platform the tests run on.
+#include "platform/file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <set>
+#include <string>
+
+#include "tests/test_support.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::set<std::string> NamesIn(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
+void MakeReadOnly(const fs::path& path) {
+  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+}
+
+const std::string kOld = "old line 1\r\nold line 2\r\n";
+// A head and a body as the writer passes them: a byte-order mark and the text.
+const std::string kHead = "\xEF\xBB\xBF";
+const std::string kBody = std::string("new\0text\r\n", 10) + std::string(100000, 'x');
+
+class ReplaceFileContentsTest : public ::testing::Test {
+ protected:
+  ReplaceResult Replace(const fs::path& path, std::string_view head, std::string_view body) {
+    error = 0;
+    return RealFileSystem().ReplaceFileContents(ToNative(path), head, body, &error);
+  }
+  TempDir dir;
+  uint32_t error = 0;
+};
+
+TEST_F(ReplaceFileContentsTest, WritesHeadThenBodyAndLeavesNothingElse) {
+  WriteBytes(dir / "a.txt", kOld);
+  WriteBytes(dir / "other.txt", "other");
+  ASSERT_EQ(Replace(dir / "a.txt", kHead, kBody), ReplaceResult::kOk);
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), kHead + kBody);
+  EXPECT_EQ(ReadBytes(dir / "other.txt"), "other");
+  EXPECT_EQ(NamesIn(dir.path()), (std::set<std::string>{"a.txt", "other.txt"}));
+
+  // Shorter content must not keep the old tail; empty content gives an empty file.
+  ASSERT_EQ(Replace(dir / "a.txt", "", "ab"), ReplaceResult::kOk);
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "ab");
+  ASSERT_EQ(Replace(dir / "a.txt", "", ""), ReplaceResult::kOk);
+  EXPECT_EQ(fs::file_size(dir / "a.txt"), 0u);
+}
+
+TEST_F(ReplaceFileContentsTest, ReadOnlyFileIsRefusedAndUntouched) {
+  WriteBytes(dir / "a.txt", kOld);
+  MakeReadOnly(dir / "a.txt");
+  EXPECT_EQ(Replace(dir / "a.txt", kHead, kBody), ReplaceResult::kCannotCreate);
+  EXPECT_NE(error, 0u);
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), kOld);
+  EXPECT_EQ(NamesIn(dir.path()), std::set<std::string>{"a.txt"});
+}
+
+TEST_F(ReplaceFileContentsTest, FailuresLeaveEverythingAsItWas) {
+  // A folder that does not exist: no temporary file can be made there.
+  EXPECT_EQ(Replace(dir / "missing" / "a.txt", kHead, kBody), ReplaceResult::kCannotCreate);
+  EXPECT_NE(error, 0u);
+  EXPECT_FALSE(fs::exists(dir / "missing"));
+
+  // A folder in place of the file stays a folder with its content.
+  fs::create_directory(dir / "sub");
+  WriteBytes(dir / "sub" / "inner.txt", kOld);
+  EXPECT_NE(Replace(dir / "sub", kHead, kBody), ReplaceResult::kOk);
+  EXPECT_TRUE(fs::is_directory(dir / "sub"));
+  EXPECT_EQ(ReadBytes(dir / "sub" / "inner.txt"), kOld);
+  EXPECT_EQ(NamesIn(dir.path()), std::set<std::string>{"sub"});
+}
+
+TEST_F(ReplaceFileContentsTest, SymbolicLinkKeepsPointingAtTheChangedFile) {
+  WriteBytes(dir / "real.txt", kOld);
+  std::error_code linkError;
+  fs::create_symlink(dir / "real.txt", dir / "link.txt", linkError);
+  if (linkError) GTEST_SKIP() << "no symbolic links here: " << linkError.message();
+
+  ASSERT_EQ(Replace(dir / "link.txt", kHead, kBody), ReplaceResult::kOk);
+  EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+  EXPECT_EQ(ReadBytes(dir / "real.txt"), kHead + kBody);
+  EXPECT_EQ(NamesIn(dir.path()), (std::set<std::string>{"link.txt", "real.txt"}));
+}
+
+#ifdef _WIN32
+TEST_F(ReplaceFileContentsTest, HardLinksStillShareTheFile) {
+  WriteBytes(dir / "a.txt", kOld);
+  std::error_code linkError;
+  fs::create_hard_link(dir / "a.txt", dir / "b.txt", linkError);
+  if (linkError) GTEST_SKIP() << "no hard links here: " << linkError.message();
+
+  ASSERT_EQ(Replace(dir / "a.txt", kHead, kBody), ReplaceResult::kOk);
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), kHead + kBody);
+  EXPECT_EQ(ReadBytes(dir / "b.txt"), kHead + kBody);
+  ASSERT_EQ(Replace(dir / "b.txt", "", "short"), ReplaceResult::kOk);
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "short");
+  EXPECT_EQ(NamesIn(dir.path()), (std::set<std::string>{"a.txt", "b.txt"}));
+}
+
+TEST_F(ReplaceFileContentsTest, FileHeldByAnotherHandleIsRefused) {
+  WriteBytes(dir / "a.txt", kOld);
+  HANDLE held = CreateFileW((dir / "a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Replace(dir / "a.txt", kHead, kBody), ReplaceResult::kCannotCreate);
+  EXPECT_EQ(error, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+  CloseHandle(held);
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), kOld);
+  EXPECT_EQ(NamesIn(dir.path()), std::set<std::string>{"a.txt"});
+}
+#else
+TEST_F(ReplaceFileContentsTest, PermissionsAreKept) {
+  WriteBytes(dir / "a.txt", kOld);
+  const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(dir / "a.txt", mode);
+  ASSERT_EQ(Replace(dir / "a.txt", kHead, kBody), ReplaceResult::kOk);
+  EXPECT_EQ(fs::status(dir / "a.txt").permissions(), mode);
+}
+#endif
+
+TEST(ReadWholeFileTest, ReadsEveryByteIntoOneAllocation) {
+  TempDir dir;
+  const std::string content = kHead + kBody;
+  WriteBytes(dir / "a.txt", content);
+  std::string bytes = "left over";
+  uint64_t askedFor = 0;
+  auto capacityFor = [&](uint64_t size) {
+    askedFor = size;
+    return size * 2 + 16;
+  };
+  ASSERT_EQ(RealFileSystem().ReadWholeFile(ToNative(dir / "a.txt"), &bytes, capacityFor),
+            ReadFileResult::kOk);
+  EXPECT_EQ(askedFor, content.size());
+  EXPECT_EQ(bytes, content);
+  EXPECT_GE(bytes.capacity(), content.size() * 2 + 16);
+
+  WriteBytes(dir / "empty.txt", "");
+  ASSERT_EQ(RealFileSystem().ReadWholeFile(ToNative(dir / "empty.txt"), &bytes, capacityFor),
+            ReadFileResult::kOk);
+  EXPECT_TRUE(bytes.empty());
+}
+
+TEST(ReadWholeFileTest, ReportsWhatWentWrong) {
+  TempDir dir;
+  std::string bytes;
+  auto same = [](uint64_t size) { return size; };
+  EXPECT_EQ(RealFileSystem().ReadWholeFile(ToNative(dir / "missing.txt"), &bytes, same),
+            ReadFileResult::kCannotOpen);
+
+  // A buffer that cannot be had is "too large", not a crash.
+  WriteBytes(dir / "a.txt", kOld);
+  auto huge = [](uint64_t) { return std::numeric_limits<uint64_t>::max(); };
+  EXPECT_EQ(RealFileSystem().ReadWholeFile(ToNative(dir / "a.txt"), &bytes, huge),
+            ReadFileResult::kTooLarge);
+}
+
+TEST(CopyFileReplacingTest, ReplacesAWritableCopyButNotAReadOnlyOne) {
+  TempDir dir;
+  WriteBytes(dir / "from.txt", kBody);
+  WriteBytes(dir / "to.txt", kOld);
+  uint32_t error = 0;
+  ASSERT_TRUE(RealFileSystem().CopyFileReplacing(ToNative(dir / "from.txt"),
+                                                 ToNative(dir / "to.txt"), &error));
+  EXPECT_EQ(ReadBytes(dir / "to.txt"), kBody);
+
+  WriteBytes(dir / "locked.txt", kOld);
+  MakeReadOnly(dir / "locked.txt");
+  EXPECT_FALSE(RealFileSystem().CopyFileReplacing(ToNative(dir / "from.txt"),
+                                                  ToNative(dir / "locked.txt"), &error));
+  EXPECT_NE(error, 0u);
+  EXPECT_EQ(ReadBytes(dir / "locked.txt"), kOld);
+
+  error = 0;
+  EXPECT_FALSE(RealFileSystem().CopyFileReplacing(ToNative(dir / "missing.txt"),
+                                                  ToNative(dir / "new.txt"), &error));
+  EXPECT_NE(error, 0u);
+  EXPECT_FALSE(fs::exists(dir / "new.txt"));
+}
+
+TEST(FileTimesTest, TimesOfOneFileCanBePutOnAnother) {
+  TempDir dir;
+  WriteBytes(dir / "old.txt", "old");
+  WriteBytes(dir / "new.txt", "new");
+  const auto oldTime = fs::last_write_time(dir / "old.txt") - std::chrono::hours(24 * 400);
+  fs::last_write_time(dir / "old.txt", oldTime);
+
+  FileTimes times;
+  ASSERT_TRUE(RealFileSystem().GetFileTimes(ToNative(dir / "old.txt"), &times));
+  ASSERT_EQ(RealFileSystem().SetFileTimes(ToNative(dir / "new.txt"), times), SetTimesResult::kOk);
+  EXPECT_EQ(fs::last_write_time(dir / "new.txt"), fs::last_write_time(dir / "old.txt"));
+
+  FileTimes copied;
+  ASSERT_TRUE(RealFileSystem().GetFileTimes(ToNative(dir / "new.txt"), &copied));
+  EXPECT_EQ(copied.lastWrite, times.lastWrite);
+  EXPECT_EQ(copied.hasCreation, times.hasCreation);
+  EXPECT_EQ(ReadBytes(dir / "new.txt"), "new");
+}
+
+TEST(FileTimesTest, MissingFileIsReported) {
+  TempDir dir;
+  FileTimes times;
+  EXPECT_FALSE(RealFileSystem().GetFileTimes(ToNative(dir / "missing.txt"), &times));
+  EXPECT_EQ(RealFileSystem().SetFileTimes(ToNative(dir / "missing.txt"), times),
+            SetTimesResult::kCannotOpen);
+  EXPECT_FALSE(fs::exists(dir / "missing.txt"));
+}
+
+}  // namespace

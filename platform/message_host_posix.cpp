@@ -1,0 +1,60 @@
+#include "platform/message_host.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "core/wide_text.h"
+
+namespace {
+
+// Asks on the controlling terminal; no terminal answers No.
+bool AskYesOnTerminal(const std::string& question) {
+  int tty = open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
+  if (tty < 0) {
+    std::string told = question + " -> No\n";
+    fwrite(told.data(), 1, told.size(), stderr);
+    return false;
+  }
+  std::string prompt = question + " [y/N] ";
+  if (write(tty, prompt.data(), prompt.size()) < 0) {
+    close(tty);
+    return false;
+  }
+  char answer[16];
+  ssize_t n = read(tty, answer, sizeof answer);
+  close(tty);
+  return n > 0 && (answer[0] == 'y' || answer[0] == 'Y');
+}
+
+class PosixConsoleHost : public MessageHost {
+ public:
+  void ReportMessage(std::u16string_view text) override {
+    std::string bytes = Utf8FromWide(text);
+    fwrite(bytes.data(), 1, bytes.size(), stdout);
+    fflush(stdout);
+  }
+
+  bool AbortRequested() override { return false; }
+
+  int ShowMessageBox(std::u16string_view text, std::u16string_view caption,
+                     uint32_t style) override {
+    std::string line = Utf8FromWide(caption) + ": " + Utf8FromWide(text);
+    if ((style & 0xF) == kBoxYesNo) {
+      fflush(stdout);
+      return AskYesOnTerminal(line) ? kAnswerYes : kAnswerNo;
+    }
+    line += '\n';
+    fwrite(line.data(), 1, line.size(), stderr);
+    return kAnswerOk;
+  }
+};
+
+}  // namespace
+
+MessageHost& ConsoleMessageHost() {
+  static PosixConsoleHost host;
+  return host;
+}

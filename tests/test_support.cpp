@@ -1,0 +1,145 @@
+#include "tests/test_support.h"
+
+#include <atomic>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "platform/native_path.h"
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  static std::atomic<unsigned> counter{0};
+  std::random_device random;
+  fs::path base = fs::temp_directory_path();
+  for (;;) {
+    fs::path candidate = base / ("quillon-test-" + std::to_string(random()) + "-" +
+                                 std::to_string(counter++));
+    std::error_code error;
+    if (fs::create_directory(candidate, error)) {
+      path_ = candidate;
+      return;
+    }
+  }
+}
+
+TempDir::~TempDir() {
+  std::error_code error;
+  // Read-only files made by tests must not keep the folder alive.
+  for (auto& entry : fs::recursive_directory_iterator(path_, error)) {
+    fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, error);
+  }
+  fs::remove_all(path_, error);
+}
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+NativePath ToNative(const fs::path& path) { return path.native(); }
+
+std::string RecordingHost::AllMessagesUtf8() const {
+  std::string all;
+  for (const WideText& m : messages) all += Utf8FromWide(m);
+  return all;
+}
+
+ReadFileResult FailingFileSystem::ReadWholeFile(
+    const NativePath& path, std::string* bytes,
+    const std::function<uint64_t(uint64_t)>& capacityFor) {
+  if (readResult != ReadFileResult::kOk) return readResult;
+  return RealFileSystem().ReadWholeFile(path, bytes, capacityFor);
+}
+
+ReplaceResult FailingFileSystem::ReplaceFileContents(const NativePath& path,
+                                                     std::string_view head,
+                                                     std::string_view body, uint32_t* error) {
+  ++replaceCalls;
+  if (replaceResult != ReplaceResult::kOk) {
+    *error = 5;
+    return replaceResult;
+  }
+  return RealFileSystem().ReplaceFileContents(path, head, body, error);
+}
+
+bool FailingFileSystem::CopyFileReplacing(const NativePath& from, const NativePath& to,
+                                          uint32_t* error) {
+  if (failCopy) {
+    *error = 5;
+    return false;
+  }
+  return RealFileSystem().CopyFileReplacing(from, to, error);
+}
+
+bool FailingFileSystem::GetFileTimes(const NativePath& path, FileTimes* times) {
+  if (failGetTimes) return false;
+  return RealFileSystem().GetFileTimes(path, times);
+}
+
+SetTimesResult FailingFileSystem::SetFileTimes(const NativePath& path, const FileTimes& times) {
+  if (setTimesResult != SetTimesResult::kOk) return setTimesResult;
+  return RealFileSystem().SetFileTimes(path, times);
+}
+
+ScriptedCodec::ScriptedCodec(Script* script) : script_(script) {
+  uint32_t failure = 0;
+  real_ = CreateSystemCodec(&failure);
+}
+
+bool ScriptedCodec::Detect(std::string_view bytes, uint32_t* codePage) {
+  if (script_->detectResult) {
+    *codePage = script_->detectedCodePage;
+    return *script_->detectResult;
+  }
+  return real_->Detect(bytes, codePage);
+}
+
+bool ScriptedCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text) {
+  if (script_->throwOnDecode) throw std::bad_alloc();
+  return real_->Decode(codePage, bytes, text);
+}
+
+EncodeAnswer ScriptedCodec::Encode(uint32_t codePage, std::u16string_view text,
+                                   std::string* bytes, bool* substituted) {
+  if (script_->encodeAnswer) return *script_->encodeAnswer;
+  return real_->Encode(codePage, text, bytes, substituted);
+}
+
+bool ScriptedCodec::EncodeFallback(uint32_t codePage, std::u16string_view text,
+                                   std::string* bytes, bool* substituted, uint32_t* error) {
+  if (script_->fallbackFails) {
+    *error = script_->fallbackError;
+    return false;
+  }
+  // Stands in for a secondary converter: whatever the primary one makes of the text.
+  return real_->Encode(codePage, text, bytes, substituted) == EncodeAnswer::kConverted;
+}
+
+int ScriptedCodec::BytesIn932(char16_t unit) { return real_->BytesIn932(unit); }
+
+CodecFactory ScriptedCodecFactory(ScriptedCodec::Script* script) {
+  return [script](uint32_t*) -> std::unique_ptr<Codec> {
+    ++script->created;
+    return std::make_unique<ScriptedCodec>(script);
+  };
+}
+
+#ifdef _WIN32
+#include <windows.h>
+
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+#else
+bool RunningUnderWine() { return false; }
+#endif

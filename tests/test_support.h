@@ -1,0 +1,109 @@
+// Helpers shared by the unit tests: a temporary folder, a message host that records,
+// and a file system that fails on request.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/wide_text.h"
+#include "platform/file_system.h"
+#include "platform/message_host.h"
+
+// A fresh folder that is removed with everything in it at the end of the test.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string ReadBytes(const std::filesystem::path& path);
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+NativePath ToNative(const std::filesystem::path& path);
+
+// Records messages and answers message boxes with a given answer.
+class RecordingHost : public MessageHost {
+ public:
+  void ReportMessage(std::u16string_view text) override { messages.emplace_back(text); }
+  bool AbortRequested() override { return ++polls > abortAfterPolls; }
+  int ShowMessageBox(std::u16string_view text, std::u16string_view caption,
+                     uint32_t style) override {
+    boxes.push_back({WideText(text), WideText(caption), style});
+    return boxAnswer;
+  }
+  std::string AllMessagesUtf8() const;
+
+  struct Box {
+    WideText text, caption;
+    uint32_t style;
+  };
+  std::vector<WideText> messages;
+  std::vector<Box> boxes;
+  int boxAnswer = kAnswerYes;
+  int polls = 0;
+  int abortAfterPolls = 1 << 30;
+};
+
+// Passes everything to the real file system except the operations told to fail.
+class FailingFileSystem : public FileSystem {
+ public:
+  ReadFileResult ReadWholeFile(const NativePath& path, std::string* bytes,
+                               const std::function<uint64_t(uint64_t)>& capacityFor) override;
+  ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,
+                                    std::string_view body, uint32_t* error) override;
+  bool CopyFileReplacing(const NativePath& from, const NativePath& to, uint32_t* error) override;
+  bool GetFileTimes(const NativePath& path, FileTimes* times) override;
+  SetTimesResult SetFileTimes(const NativePath& path, const FileTimes& times) override;
+
+  ReadFileResult readResult = ReadFileResult::kOk;  // anything else fails the read
+  ReplaceResult replaceResult = ReplaceResult::kOk;
+  bool failCopy = false;
+  bool failGetTimes = false;
+  SetTimesResult setTimesResult = SetTimesResult::kOk;
+  int replaceCalls = 0;
+};
+
+#include <memory>
+#include <optional>
+
+#include "engine/codec/codec.h"
+#include "engine/engine_context.h"
+
+// The platform's converter with answers that a test can override.
+class ScriptedCodec : public Codec {
+ public:
+  struct Script {
+    std::optional<bool> detectResult;    // answer of Detect (with detectedCodePage)
+    uint32_t detectedCodePage = 0;
+    std::optional<EncodeAnswer> encodeAnswer;  // forced answer of Encode
+    bool fallbackFails = false;
+    uint32_t fallbackError = 0;
+    bool throwOnDecode = false;          // throws std::bad_alloc from Decode
+    int created = 0;                     // how many converters were made
+  };
+  explicit ScriptedCodec(Script* script);
+  bool Detect(std::string_view bytes, uint32_t* codePage) override;
+  bool Decode(uint32_t codePage, std::string_view bytes, WideText* text) override;
+  EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
+                      bool* substituted) override;
+  bool EncodeFallback(uint32_t codePage, std::u16string_view text, std::string* bytes,
+                      bool* substituted, uint32_t* error) override;
+  int BytesIn932(char16_t unit) override;
+
+ private:
+  Script* script_;
+  std::unique_ptr<Codec> real_;
+};
+
+// A context whose converters follow script.
+CodecFactory ScriptedCodecFactory(ScriptedCodec::Script* script);
+
+// True when the Windows build runs under Wine, whose converter lacks some code pages
+// and detection.
+bool RunningUnderWine();

@@ -1,0 +1,23 @@
+// Program entry on Windows: the arguments arrive as UTF-16 (linked with -municode).
+
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <vector>
+
+#include "platform/native_path.h"
+#include "ui/quillon_main.h"
+
+int wmain(int argc, wchar_t** argv) {
+  try {
+    std::vector<NativePath> args;
+    args.reserve(argc > 1 ? static_cast<size_t>(argc - 1) : 0);
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    return QuillonMain(args);
+  } catch (const std::bad_alloc&) {
+    std::fputs("quillon: out of memory\n", stderr);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "quillon: %s\n", e.what());
+  }
+  return 1;
+}

@@ -1,0 +1,8 @@
+// The program's entry after the platform has turned its arguments into native strings.
+#pragma once
+
+#include <vector>
+
+#include "platform/native_path.h"
+
+int QuillonMain(const std::vector<NativePath>& args);
