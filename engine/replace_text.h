@@ -11,3 +11,11 @@ bool ReplaceInText(WideText& text, const JobOptions& job);
 // inserted text. ignoreCase folds A-Z only.
 void ReplaceLiteral(WideText& subject, std::u16string_view search,
                     std::u16string_view replacement, bool ignoreCase);
+
+class DialogControls;
+class MessageHost;
+
+// Reads the replacement controls (regular-expression switch, search and replacement
+// texts, ignore case, single line, dot-not-newline) into job and compiles the expression
+// once for the run. On failure the user has been told and the run must not start.
+bool PrepareReplacement(const DialogControls& controls, JobOptions* job, MessageHost& host);

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/directory.h"
 #include "platform/native_path.h"
 
 // Creation and last-write time in the platform's own units. hasCreation is false where
@@ -47,6 +48,16 @@ class FileSystem {
 
   // Puts back creation (where possible) and last-write time; last access is left alone.
   virtual SetTimesResult SetFileTimes(const NativePath& path, const FileTimes& times) = 0;
+
+  // Folders, with the platform's functions unless a test puts others in.
+  virtual bool ListDirectory(const NativePath& pattern, std::vector<DirectoryEntry>* entries) {
+    return ListCurrentDirectory(pattern, entries);
+  }
+  virtual bool GetCurrentDir(NativePath* path) { return GetCurrentFolder(path); }
+  virtual bool SetCurrentDir(const NativePath& path) { return SetCurrentFolder(path); }
+  virtual bool FolderIdentity(const NativePath& path, std::string* identity) {
+    return GetFolderIdentity(path, identity);
+  }
 };
 
 // The platform's file system.

@@ -36,7 +36,7 @@ void MakeReadOnly(const fs::path& path) {
 const std::string kOld = "old line 1\r\nold line 2\r\n";
 // A head and a body as the writer passes them: a byte-order mark and the text.
 const std::string kHead = "\xEF\xBB\xBF";
-const std::string kBody = std::string("new\0text\r\n", 10) + std::string(100000, 'x');
+const std::string kBody = std::string("new\0text\r\n", 10) + std::string(200, 'x');
 
 class ReplaceFileContentsTest : public ::testing::Test {
  protected:
@@ -89,9 +89,20 @@ TEST_F(ReplaceFileContentsTest, FailuresLeaveEverythingAsItWas) {
 
 TEST_F(ReplaceFileContentsTest, SymbolicLinkKeepsPointingAtTheChangedFile) {
   WriteBytes(dir / "real.txt", kOld);
+#ifdef _WIN32
+  // The C++ library of the Windows build has no create_symlink.
+  // Some Windows layers report success without making the link.
+  CreateSymbolicLinkW((dir / "link.txt").c_str(), (dir / "real.txt").c_str(),
+                      SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+  DWORD attributes = GetFileAttributesW((dir / "link.txt").c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    GTEST_SKIP() << "no symbolic links here";
+  }
+#else
   std::error_code linkError;
   fs::create_symlink(dir / "real.txt", dir / "link.txt", linkError);
   if (linkError) GTEST_SKIP() << "no symbolic links here: " << linkError.message();
+#endif
 
   ASSERT_EQ(Replace(dir / "link.txt", kHead, kBody), ReplaceResult::kOk);
   EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
@@ -210,6 +221,9 @@ TEST(FileTimesTest, TimesOfOneFileCanBePutOnAnother) {
   ASSERT_TRUE(RealFileSystem().GetFileTimes(ToNative(dir / "new.txt"), &copied));
   EXPECT_EQ(copied.lastWrite, times.lastWrite);
   EXPECT_EQ(copied.hasCreation, times.hasCreation);
+  if (times.hasCreation) {
+    EXPECT_EQ(copied.creation, times.creation);
+  }
   EXPECT_EQ(ReadBytes(dir / "new.txt"), "new");
 }
 

@@ -345,6 +345,13 @@ class Win32FileSystem : public FileSystem {
   }
 
   bool CopyFileReplacing(const NativePath& from, const NativePath& to, uint32_t* error) override {
+    // CopyFileW refuses a read-only copy by itself on Windows, but under Wine a process
+    // running as root would overwrite it; the check keeps the two alike.
+    DWORD attributes = GetFileAttributesW(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+      SetError(error, ERROR_ACCESS_DENIED);
+      return false;
+    }
     if (CopyFileW(from.c_str(), to.c_str(), FALSE)) return true;
     SetError(error, LastErrorOr(ERROR_ACCESS_DENIED));
     return false;

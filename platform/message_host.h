@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/wide_text.h"
+
 // Message box styles and answers, with the values the Windows API uses.
 enum : uint32_t {
   kBoxOk = 0x0,
@@ -12,6 +14,7 @@ enum : uint32_t {
   kBoxIconError = 0x10,
   kBoxIconQuestion = 0x20,
   kBoxIconWarning = 0x30,
+  kBoxIconInformation = 0x40,
 };
 enum : int { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
 
@@ -25,9 +28,19 @@ class MessageHost {
   // Shows a message box and returns the answer.
   virtual int ShowMessageBox(std::u16string_view text, std::u16string_view caption,
                              uint32_t style) = 0;
+  // The end of a run in dialog mode: the summary and every message of the run.
+  virtual void ShowResults(std::u16string_view /*summary*/, std::u16string_view /*details*/) {}
 };
+
+// Every message of the current run, collected in dialog mode.
+extern WideText resultsText;
 
 // Console output: messages go to standard output as they arise, the abort poll answers
 // false, a message box is written to standard error (a Yes/No question is answered on the
 // terminal where there is one, else No).
 MessageHost& ConsoleMessageHost();
+
+// The host of this process's messages: the console host until the program sets another.
+// Code without an engine context (the registry wrappers' guard messages) reports here.
+MessageHost& CurrentMessageHost();
+void SetCurrentMessageHost(MessageHost* host);

@@ -8,12 +8,17 @@
 #include <algorithm>
 #include <climits>
 #include <string>
+#include <unordered_map>
 
 #include "engine/codec/codec.h"
 #include "engine/codec/utf16_codec.h"
 #include "engine/codec/utf8_codec.h"
 
 namespace {
+
+// IID_IMultiLanguage2, which mingw-w64's uuid library leaves out.
+constexpr IID kIidMultiLanguage2 = {
+    0xDCCFC164, 0x2B38, 0x11D2, {0xB7, 0xEC, 0x00, 0xC0, 0x4F, 0x8F, 0x5D, 0x9A}};
 
 // "?" for everything the code page lacks, and no look-alikes.
 constexpr DWORD kStrictDefaultChar = MLCONVCHARF_USEDEFCHAR | MLCONVCHARF_NOBESTFITCHARS;
@@ -23,12 +28,17 @@ wchar_t kQuestionMark[] = L"?";
 constexpr size_t kByteBlock = size_t{256} << 20;
 constexpr size_t kUnitBlock = size_t{16} << 20;
 
-// Code pages for which the kernel only accepts flags 0 (no MB_ERR_INVALID_CHARS, no
-// WC_NO_BEST_FIT_CHARS, no used-default-char report).
-bool KernelWantsNoFlags(uint32_t codePage) {
+// Code pages for which MultiByteToWideChar takes no MB_ERR_INVALID_CHARS.
+bool DecoderWantsNoFlags(uint32_t codePage) {
   return codePage == 42 || (codePage >= 50220 && codePage <= 50222) || codePage == 50225 ||
          codePage == 50227 || codePage == 50229 || (codePage >= 57002 && codePage <= 57011) ||
-         codePage == 65000 || codePage == 65001 || codePage == 54936;
+         codePage == 65000;
+}
+
+// Code pages for which WideCharToMultiByte takes neither WC_NO_BEST_FIT_CHARS nor a
+// used-default-char report.
+bool EncoderWantsNoFlags(uint32_t codePage) {
+  return DecoderWantsNoFlags(codePage) || codePage == 65001 || codePage == 54936;
 }
 
 // Where the block of bytes that starts at start may end: at the end of the input when it
@@ -81,6 +91,10 @@ class MLangCodec final : public Codec {
   // One block each, appended to *out; no checks beyond what MLang reports.
   HRESULT MLangToUnicode(uint32_t codePage, std::string_view bytes, WideText* out);
   HRESULT MLangFromUnicode(uint32_t codePage, std::u16string_view text, std::string* out);
+  // Encodes with one "?" for each character that does not come back from MLang alone.
+  HRESULT MLangFromUnicodeStrictly(uint32_t codePage, std::u16string_view text,
+                                   std::unordered_map<char32_t, bool>* survives,
+                                   std::string* out);
 
   IMultiLanguage2* mlang_;
 };
@@ -133,7 +147,7 @@ HRESULT MLangCodec::MLangToUnicode(uint32_t codePage, std::string_view bytes, Wi
   CHAR* source = const_cast<CHAR*>(bytes.data());
   HRESULT result = mlang_->ConvertStringToUnicodeEx(&mode, codePage, source, &sourceLength,
                                                     nullptr, &units, 0, nullptr);
-  if (result != S_OK) return result;
+  if (result != S_OK || units == 0) return result;  // nothing but escape sequences
   const size_t old = out->size();
   out->resize(old + units);
   mode = 0;
@@ -156,7 +170,7 @@ HRESULT MLangCodec::MLangFromUnicode(uint32_t codePage, std::u16string_view text
   HRESULT result = mlang_->ConvertStringFromUnicodeEx(&mode, codePage, source, &sourceLength,
                                                       nullptr, &size, kStrictDefaultChar,
                                                       kQuestionMark);
-  if (result != S_OK) return result;
+  if (result != S_OK || size == 0) return result;
   const size_t old = out->size();
   out->resize(old + size);
   mode = 0;
@@ -168,6 +182,37 @@ HRESULT MLangCodec::MLangFromUnicode(uint32_t codePage, std::u16string_view text
   if (result == S_OK && (written > size || sourceLength != text.size())) result = E_FAIL;
   out->resize(old + (result == S_OK ? written : 0));
   return result;
+}
+
+HRESULT MLangCodec::MLangFromUnicodeStrictly(uint32_t codePage, std::u16string_view text,
+                                             std::unordered_map<char32_t, bool>* survives,
+                                             std::string* out) {
+  std::u16string kept;
+  kept.reserve(text.size());
+  std::string bytes;
+  WideText back;
+  for (size_t i = 0; i < text.size();) {
+    const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
+                      text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    const std::u16string_view character = text.substr(i, pair ? 2 : 1);
+    const char32_t key =
+        pair ? 0x10000 + ((char32_t{text[i]} - 0xD800) << 10) + (text[i + 1] - 0xDC00)
+             : char32_t{text[i]};
+    auto [entry, added] = survives->try_emplace(key, false);
+    if (added) {
+      bytes.clear();
+      back.clear();
+      entry->second = MLangFromUnicode(codePage, character, &bytes) == S_OK &&
+                      MLangToUnicode(codePage, bytes, &back) == S_OK && back == character;
+    }
+    if (entry->second) {
+      kept += character;
+    } else {
+      kept += u'?';
+    }
+    i += character.size();
+  }
+  return MLangFromUnicode(codePage, kept, out);
 }
 
 // MLang decodes whatever it is given and says nothing about bytes it could not map, so
@@ -208,7 +253,7 @@ bool MLangCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* tex
     text->clear();
     return true;
   }
-  if (!KernelWantsNoFlags(codePage)) {
+  if (!DecoderWantsNoFlags(codePage)) {
     switch (DecodeWithKernel(codePage, bytes, text)) {
       case Outcome::kDone: return true;
       case Outcome::kInvalid: return false;
@@ -219,7 +264,9 @@ bool MLangCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* tex
 }
 
 // MLang does not say when it put in a "?", so each block is decoded again and compared:
-// any difference means something was replaced.
+// any difference means something was replaced. Such a block is done again character by
+// character, because some MLang versions (Wine's) put in look-alikes despite
+// MLCONVCHARF_NOBESTFITCHARS, and one "?" for each half of a surrogate pair.
 EncodeAnswer MLangCodec::Encode(uint32_t codePage, std::u16string_view text,
                                 std::string* bytes, bool* substituted) {
   switch (codePage) {
@@ -241,18 +288,25 @@ EncodeAnswer MLangCodec::Encode(uint32_t codePage, std::u16string_view text,
   }
   std::string out;
   WideText back;
+  std::unordered_map<char32_t, bool> survives;
   bool replaced = false;
   for (size_t start = 0; start < text.size();) {
     const size_t end = UnitBlockEnd(text, start);
     const std::u16string_view block = text.substr(start, end - start);
     const size_t old = out.size();
-    const HRESULT result = MLangFromUnicode(codePage, block, &out);
-    if (result == S_FALSE) return EncodeAnswer::kNotSupported;
-    if (result != S_OK) return EncodeAnswer::kFailed;
-    if (!replaced) {
-      back.clear();
-      replaced = MLangToUnicode(codePage, std::string_view(out).substr(old), &back) != S_OK ||
-                 back != block;
+    HRESULT result = MLangFromUnicode(codePage, block, &out);
+    if (result != S_OK) {
+      // Wine's MLang answers E_FAIL rather than S_FALSE for a code page it lacks.
+      const bool lacking = result == S_FALSE || mlang_->IsConvertible(1200, codePage) != S_OK;
+      return lacking ? EncodeAnswer::kNotSupported : EncodeAnswer::kFailed;
+    }
+    back.clear();
+    if (MLangToUnicode(codePage, std::string_view(out).substr(old), &back) != S_OK ||
+        back != block) {
+      replaced = true;
+      out.resize(old);
+      result = MLangFromUnicodeStrictly(codePage, block, &survives, &out);
+      if (result != S_OK) return EncodeAnswer::kFailed;
     }
     start = end;
   }
@@ -280,7 +334,7 @@ bool MLangCodec::EncodeFallback(uint32_t codePage, std::u16string_view text,
     *substituted = false;
     return true;
   }
-  const bool noFlags = KernelWantsNoFlags(kernelPage);
+  const bool noFlags = EncoderWantsNoFlags(kernelPage);
   const DWORD flags = noFlags ? 0 : WC_NO_BEST_FIT_CHARS;
   std::string out;
   BOOL usedDefault = FALSE;
@@ -328,7 +382,7 @@ int MLangCodec::BytesIn932(char16_t unit) {
 std::unique_ptr<Codec> CreateSystemCodec(uint32_t* failureCode) {
   IMultiLanguage2* mlang = nullptr;
   const HRESULT result = CoCreateInstance(CLSID_CMultiLanguage, nullptr, CLSCTX_INPROC_SERVER,
-                                          IID_IMultiLanguage2, reinterpret_cast<void**>(&mlang));
+                                          kIidMultiLanguage2, reinterpret_cast<void**>(&mlang));
   if (FAILED(result) || mlang == nullptr) {
     *failureCode = static_cast<uint32_t>(FAILED(result) ? result : E_NOINTERFACE);
     return nullptr;

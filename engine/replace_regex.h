@@ -1,0 +1,21 @@
+// Replacement by regular expression, on UTF-16 text whatever the width of wchar_t.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "core/wide_text.h"
+#include "engine/compiled_pattern.h"
+
+// Compiles pattern, whole, with the default Perl syntax (plus icase when ignoreCase).
+// Throws boost::regex_error for an expression that cannot be compiled.
+std::shared_ptr<const CompiledPattern> CompilePattern(std::u16string_view pattern,
+                                                      bool ignoreCase);
+
+// Replaces every match of pattern in text by the expansion of format (Perl format syntax),
+// with matchOptions as the library's match flags. Returns true and rewrites text when the
+// result differs from it; otherwise text is left as it was, and nothing is copied. Errors
+// of the library (complexity, memory) propagate, and text is then untouched.
+bool ReplaceByPattern(WideText& text, const CompiledPattern& pattern,
+                      std::u16string_view format, uint32_t matchOptions);
