@@ -3,6 +3,7 @@
 #include "core/process_flags.h"
 #include "platform/directory.h"
 #include "platform/environment.h"
+#include "settings/regw.h"
 #include "ui/main_dialog.h"
 
 namespace {
@@ -22,7 +23,10 @@ void ChooseLanguage() {
   bool japanese = GetEnvironmentText("QUILLON_LANG", &value) && !value.empty()
                       ? EqualsIgnoringAsciiCase(value, u"JA")
                       : SystemLanguageIsJapanese();
-  if (!japanese) japaneseUi = false;
+  if (!japanese) {
+    japaneseUi = false;
+    REGW::SetJapanese(false);
+  }
 }
 
 // The program's own folder becomes the current directory: the INI file lies there.

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# End-to-end runs of quillon's console and settings-copy modes on temporary trees.
+# Usage: quillon_e2e.sh path/to/quillon
+set -u
+program=$(readlink -f "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config" QUILLON_LANG=en
+passed=0 failed=0
+
+check() {  # description, command...
+  local what=$1; shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
+}
+utf16() { printf '\xff\xfe'; printf '%s' "$1" | iconv -f utf-8 -t utf-16le; }
+ini() {  # folder, then key=value lines
+  local folder=$1; shift
+  local text=$'[Main]\r\n'
+  for line in "$@"; do text+="$line"$'\r\n'; done
+  utf16 "$text" > "$folder/quillon.ini"
+}
+
+mkdir -p "$work/bin"
+cp "$program" "$work/bin/quillon_o"
+cp "$program" "$work/bin/quillon"
+
+# A missing INI file is created with just its mark and an empty line; the empty target
+# cannot be entered.
+out=$(cd / && "$work/bin/quillon_o" /CUIMODE 2>&1); code=$?
+check "missing INI created" cmp -s "$work/bin/quillon.ini" <(printf '\xff\xfe\r\0\n\0')
+check "empty target reported" test "$out" = "SetCurrentDirectory error."
+check "exit code 0" test $code = 0
+
+# A whole job from the INI store: messages as they arise, then the summary.
+tree="$work/tree one"
+mkdir -p "$tree/sub/deeper"
+printf 'a \r\n' > "$tree/a.txt"
+printf 'z\t\n' > "$tree/zz.txt"
+printf 'b  \n' > "$tree/sub/b.txt"
+printf 'c\n' > "$tree/sub/deeper/c.txt"
+: > "$tree/sub/empty.txt"
+printf 'dash \n' > "$tree/-dash.txt"
+printf 'raw \n' > "$tree/$(printf 'caf\xe9').txt"
+ini "$work/bin" "TargetPath=$tree/*.txt" "DelRightWhiteSpace=1" "CrlfTrans=1" "CrlfTransWay=1"
+out=$(cd /tmp && "$work/bin/quillon_o" /CUIMODE); code=$?
+expected=$'empty.txt is empty.\r\nTarget files:6, Replaced files:5'
+check "messages then summary" test "$out" = "$expected"
+check "trimmed and LF" cmp -s "$tree/a.txt" <(printf 'a\n')
+check "deep file visited" cmp -s "$tree/sub/b.txt" <(printf 'b\n')
+check "leading dash name" cmp -s "$tree/-dash.txt" <(printf 'dash\n')
+check "non-UTF-8 name" cmp -s "$tree/$(printf 'caf\xe9').txt" <(printf 'raw\n')
+check "trailing TAB trimmed" cmp -s "$tree/zz.txt" <(printf 'z\n')
+
+# Copy INI -> registry, then a registry run under the plain name converts a second tree.
+tree2="$work/tree2"
+mkdir -p "$tree2"
+printf 'x\r\n' > "$tree2/x.txt"
+ini "$work/bin" "TargetPath=$tree2/*.txt" "CrlfTrans=1" "CrlfTransWay=2" "SearchSubFolders=0"
+err=$("$work/bin/quillon_o" /or 2>&1 >/dev/null)
+check "copy to registry reported" test "$err" = "Tidewright: Settings saved to HKCU\\Software\\Orvalent\\quillon\\CurrentVersion."
+check "hive written" test -s "$XDG_CONFIG_HOME/quillon/registry.reg"
+rm "$work/bin/quillon.ini"
+out=$("$work/bin/quillon" /CUIMODE)
+check "registry run" test "$out" = "Target files:1, Replaced files:1"
+check "CR endings from the registry" cmp -s "$tree2/x.txt" <(printf 'x\r')
+
+# Copy registry -> INI with the Japanese texts.
+err=$(QUILLON_LANG=ja "$work/bin/quillon" /RO 2>&1 >/dev/null)
+check "copy to INI reported" test "$err" = "タイドライト: 設定を.\\quillon.iniへ保存しました。"
+keys=$(iconv -f utf-16le -t utf-8 < "$work/bin/quillon.ini" | tr -d '\r' | grep -c '=')
+check "all 26 keys copied" test "$keys" = 26
+out=$(QUILLON_LANG=ja "$work/bin/quillon_o" /CUIMODE)
+check "Japanese summary" test "$out" = "1個中 0個のファイルの置換を行いました。"
+
+# Without a console mode switch there is no dialog on this platform.
+"$work/bin/quillon" /cuimode >/dev/null 2>&1
+check "lower-case /cuimode is no console mode" test $? != 0
+
+echo "quillon e2e: $passed passed, $failed failed"
+test $failed = 0
