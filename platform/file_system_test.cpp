@@ -63,6 +63,17 @@ TEST_F(ReplaceFileContentsTest, WritesHeadThenBodyAndLeavesNothingElse) {
   EXPECT_EQ(fs::file_size(dir / "a.txt"), 0u);
 }
 
+TEST_F(ReplaceFileContentsTest, BareNameInTheCurrentFolder) {
+  WriteBytes(dir / "a.txt", kOld);
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.path());
+  ReplaceResult result = Replace("a.txt", kHead, kBody);
+  fs::current_path(before);
+  ASSERT_EQ(result, ReplaceResult::kOk) << "error " << error;
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), kHead + kBody);
+  EXPECT_EQ(NamesIn(dir.path()), std::set<std::string>{"a.txt"});
+}
+
 TEST_F(ReplaceFileContentsTest, ReadOnlyFileIsRefusedAndUntouched) {
   WriteBytes(dir / "a.txt", kOld);
   MakeReadOnly(dir / "a.txt");

@@ -99,6 +99,19 @@ NativePath NameOf(const NativePath& path) {
   return path.substr(FolderOf(path).size());
 }
 
+// The full form of a relative name ("a.txt" -> "C:\work\a.txt"); the name itself when
+// that fails. ReplaceFileW does not take every relative form everywhere.
+NativePath FullPathOf(const NativePath& path) {
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  for (;;) {
+    DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()),
+                                    buffer.data(), nullptr);
+    if (length == 0) return path;
+    if (length < buffer.size()) return NativePath(buffer.data(), length);
+    buffer.resize(length + 1);
+  }
+}
+
 // The path the name finally leads to, following symbolic links; empty on failure with
 // the last error set.
 NativePath FinalPathOf(const NativePath& path) {
@@ -247,7 +260,7 @@ class Win32FileSystem : public FileSystem {
 
   ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,
                                     std::string_view body, uint32_t* error) override {
-    NativePath target = path;
+    NativePath target = FullPathOf(path);
     DWORD attributes = GetFileAttributesW(target.c_str());
     bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (!exists) {
@@ -260,7 +273,7 @@ class Win32FileSystem : public FileSystem {
 
     if (exists && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
       // A symbolic link: the file it leads to gets the new content, the link stays.
-      target = FinalPathOf(path);
+      target = FinalPathOf(target);
       if (target.empty()) {
         SetError(error, LastErrorOr(ERROR_FILE_NOT_FOUND));
         return ReplaceResult::kCannotCreate;

@@ -2,7 +2,8 @@
 # Builds what is missing, then runs
 #   1. the native unit tests (ctest in build/),
 #   2. the Windows unit tests under Wine (build-win/quillon_tests.exe),
-#   3. a smoke run of the Windows quillon.exe under Wine.
+#   3. the Windows end-to-end tests registered in build-win (under Wine),
+#   4. a smoke run of the Windows quillon.exe under Wine.
 # Ends with a line "N passed, M failed" and a non-zero exit code on any failure.
 set -uo pipefail
 
@@ -81,20 +82,61 @@ else
   fi
 fi
 
-# 3. Smoke run of the Windows program.
+# 3. Windows end-to-end tests registered with CTest in build-win (run under Wine).
+if ctest --test-dir build-win -N 2>/dev/null | grep -qE '^Total Tests: [1-9]'; then
+  echo "== Windows end-to-end tests (ctest in build-win, Wine)"
+  winctest_log="$WORK/ctest-win.log"
+  timeout --kill-after=10 1500 xvfb-run -a ctest --test-dir build-win --output-on-failure \
+    2>&1 | tee "$winctest_log"
+  winctest_status=${PIPESTATUS[0]}
+  summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$winctest_log" | tail -1)
+  if [[ -n "$summary" ]]; then
+    total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
+    bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$summary")
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+    if ((winctest_status != 0 && bad == 0)); then failed=$((failed + 1)); fi
+  else
+    echo "test: ctest in build-win gave no result (exit code $winctest_status)"
+    failed=$((failed + 1))
+  fi
+fi
+
+# 4. Smoke run of the Windows program: the INI-store copy (quillon_o.exe) in console
+# mode trims trailing white space and writes LF endings in a folder of sample copies.
 echo "== Windows smoke run (Wine)"
 smoke="$WORK/smoke"
-mkdir -p "$smoke"
-sample=$(find samples -maxdepth 1 -type f -name '*.txt' 2>/dev/null | sort | head -1)
-if [[ -n "$sample" ]]; then cp "$sample" "$smoke/"; else printf 'sample line\r\n' >"$smoke/sample.txt"; fi
-(cd "$smoke" && wine_run 120 "$ROOT/build-win/quillon.exe") >"$WORK/smoke.log" 2>&1
+mkdir -p "$smoke/bin" "$smoke/files"
+cp build-win/quillon.exe "$smoke/bin/quillon_o.exe"
+cp samples/*.txt "$smoke/files/" 2>/dev/null || true
+printf 'first \r\nsecond\t\r\n' >"$smoke/files/smoke.txt"
+to_wine_path() { local path=$1; printf 'Z:%s' "${path//\//\\}"; }
+{
+  printf '\xff\xfe'
+  printf '[Main]\r\nTargetPath=%s\\*.txt\r\nDelRightWhiteSpace=1\r\nCrlfTrans=1\r\nCrlfTransWay=1\r\nSearchSubFolders=0\r\n' \
+    "$(to_wine_path "$smoke/files")" | iconv -f utf-8 -t utf-16le
+} >"$smoke/bin/quillon.ini"
+(cd "$smoke" && QUILLON_LANG=en wine_run 120 "$smoke/bin/quillon_o.exe" /CUIMODE) \
+  >"$WORK/smoke.log" 2>&1
 smoke_status=$?
 tr -d '\r' <"$WORK/smoke.log"
-if ((smoke_status == 0)); then
-  echo "smoke: quillon.exe started and exited with 0"
+echo
+smoke_ok=1
+if ((smoke_status != 0)); then
+  echo "smoke: quillon_o.exe exited with $smoke_status"
+  smoke_ok=0
+elif ! cmp -s "$smoke/files/smoke.txt" <(printf 'first\nsecond\n'); then
+  echo "smoke: smoke.txt was not converted:"
+  od -c "$smoke/files/smoke.txt" | head -5
+  smoke_ok=0
+elif ! grep -q 'Replaced files:' "$WORK/smoke.log"; then
+  echo "smoke: no summary line"
+  smoke_ok=0
+fi
+if ((smoke_ok)); then
+  echo "smoke: quillon_o.exe converted the sample copies"
   passed=$((passed + 1))
 else
-  echo "smoke: quillon.exe exited with $smoke_status"
   failed=$((failed + 1))
 fi
 

@@ -20,31 +20,47 @@ inline constexpr size_t kProfileTextLimit = 8191;
 
 // The value of key in section, at most kProfileTextLimit units; defaultValue when the
 // file, the section or the key is missing.
-WideText GetProfileString(const NativePath& path, std::u16string_view section,
+WideText ReadIniString(const NativePath& path, std::u16string_view section,
                           std::u16string_view key, std::u16string_view defaultValue);
 
 // The number at the start of the value: white space, an optional sign, then decimal
 // digits (or hexadecimal after "0x"), taken modulo 2^32 and up to the first other
 // character. defaultValue when the key is missing or its value is empty.
-int32_t GetProfileInt(const NativePath& path, std::u16string_view section,
+int32_t ReadIniInt(const NativePath& path, std::u16string_view section,
                       std::u16string_view key, int32_t defaultValue);
 
 // Sets key in section to text as it stands, creating the file, the section and the key
 // as needed. A text holding a line break cannot be stored in a line and is refused.
-bool WriteProfileString(const NativePath& path, std::u16string_view section,
+bool WriteIniString(const NativePath& path, std::u16string_view section,
                         std::u16string_view key, std::u16string_view text);
 
 // The same with narrow (ANSI code page) names and text; the file stays UTF-16LE.
-bool WriteProfileStringNarrow(const NativePath& path, std::string_view section,
+bool WriteIniStringNarrow(const NativePath& path, std::string_view section,
                               std::string_view key, std::string_view ansiText);
 
 // Creates the file as the mark FF FE and one empty line (FF FE 0D 00 0A 00) unless it
 // already has content; an existing file is never replaced. True when the file exists
 // afterwards.
-bool EnsureProfileFile(const NativePath& path);
+bool CreateIniFileIfMissing(const NativePath& path);
 
 // The numeric reading of a profile value, shared by both platforms' tests and code.
 uint32_t ParseProfileNumber(std::u16string_view value);
 
 // True when the text holds a character that would end the value's line.
 bool HasLineBreak(std::u16string_view text);
+
+// The same functions under the profile functions' own names. Inline, so that a file
+// which includes <windows.h> (whose macros turn these names into GetProfileIntW & co.,
+// the WIN.INI functions) still reaches the functions above.
+inline WideText GetProfileString(const NativePath& path, std::u16string_view section,
+                                 std::u16string_view key, std::u16string_view defaultValue) {
+  return ReadIniString(path, section, key, defaultValue);
+}
+inline int32_t GetProfileInt(const NativePath& path, std::u16string_view section,
+                             std::u16string_view key, int32_t defaultValue) {
+  return ReadIniInt(path, section, key, defaultValue);
+}
+inline bool WriteProfileString(const NativePath& path, std::u16string_view section,
+                               std::u16string_view key, std::u16string_view text) {
+  return WriteIniString(path, section, key, text);
+}

@@ -92,21 +92,21 @@ std::optional<WideText> FindValue(const NativePath& path, std::u16string_view se
 
 }  // namespace
 
-WideText GetProfileString(const NativePath& path, std::u16string_view section,
+WideText ReadIniString(const NativePath& path, std::u16string_view section,
                           std::u16string_view key, std::u16string_view defaultValue) {
   std::optional<WideText> value = FindValue(path, section, key);
   if (!value) return WideText(defaultValue.substr(0, kProfileTextLimit));
   return *value;
 }
 
-int32_t GetProfileInt(const NativePath& path, std::u16string_view section,
+int32_t ReadIniInt(const NativePath& path, std::u16string_view section,
                       std::u16string_view key, int32_t defaultValue) {
   std::optional<WideText> value = FindValue(path, section, key);
   if (!value || value->empty()) return defaultValue;
   return static_cast<int32_t>(ParseProfileNumber(*value));
 }
 
-bool WriteProfileString(const NativePath& path, std::u16string_view section,
+bool WriteIniString(const NativePath& path, std::u16string_view section,
                         std::u16string_view key, std::u16string_view text) {
   if (HasLineBreak(text) || HasLineBreak(key) || HasLineBreak(section)) return false;
   bool unreadable;
@@ -141,14 +141,14 @@ bool WriteProfileString(const NativePath& path, std::u16string_view section,
                                               &error) == ReplaceResult::kOk;
 }
 
-bool WriteProfileStringNarrow(const NativePath& path, std::string_view section,
+bool WriteIniStringNarrow(const NativePath& path, std::string_view section,
                               std::string_view key, std::string_view ansiText) {
   // The narrow code page of this system is UTF-8.
-  return WriteProfileString(path, WideFromUtf8(section), WideFromUtf8(key),
+  return WriteIniString(path, WideFromUtf8(section), WideFromUtf8(key),
                             WideFromUtf8(ansiText));
 }
 
-bool EnsureProfileFile(const NativePath& path) {
+bool CreateIniFileIfMissing(const NativePath& path) {
   static constexpr char kEmptyFile[] = "\xFF\xFE\x0D\x00\x0A\x00";
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd >= 0) {

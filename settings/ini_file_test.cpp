@@ -21,6 +21,17 @@ std::string Utf16Le(std::u16string_view text) {
 
 const std::string kMark = "\xFF\xFE";
 
+// The file as our writer and Windows leave it. Wine rewrites the whole file and drops
+// the empty line that follows the mark of a new file; everything else is the same.
+std::string Written(const std::filesystem::path& file) {
+  std::string bytes = ReadBytes(file);
+  const std::string emptyLine = kMark + std::string("\r\0\n\0", 4);
+  if (RunningUnderWine() && bytes.rfind(kMark, 0) == 0 && bytes.rfind(emptyLine, 0) != 0) {
+    bytes.insert(2, emptyLine.substr(2));
+  }
+  return bytes;
+}
+
 class IniStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -69,7 +80,7 @@ TEST_F(IniStoreTest, WritesIntoTheUtf16FileInKeyOrder) {
   ASSERT_TRUE(WriteTextSetting(u"TargetPath", u"C:\\データ\\*.txt"));
   ASSERT_TRUE(WriteIntSetting(u"FileBackup", 1));
   ASSERT_TRUE(WriteIntSetting(u"CharEncode", -1));
-  EXPECT_EQ(ReadBytes(file_),
+  EXPECT_EQ(Written(file_),
             kMark + Utf16Le(u"\r\n[Main]\r\nTargetPath=C:\\データ\\*.txt\r\nFileBackup=1\r\n"
                             u"CharEncode=4294967295\r\n"));
   EXPECT_EQ(ReadIntSetting(u"CharEncode", 1), -1);
@@ -77,7 +88,7 @@ TEST_F(IniStoreTest, WritesIntoTheUtf16FileInKeyOrder) {
 
   // Rewriting a key changes its line in place.
   ASSERT_TRUE(WriteIntSetting(u"FileBackup", 0));
-  EXPECT_EQ(ReadBytes(file_),
+  EXPECT_EQ(Written(file_),
             kMark + Utf16Le(u"\r\n[Main]\r\nTargetPath=C:\\データ\\*.txt\r\nFileBackup=0\r\n"
                             u"CharEncode=4294967295\r\n"));
 }
@@ -147,7 +158,7 @@ TEST_F(IniStoreTest, NarrowWritesKeepTheFileUtf16) {
   ASSERT_TRUE(WriteTextSettingNarrow(u"TargetPath", u"C:\\work\\*.txt"));
   ASSERT_TRUE(WriteIntSettingNarrow(u"CrlfTransWay", 3));
   ASSERT_TRUE(WriteIntSettingNarrow(u"InsLfByte", -2));
-  EXPECT_EQ(ReadBytes(file_),
+  EXPECT_EQ(Written(file_),
             kMark + Utf16Le(u"\r\n[Main]\r\nTargetPath=C:\\work\\*.txt\r\nCrlfTransWay=3\r\n"
                             u"InsLfByte=4294967294\r\n"));
   EXPECT_EQ(ReadIntSetting(u"InsLfByte", 0), -2);

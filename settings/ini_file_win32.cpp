@@ -13,7 +13,7 @@ std::wstring W(std::u16string_view text) { return std::wstring(text.begin(), tex
 
 }  // namespace
 
-WideText GetProfileString(const NativePath& path, std::u16string_view section,
+WideText ReadIniString(const NativePath& path, std::u16string_view section,
                           std::u16string_view key, std::u16string_view defaultValue) {
   std::vector<wchar_t> buffer(kProfileTextLimit + 1, L'\0');
   DWORD length = GetPrivateProfileStringW(W(section).c_str(), W(key).c_str(),
@@ -23,20 +23,20 @@ WideText GetProfileString(const NativePath& path, std::u16string_view section,
   return WideText(buffer.begin(), buffer.begin() + length);
 }
 
-int32_t GetProfileInt(const NativePath& path, std::u16string_view section,
+int32_t ReadIniInt(const NativePath& path, std::u16string_view section,
                       std::u16string_view key, int32_t defaultValue) {
   return static_cast<int32_t>(
       GetPrivateProfileIntW(W(section).c_str(), W(key).c_str(), defaultValue, path.c_str()));
 }
 
-bool WriteProfileString(const NativePath& path, std::u16string_view section,
+bool WriteIniString(const NativePath& path, std::u16string_view section,
                         std::u16string_view key, std::u16string_view text) {
   if (HasLineBreak(text) || HasLineBreak(key) || HasLineBreak(section)) return false;
   return WritePrivateProfileStringW(W(section).c_str(), W(key).c_str(), W(text).c_str(),
                                     path.c_str()) != FALSE;
 }
 
-bool WriteProfileStringNarrow(const NativePath& path, std::string_view section,
+bool WriteIniStringNarrow(const NativePath& path, std::string_view section,
                               std::string_view key, std::string_view ansiText) {
   if (ansiText.find_first_of("\r\n") != std::string_view::npos) return false;
   std::string narrowPath;
@@ -51,7 +51,7 @@ bool WriteProfileStringNarrow(const NativePath& path, std::string_view section,
                                     W(WideFromAnsi(ansiText)).c_str(), path.c_str()) != FALSE;
 }
 
-bool EnsureProfileFile(const NativePath& path) {
+bool CreateIniFileIfMissing(const NativePath& path) {
   static constexpr char kEmptyFile[] = "\xFF\xFE\x0D\x00\x0A\x00";
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -49,10 +49,10 @@ void SetIniFilePath(const NativePath& path) { IniPathStorage() = path; }
 
 const NativePath& IniFilePath() { return IniPathStorage(); }
 
-bool EnsureIniFile() { return EnsureProfileFile(IniFilePath()); }
+bool EnsureIniFile() { return CreateIniFileIfMissing(IniFilePath()); }
 
 int32_t ReadIntSetting(std::u16string_view key, int32_t defaultValue) {
-  if (useIniStore) return GetProfileInt(IniFilePath(), kSection, key, defaultValue);
+  if (useIniStore) return ReadIniInt(IniFilePath(), kSection, key, defaultValue);
   REGW reg;
   if (!reg.OpenKey(REGW::kReadOnly)) return defaultValue;
   int32_t value = reg.ReadIntegerW(key, defaultValue);
@@ -61,7 +61,7 @@ int32_t ReadIntSetting(std::u16string_view key, int32_t defaultValue) {
 }
 
 WideText ReadTextSetting(std::u16string_view key) {
-  if (useIniStore) return GetProfileString(IniFilePath(), kSection, key, u"");
+  if (useIniStore) return ReadIniString(IniFilePath(), kSection, key, u"");
   WideText text;
   REGW reg;
   if (!reg.OpenKey(REGW::kReadOnly)) return text;
@@ -71,7 +71,7 @@ WideText ReadTextSetting(std::u16string_view key) {
 }
 
 bool WriteIntSetting(std::u16string_view key, int32_t value) {
-  if (useIniStore) return WriteProfileString(IniFilePath(), kSection, key, DecimalPattern(value));
+  if (useIniStore) return WriteIniString(IniFilePath(), kSection, key, DecimalPattern(value));
   REGW reg;
   if (!reg.OpenKey(REGW::kCreate)) return false;
   bool written = reg.WriteIntegerW(key, value);
@@ -79,7 +79,7 @@ bool WriteIntSetting(std::u16string_view key, int32_t value) {
 }
 
 bool WriteTextSetting(std::u16string_view key, std::u16string_view text) {
-  if (useIniStore) return WriteProfileString(IniFilePath(), kSection, key, IniValueFor(text));
+  if (useIniStore) return WriteIniString(IniFilePath(), kSection, key, IniValueFor(text));
   REGW reg;
   if (!reg.OpenKey(REGW::kCreate)) return false;
   bool written = reg.WriteStringW(key, text);
@@ -88,7 +88,7 @@ bool WriteTextSetting(std::u16string_view key, std::u16string_view text) {
 
 bool WriteIntSettingNarrow(std::u16string_view key, int32_t value) {
   if (useIniStore) {
-    return WriteProfileStringNarrow(IniFilePath(), kNarrowSection, NarrowName(key),
+    return WriteIniStringNarrow(IniFilePath(), kNarrowSection, NarrowName(key),
                                     Utf8FromWide(DecimalPattern(value)));
   }
   REGA reg;
@@ -105,7 +105,7 @@ bool WriteTextSettingNarrow(std::u16string_view key, std::u16string_view text) {
   if (useIniStore) {
     WideText value = IniValueFor(text);
     if (!AnsiFromWideExactly(value, &ansi)) return WriteTextSetting(key, text);
-    return WriteProfileStringNarrow(IniFilePath(), kNarrowSection, NarrowName(key), ansi);
+    return WriteIniStringNarrow(IniFilePath(), kNarrowSection, NarrowName(key), ansi);
   }
   if (!AnsiFromWideExactly(text, &ansi)) return WriteTextSetting(key, text);
   REGA reg;

@@ -127,14 +127,27 @@ bool ScriptedCodec::EncodeFallback(uint32_t codePage, std::u16string_view text,
 int ScriptedCodec::BytesIn932(char16_t unit) { return real_->BytesIn932(unit); }
 
 CodecFactory ScriptedCodecFactory(ScriptedCodec::Script* script) {
-  return [script](uint32_t*) -> std::unique_ptr<Codec> {
+  return [script](uint32_t* failure) -> std::unique_ptr<Codec> {
     ++script->created;
-    return std::make_unique<ScriptedCodec>(script);
+    auto codec = std::make_unique<ScriptedCodec>(script);
+    if (!codec->HasRealCodec()) {
+      *failure = 0x80004005u;
+      return nullptr;
+    }
+    return codec;
   };
 }
 
 #ifdef _WIN32
+#include <objbase.h>
 #include <windows.h>
+
+namespace {
+// The program initialises COM at start-up; the test program does it before any test.
+struct ComForTests {
+  ComForTests() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+} comForTests;
+}  // namespace
 
 bool RunningUnderWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");

@@ -95,6 +95,7 @@ class ScriptedCodec : public Codec {
   bool EncodeFallback(uint32_t codePage, std::u16string_view text, std::string* bytes,
                       bool* substituted, uint32_t* error) override;
   int BytesIn932(char16_t unit) override;
+  bool HasRealCodec() const { return real_ != nullptr; }
 
  private:
   Script* script_;

@@ -13,8 +13,7 @@
 #include <string>
 
 #include "engine/codec/codec.h"
-#include "engine/codec/utf16_codec.h"
-#include "engine/codec/utf8_codec.h"
+#include "engine/codec/unicode_pages.h"
 
 namespace {
 
@@ -248,27 +247,16 @@ bool IcuCodec::Detect(std::string_view bytes, uint32_t* codePage) {
 }
 
 bool IcuCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text) {
-  switch (codePage) {
-    case 1200: return DecodeUtf16(bytes, ByteOrder::kLittleEndian, text);
-    case 1201: return DecodeUtf16(bytes, ByteOrder::kBigEndian, text);
-    case 65001: return DecodeUtf8(bytes, text);
-  }
+  if (IsUnicodePage(codePage)) return DecodeUnicodePage(codePage, bytes, text);
   UConverter* converter = ConverterFor(codePage);
   return converter != nullptr && DecodeWithConverter(converter, bytes, text);
 }
 
 EncodeAnswer IcuCodec::Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
                               bool* substituted) {
-  switch (codePage) {
-    case 1200:
-    case 1201:
-      EncodeUtf16(text, codePage == 1200 ? ByteOrder::kLittleEndian : ByteOrder::kBigEndian,
-                  bytes);
-      *substituted = false;
-      return EncodeAnswer::kConverted;
-    case 65001:
-      *substituted = EncodeUtf8(text, bytes);
-      return EncodeAnswer::kConverted;
+  if (IsUnicodePage(codePage)) {
+    EncodeUnicodePage(codePage, text, bytes, substituted);
+    return EncodeAnswer::kConverted;
   }
   UConverter* converter = ConverterFor(codePage);
   if (converter == nullptr) return EncodeAnswer::kNotSupported;

@@ -5,27 +5,13 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <objbase.h>
-#include <windows.h>
-#endif
+#include "tests/test_support.h"
 
 using namespace std::string_literals;
 
 namespace {
 
-#ifdef _WIN32
-constexpr bool kOnWindows = true;
-bool RunningUnderWine() {
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-void InitComForThisThread() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-#else
-constexpr bool kOnWindows = false;
-bool RunningUnderWine() { return false; }
-void InitComForThisThread() {}
-#endif
+constexpr bool kOnWindows = sizeof(wchar_t) == 2;
 
 const std::u16string kJapanese = u"日本語のテキスト ABC 123\r\n漢字とカタカナ、ひらがな。「全角」";
 // EBCDIC Katakana has upper-case letters, digits and half-width katakana only.
@@ -54,8 +40,6 @@ const std::vector<Page>& CataloguePages() {
 
 class CodecTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() { InitComForThisThread(); }
-
   void SetUp() override {
     uint32_t failure = 0;
     codec_ = CreateSystemCodec(&failure);

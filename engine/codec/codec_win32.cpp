@@ -11,8 +11,7 @@
 #include <unordered_map>
 
 #include "engine/codec/codec.h"
-#include "engine/codec/utf16_codec.h"
-#include "engine/codec/utf8_codec.h"
+#include "engine/codec/unicode_pages.h"
 
 namespace {
 
@@ -241,11 +240,7 @@ bool MLangCodec::DecodeWithMLang(uint32_t codePage, std::string_view bytes, Wide
 }
 
 bool MLangCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text) {
-  switch (codePage) {
-    case 1200: return DecodeUtf16(bytes, ByteOrder::kLittleEndian, text);
-    case 1201: return DecodeUtf16(bytes, ByteOrder::kBigEndian, text);
-    case 65001: return DecodeUtf8(bytes, text);
-  }
+  if (IsUnicodePage(codePage)) return DecodeUnicodePage(codePage, bytes, text);
   if (bytes.empty()) {
     if (!IsValidCodePage(codePage) && mlang_->IsConvertible(codePage, 1200) != S_OK) {
       return false;
@@ -269,16 +264,9 @@ bool MLangCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* tex
 // MLCONVCHARF_NOBESTFITCHARS, and one "?" for each half of a surrogate pair.
 EncodeAnswer MLangCodec::Encode(uint32_t codePage, std::u16string_view text,
                                 std::string* bytes, bool* substituted) {
-  switch (codePage) {
-    case 1200:
-    case 1201:
-      EncodeUtf16(text, codePage == 1200 ? ByteOrder::kLittleEndian : ByteOrder::kBigEndian,
-                  bytes);
-      *substituted = false;
-      return EncodeAnswer::kConverted;
-    case 65001:
-      *substituted = EncodeUtf8(text, bytes);
-      return EncodeAnswer::kConverted;
+  if (IsUnicodePage(codePage)) {
+    EncodeUnicodePage(codePage, text, bytes, substituted);
+    return EncodeAnswer::kConverted;
   }
   if (text.empty()) {
     if (mlang_->IsConvertible(1200, codePage) != S_OK) return EncodeAnswer::kNotSupported;

@@ -1,0 +1,171 @@
+// Handing the options over: the keys written to the store, the lock around a hand-over
+// and the start of quillon.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "cli/settings_handover.h"
+#include "core/process_flags.h"
+#include "platform/process_launch.h"
+#include "platform/store_lock.h"
+#include "settings/settings_file_text.h"
+#include "settings/settings_keys.h"
+#include "settings/settings_store.h"
+#include "tests/test_support.h"
+
+namespace {
+
+CliOptions ParseOk(std::initializer_list<const char16_t*> args) {
+  std::vector<WideText> list;
+  for (const char16_t* arg : args) list.emplace_back(arg);
+  CliParse parse = ParseCommandLine(list);
+  EXPECT_EQ(parse.error, CliError::kNone);
+  return parse.options;
+}
+
+class IniHandoverTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    savedStore_ = useIniStore;
+    savedPath_ = IniFilePath();
+    useIniStore = true;
+    SetIniFilePath(ToNative(dir_ / "quillon.ini"));
+    ASSERT_TRUE(EnsureIniFile());
+  }
+  void TearDown() override {
+    useIniStore = savedStore_;
+    SetIniFilePath(savedPath_);
+  }
+  // The key names of the file's lines, in file order.
+  std::vector<WideText> KeysInFile() {
+    std::vector<WideText> keys;
+    WideText text = DecodeSettingsFile(ReadBytes(dir_ / "quillon.ini"));
+    for (const TextLine& line : SplitLines(text)) {
+      size_t equals = line.body.find(u'=');
+      if (equals != WideText::npos) keys.push_back(line.body.substr(0, equals));
+    }
+    return keys;
+  }
+
+  TempDir dir_;
+  bool savedStore_ = false;
+  NativePath savedPath_;
+};
+
+TEST_F(IniHandoverTest, EveryKeyInKeyOrderWithTargetLast) {
+  std::u16string_view failed;
+  ASSERT_TRUE(WriteOptionSettings(ParseOk({u"/W", u"x"}), &failed));
+  ASSERT_TRUE(WriteTargetSetting(u"/data/*.txt"));
+  std::vector<WideText> expected;
+  for (int i = 1; i < kSettingCount; ++i) expected.emplace_back(kSettingKeys[i].name);
+  expected.emplace_back(kSettingKeys[0].name);
+  EXPECT_EQ(KeysInFile(), expected);
+  EXPECT_EQ(ReadTextSetting(u"TargetPath"), u"/data/*.txt");
+}
+
+TEST_F(IniHandoverTest, OptionsBecomeValuesAndTheRestIsReset) {
+  std::u16string_view failed;
+  // Earlier values that the next call does not mention must not survive.
+  ASSERT_TRUE(WriteOptionSettings(ParseOk({u"/Y", u"/K", u"/RB:x", u"/RA:y", u"/T:8", u"a"}),
+                                  &failed));
+  ASSERT_TRUE(WriteOptionSettings(ParseOk({u"/C:crlf", u"/M:-1", u"/F:932", u"a"}), &failed));
+  EXPECT_EQ(ReadIntSetting(u"CrlfTrans", -9), 1);
+  EXPECT_EQ(ReadIntSetting(u"CrlfTransWay", -9), 3);
+  EXPECT_EQ(ReadIntSetting(u"CharEncode", -9), 9);
+  EXPECT_EQ(ReadIntSetting(u"CharEncodeOther", -9), 932);
+  EXPECT_EQ(ReadIntSetting(u"InsLfByte", -9), -1);
+  EXPECT_NE(DecodeSettingsFile(ReadBytes(dir_ / "quillon.ini")).find(u"\r\nInsLfByte=4294967295\r\n"),
+            WideText::npos);
+  EXPECT_EQ(ReadIntSetting(u"SearchSubFolders", -9), 0);
+  EXPECT_EQ(ReadIntSetting(u"FileBackup", -9), 0);
+  EXPECT_EQ(ReadIntSetting(u"Tab2Space", -9), 0);
+  EXPECT_EQ(ReadIntSetting(u"Tab2SpaceClm", -9), 4);
+  EXPECT_EQ(ReadIntSetting(u"ReplaceString", -9), 0);
+  EXPECT_EQ(ReadTextSetting(u"BeforeReplace"), u"");
+  EXPECT_EQ(ReadTextSetting(u"AfterReplace"), u"");
+}
+
+TEST_F(IniHandoverTest, ReplacementTextsKeepTheirEdges) {
+  std::u16string_view failed;
+  ASSERT_TRUE(WriteOptionSettings(ParseOk({u"/RB: a ", u"/RA:\"q\"", u"x"}), &failed));
+  EXPECT_EQ(ReadIntSetting(u"ReplaceString", -9), 1);
+  EXPECT_EQ(ReadTextSetting(u"BeforeReplace"), u" a ");
+  EXPECT_EQ(ReadTextSetting(u"AfterReplace"), u"\"q\"");
+}
+
+TEST_F(IniHandoverTest, AnUnwritableKeyIsReportedNotSkipped) {
+  std::u16string_view failed;
+  ASSERT_TRUE(WriteOptionSettings(ParseOk({u"/RB:old", u"/RA:new", u"x"}), &failed));
+  // A line break cannot be stored in an INI line; the old search text must not be left
+  // for quillon to use without anyone knowing.
+  EXPECT_FALSE(WriteOptionSettings(ParseOk({u"/RB:a\nb", u"/RA:c", u"x"}), &failed));
+  EXPECT_EQ(failed, u"BeforeReplace");
+}
+
+#ifndef _WIN32
+TEST(RegistryHandover, WritesTheHiveBelowTheConfigFolder) {
+  TempDir dir;
+  const char* config = getenv("XDG_CONFIG_HOME");
+  std::string saved = config ? config : "";
+  setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+  bool savedStore = useIniStore;
+  useIniStore = false;
+  std::u16string_view failed;
+  EXPECT_TRUE(WriteOptionSettings(ParseOk({u"/C:LF", u"x"}), &failed));
+  EXPECT_TRUE(WriteTargetSetting(u"/t/a.txt"));
+  EXPECT_EQ(ReadIntSetting(u"CrlfTransWay", -9), 1);
+  EXPECT_EQ(ReadTextSetting(u"TargetPath"), u"/t/a.txt");
+  EXPECT_TRUE(std::filesystem::exists(dir / "quillon/registry.reg"));
+  useIniStore = savedStore;
+  if (config) {
+    setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+  } else {
+    unsetenv("XDG_CONFIG_HOME");
+  }
+}
+#endif
+
+TEST(StoreLockTest, SecondHolderWaitsForTheFirst) {
+  TempDir dir;
+  NativePath identity = ToNative(dir / "sub" / "store.lock");  // folder made as needed
+  std::atomic<bool> secondHeld{false};
+  std::thread second;
+  {
+    StoreLock first(identity);
+    ASSERT_TRUE(first.held());
+    second = std::thread([&] {
+      StoreLock lock(identity);
+      secondHeld = lock.held();
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(secondHeld) << "the lock was taken twice";
+  }
+  second.join();
+  EXPECT_TRUE(secondHeld);
+}
+
+TEST(StoreLockTest, DifferentStoresDoNotWait) {
+  TempDir dir;
+  StoreLock a(ToNative(dir / "a.lock"));
+  std::atomic<bool> done{false};
+  std::thread other([&] {
+    StoreLock b(ToNative(dir / "b.lock"));
+    done = b.held();
+  });
+  other.join();
+  EXPECT_TRUE(done);
+}
+
+TEST(ProcessLaunchTest, MissingProgramReportsFileNotFound) {
+  TempDir dir;
+  uint32_t error = 0;
+  NativePath missing = ToNative(dir / "quillon-missing");
+  EXPECT_FALSE(RunProgramAndWait(missing, u"/CUIMODE", &error));
+  EXPECT_EQ(error, 2u);
+  EXPECT_EQ(LaunchCommandLine(missing, u"/CUIMODE"),
+            u"\"" + PathForDisplay(missing) + u"\" /CUIMODE");
+}
+
+}  // namespace

@@ -1,0 +1,131 @@
+#include "cli/quillonc_main.h"
+
+#include "cli/cli_messages.h"
+#include "cli/cli_options.h"
+#include "cli/console_output.h"
+#include "cli/full_path.h"
+#include "cli/help_text.h"
+#include "cli/settings_handover.h"
+#include "core/message_format.h"
+#include "core/process_flags.h"
+#include "platform/directory.h"
+#include "platform/environment.h"
+#include "platform/process_launch.h"
+#include "platform/store_lock.h"
+#include "settings/rega.h"
+#include "settings/registry.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+#ifdef _WIN32
+constexpr PathChar kSeparator = L'\\';
+#else
+constexpr PathChar kSeparator = '/';
+#endif
+
+bool IsJa(std::u16string_view value) {
+  return value.size() == 2 && (value[0] == u'J' || value[0] == u'j') &&
+         (value[1] == u'A' || value[1] == u'a');
+}
+
+bool ChooseJapanese() {
+  WideText value;
+  if (GetEnvironmentText("QUILLON_LANG", &value) && !value.empty()) return IsJa(value);
+  return ConsoleLanguageIsJapanese();
+}
+
+NativePath Literal(const char* ascii) {
+  NativePath path;
+  for (; *ascii; ++ascii) path.push_back(static_cast<PathChar>(*ascii));
+  return path;
+}
+
+// The folder of the running program, ending in a separator.
+NativePath ProgramFolder(const NativePath& program) {
+  size_t cut = program.find_last_of(Literal("\\/"));
+  return cut == NativePath::npos ? NativePath() : program.substr(0, cut + 1);
+}
+
+// What the lock of the active store is named by: a lock file beside the store here, the
+// store itself on Windows.
+NativePath StoreLockIdentity(const NativePath& iniPath) {
+#ifdef _WIN32
+  return useIniStore ? iniPath : Literal("HKCU\\") + PathFromWide(kSettingsKeyPath);
+#else
+  return (useIniStore ? iniPath : RegistryHivePath()) + ".lock";
+#endif
+}
+
+WideText StoreName(const NativePath& iniPath) {
+  return useIniStore ? PathForDisplay(iniPath) : u"HKEY_CURRENT_USER\\" + WideText(kSettingsKeyPath);
+}
+
+void Report(const char16_t* format, std::initializer_list<FormatArg> args) {
+  WriteStandardError(FormatMessageText(format, args));
+}
+
+}  // namespace
+
+int QuillonCMain(const std::vector<NativePath>& nativeArgs) {
+  bool japanese = ChooseJapanese();
+  japaneseUi = japanese;
+  REGA::SetJapanese(japanese);
+
+  std::vector<WideText> args;
+  args.reserve(nativeArgs.size());
+  for (const NativePath& arg : nativeArgs) args.push_back(PathForDisplay(arg));
+
+  if (WantsHelp(args)) {
+    WriteStandardOutput(HelpText(japanese));
+    return 0;
+  }
+
+  NativePath self;
+  bool haveSelf = GetExecutablePath(&self);
+  useIniStore = haveSelf && ProgramNameSelectsIni(PathForDisplay(self));
+
+  CliParse parse = ParseCommandLine(args);
+  if (parse.error != CliError::kNone) {
+    Report(ParseErrorText(parse.error, japanese), {parse.offendingArgument});
+    return 1;
+  }
+
+  NativePath folder = ProgramFolder(self);
+  NativePath iniPath = folder + Literal("quillon.ini");
+  NativePath program = folder + Literal(useIniStore ? "quillon_o" : "quillon");
+#ifdef _WIN32
+  program += L".exe";
+#endif
+  SetIniFilePath(iniPath);
+
+  // Held until the last quillon has ended, so that no other hand-over to the same store
+  // can change the settings a running job reads.
+  StoreLock lock(StoreLockIdentity(iniPath));
+
+  if (useIniStore) EnsureIniFile();
+  std::u16string_view failedKey;
+  if (!WriteOptionSettings(parse.options, &failedKey)) {
+    // quillon would otherwise run with whatever the store held before.
+    Report(SettingsNotWrittenText(japanese), {StoreName(iniPath) + u" (" + WideText(failedKey) + u")"});
+    return 1;
+  }
+
+  const WideText argument = u"/CUIMODE";
+  for (size_t i = parse.firstTarget; i < nativeArgs.size(); ++i) {
+    NativePath fullPath;
+    if (!FormFullPath(nativeArgs[i], &fullPath)) {
+      Report(InvalidFileNameText(japanese), {args[i]});
+      continue;
+    }
+    if (!WriteTargetSetting(PathForDisplay(fullPath))) {
+      Report(SettingsNotWrittenText(japanese), {StoreName(iniPath) + u" (TargetPath)"});
+      continue;
+    }
+    uint32_t error = 0;
+    if (!RunProgramAndWait(program, argument, &error)) {
+      Report(LaunchFailureText(japanese), {error, LaunchCommandLine(program, argument)});
+    }
+  }
+  return 0;
+}

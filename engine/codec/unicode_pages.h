@@ -1,0 +1,16 @@
+// UTF-16 (1200, 1201) and UTF-8 (65001): converted by the program itself on every
+// platform, so both builds give the same bytes and the same strictness.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/wide_text.h"
+
+bool IsUnicodePage(uint32_t codePage);
+
+// For one of the Unicode pages only.
+bool DecodeUnicodePage(uint32_t codePage, std::string_view bytes, WideText* text);
+void EncodeUnicodePage(uint32_t codePage, std::u16string_view text, std::string* bytes,
+                       bool* substituted);
