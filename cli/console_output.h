@@ -10,5 +10,6 @@ void WriteStandardOutput(std::u16string_view text);
 void WriteStandardError(std::u16string_view text);
 
 // The default message language without QUILLON_LANG. Windows: the console's output code
-// page is 932. Elsewhere: the locale variables name Japanese.
+// page is 932 (the ANSI code page when there is no console). Elsewhere: the locale
+// variables name Japanese.
 bool ConsoleLanguageIsJapanese();

@@ -57,4 +57,9 @@ void WriteTo(DWORD which, std::u16string_view text) {
 void WriteStandardOutput(std::u16string_view text) { WriteTo(STD_OUTPUT_HANDLE, text); }
 void WriteStandardError(std::u16string_view text) { WriteTo(STD_ERROR_HANDLE, text); }
 
-bool ConsoleLanguageIsJapanese() { return GetConsoleOutputCP() == 932; }
+bool ConsoleLanguageIsJapanese() {
+  // Without a console there is no console code page; the text then goes out in the ANSI
+  // code page, which decides instead.
+  UINT codePage = GetConsoleOutputCP();
+  return (codePage != 0 ? codePage : GetACP()) == 932;
+}

@@ -1,5 +1,6 @@
 #include <cstddef>
 
+#include "engine/large_buffer.h"
 #include "engine/transformations.h"
 
 namespace {
@@ -17,6 +18,32 @@ bool ToCrLf(WideText& text) {
     }
   }
   if (inserts == 0) return false;
+
+  if (size + inserts > text.capacity()) {
+    // No room to grow in place: build the result once, at its final size, in a fresh
+    // buffer rather than letting the string reallocate and copy before the fill.
+    WideText result;
+    ReserveLarge(result, size + inserts);
+    const char16_t* data = text.data();
+    size_t copied = 0;
+    for (size_t i = 0; i < size; ++i) {
+      const char16_t unit = data[i];
+      if (unit == u'\n') {
+        if (i == 0 || data[i - 1] != u'\r') {
+          result.append(data + copied, i - copied);
+          result += u'\r';
+          copied = i;
+        }
+      } else if (unit == u'\r' && (i + 1 == size || data[i + 1] != u'\n')) {
+        result.append(data + copied, i + 1 - copied);
+        result += u'\n';
+        copied = i + 1;
+      }
+    }
+    result.append(data + copied, size - copied);
+    text.swap(result);
+    return true;
+  }
 
   text.resize(size + inserts);
   size_t read = size;

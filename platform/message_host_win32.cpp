@@ -35,10 +35,11 @@ void WriteToStandardOutput(std::u16string_view text) {
   // Whatever the C library still holds must come out first.
   std::fflush(stdout);
 
+  // A console takes the text as it is; a file or pipe gets it as Japanese Windows writes
+  // console text, in code page 932, whatever the system's own code page.
   DWORD mode = 0;
   bool console = GetConsoleMode(out, &mode) != 0;
-  UINT codePage = console ? 0 : GetConsoleOutputCP();
-  if (codePage == 0) codePage = CP_ACP;
+  const UINT codePage = 932;
 
   while (!text.empty()) {
     size_t length = PieceLength(text);

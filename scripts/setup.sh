@@ -12,7 +12,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libicu-dev libboost1.81-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine64 xvfb xauth
+  wine64 xvfb xauth xdotool
 )
 JOBS=${QUILLON_JOBS:-2}
 

@@ -14,6 +14,7 @@
 
 #include "engine/codec/codec.h"
 #include "engine/codec/unicode_pages.h"
+#include "engine/large_buffer.h"
 
 namespace {
 
@@ -106,31 +107,33 @@ void SubstituteAndRecord(const void* context, UConverterFromUnicodeArgs* args,
   UCNV_FROM_U_CALLBACK_SUBSTITUTE(nullptr, args, units, length, codePoint, reason, error);
 }
 
+// Converters write into this many units or bytes at a time; the block stays in the cache
+// while it is copied to the end of the result.
+constexpr size_t kBlock = 1 << 16;
+
 // Decodes everything or nothing: the stop callback turns every illegal, unassigned or
-// irregular sequence into an error.
+// irregular sequence into an error. The result is reserved once (one unit per byte
+// covers every multi-byte code page) and only the part written is ever touched.
 bool DecodeWithConverter(UConverter* converter, std::string_view bytes, WideText* text) {
   ucnv_resetToUnicode(converter);
   UErrorCode error = U_ZERO_ERROR;
   ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
   if (U_FAILURE(error)) return false;
 
-  // One unit per byte covers every multi-byte code page; grow for anything that needs more.
   WideText out;
-  out.resize(std::max<size_t>(bytes.size(), 16));
+  ReserveLarge(out, bytes.size());
+  UChar block[kBlock];
   const char* source = bytes.data();
   const char* sourceEnd = source + bytes.size();
-  size_t written = 0;
   for (;;) {
-    UChar* target = out.data() + written;
-    ucnv_toUnicode(converter, &target, out.data() + out.size(), &source, sourceEnd, nullptr,
-                   true, &error);
-    written = static_cast<size_t>(target - out.data());
+    UChar* target = block;
+    ucnv_toUnicode(converter, &target, block + kBlock, &source, sourceEnd, nullptr, true,
+                   &error);
+    out.append(block, static_cast<size_t>(target - block));
     if (error != U_BUFFER_OVERFLOW_ERROR) break;
     error = U_ZERO_ERROR;
-    out.resize(out.size() + out.size() / 2);
   }
   if (U_FAILURE(error)) return false;
-  out.resize(written);
   *text = std::move(out);
   return true;
 }
@@ -147,26 +150,26 @@ bool EncodeWithConverter(UConverter* converter, std::u16string_view text, std::s
   ucnv_setFromUCallBack(converter, SubstituteAndRecord, &replaced, nullptr, nullptr, &error);
   if (U_FAILURE(error)) return false;
 
+  // Reserved for the longest result the code page can give; only the part written is
+  // touched.
   std::string out;
-  out.resize(text.size() * 2 + 16);
+  ReserveLarge(out, UCNV_GET_MAX_BYTES_FOR_STRING(text.size(), ucnv_getMaxCharSize(converter)));
+  char block[kBlock];
   const UChar* source = text.data();
   const UChar* sourceEnd = source + text.size();
-  size_t written = 0;
   for (;;) {
-    char* target = out.data() + written;
-    ucnv_fromUnicode(converter, &target, out.data() + out.size(), &source, sourceEnd, nullptr,
-                     true, &error);
-    written = static_cast<size_t>(target - out.data());
+    char* target = block;
+    ucnv_fromUnicode(converter, &target, block + kBlock, &source, sourceEnd, nullptr, true,
+                     &error);
+    out.append(block, static_cast<size_t>(target - block));
     if (error != U_BUFFER_OVERFLOW_ERROR) break;
     error = U_ZERO_ERROR;
-    out.resize(out.size() + out.size() / 2);
   }
   // The callback keeps a pointer to a local: detach it before leaving.
   UErrorCode ignored = U_ZERO_ERROR;
   ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_SUBSTITUTE, nullptr, nullptr, nullptr,
                         &ignored);
   if (U_FAILURE(error)) return false;
-  out.resize(written);
   *bytes = std::move(out);
   *substituted = replaced;
   return true;
@@ -247,7 +250,14 @@ bool IcuCodec::Detect(std::string_view bytes, uint32_t* codePage) {
 }
 
 bool IcuCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text) {
-  if (IsUnicodePage(codePage)) return DecodeUnicodePage(codePage, bytes, text);
+  if (IsUnicodePage(codePage)) {
+    // Never more units than bytes; the decoder sizes the text within this room.
+    WideText out;
+    ReserveLarge(out, bytes.size());
+    if (!DecodeUnicodePage(codePage, bytes, &out)) return false;
+    *text = std::move(out);
+    return true;
+  }
   UConverter* converter = ConverterFor(codePage);
   return converter != nullptr && DecodeWithConverter(converter, bytes, text);
 }
@@ -255,7 +265,11 @@ bool IcuCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text)
 EncodeAnswer IcuCodec::Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
                               bool* substituted) {
   if (IsUnicodePage(codePage)) {
-    EncodeUnicodePage(codePage, text, bytes, substituted);
+    // At most three bytes per unit (a surrogate pair takes four for its two units).
+    std::string out;
+    ReserveLarge(out, text.size() * 3);
+    EncodeUnicodePage(codePage, text, &out, substituted);
+    *bytes = std::move(out);
     return EncodeAnswer::kConverted;
   }
   UConverter* converter = ConverterFor(codePage);

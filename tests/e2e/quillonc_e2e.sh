@@ -233,14 +233,21 @@ T="$WORK/t"  # the tree of the current case
 fresh_tree() { rm -rf "$T" && mkdir -p "$T"; }
 hexof() { od -An -tx1 -v "$1" | tr -d ' \n'; }
 
-# Under Wine the language follows the console's code page; 932 comes with a Japanese LANG.
-with_japanese_console() {
-  if [[ "$MODE" == --wine ]]; then
-    export LANG=ja_JP.UTF-8
-    WINE_CODEPAGE=CP932
-  else
-    export LANG=ja_JP.UTF-8
+# Under Wine the language follows the code page, and 932 comes with a Japanese locale,
+# which Wine takes from the C library: one is made here when the system has none.
+JAPANESE_CONSOLE=1
+if [[ "$MODE" == --wine ]]; then
+  mkdir -p "$WORK/locale"
+  if localedef -i ja_JP -f UTF-8 "$WORK/locale/ja_JP.UTF-8" >/dev/null 2>&1; then
+    export LOCPATH="$WORK/locale"
+  elif ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    JAPANESE_CONSOLE=0
+    echo "SKIP: no Japanese locale for Wine; the checks that need code page 932 are left out"
   fi
+fi
+with_japanese_console() {
+  export LANG=ja_JP.UTF-8
+  if [[ "$MODE" == --wine ]]; then WINE_CODEPAGE=CP932; fi
 }
 with_english_console() {
   export LANG=C
@@ -258,6 +265,7 @@ fi
 echo "== help"
 reset_stores
 fresh_tree
+if ((JAPANESE_CONSOLE)); then
 with_japanese_console  # the code page of the Windows console must hold U+3000
 export QUILLON_LANG=en
 for args in "" "/?" "-?" "/? /W x"; do
@@ -278,6 +286,7 @@ run "$T" "$BIN/quillonc"
 expect_eq "help in an English console is English" "$(head -1 <<<"$HELP_EN")" "$(head -1 <<<"$OUT")"
 if [[ "$MODE" == --native ]]; then
   expect_eq "help bytes (no CR)" "$HELP_EN$NL." "$(cat "$OUT_FILE"; echo .)"
+fi
 fi
 if registry_exists || [[ -e "$BIN/quillon.ini" ]]; then bad "help wrote the store"; else ok; fi
 
@@ -314,6 +323,7 @@ expect_error "quillonc: Please specify some options for converting." /F:utf8 a.t
 expect_error "quillonc: Please specify some options for converting." /RB:a a.txt
 # An absolute Linux path is an option unless "--" comes first.
 expect_error "quillonc: Invalid option - /tmp/a.txt" /W /tmp/a.txt
+if ((JAPANESE_CONSOLE)); then
 export QUILLON_LANG=ja
 with_japanese_console
 expect_error "quillonc: 不正なオプションです - /K1" /K1 a.txt
@@ -324,6 +334,7 @@ expect_error "quillonc: 変換対象のファイルを指定してください�
 expect_error "quillonc: 変換オプションが指定されていません。" /K a.txt
 unset QUILLON_LANG
 with_english_console
+fi
 
 # --- conversions through the registry store -----------------------------------------------
 echo "== registry store"
@@ -373,7 +384,8 @@ expect_values "every option" FileBackup=1 SearchSubFolders=1 CharEncode=4 CharEn
   DelRightWhiteSpace=1 Tab2Space=1 Tab2SpaceClm=3 DelControlCode=1 ControlCode2Space=1 SETTS=1 \
   ReplaceString=1 BeforeReplace=foo AfterReplace=bar RepUseRegex=1 RepICase=1 Rep1Line=1 \
   RepMatchNotDotNewLine=1 InsLfByte=0 InsLfChar=0 "TargetPath=$(prog_path "$T/all.txt")"
-expect_eq "every option: the keys, TargetPath last" \
+# Registry values have no order of their own; the hive file here keeps them as written.
+[[ "$MODE" == --native ]] && expect_eq "every option: the keys, TargetPath last" \
   "FileBackup SearchSubFolders CharEncode CharEncodeOther WriteEncode WriteEncodeOther CrlfTrans CrlfTransWay ZenSp2SpSp ZenSp2Sp DelRightWhiteSpace Tab2Space Tab2SpaceClm DelControlCode ControlCode2Space SETTS ReplaceString BeforeReplace AfterReplace RepUseRegex RepICase Rep1Line RepMatchNotDotNewLine InsLfByte InsLfChar TargetPath " \
   "$(load_store registry; key_order)"
 if [[ -e "$T/all.txt.bak" ]]; then ok; else bad "/K made no backup"; fi
@@ -463,10 +475,12 @@ expect_eq "long path: message" "quillonc:Invalid file name - $long/x.txt" "$(gre
 expect_eq "long path: the next targets still run" "610a" "$(hexof "$T/ok.txt")"
 load_store registry
 expect_values "long path" "TargetPath=$(prog_path "$T/ok.txt")"
-with_japanese_console
-QUILLON_LANG=JA run "$T" "$BIN/quillonc" /W "$long"
-expect_eq "long path in Japanese" "0 quillonc: 扱えないファイル名です - $long$NL" "$RC $ERR"
-with_english_console
+if ((JAPANESE_CONSOLE)); then
+  with_japanese_console
+  QUILLON_LANG=JA run "$T" "$BIN/quillonc" /W "$long"
+  expect_eq "long path in Japanese" "0 quillonc: 扱えないファイル名です - $long$NL" "$RC $ERR"
+  with_english_console
+fi
 
 # --- the INI store ------------------------------------------------------------------------
 echo "== INI store"
@@ -479,8 +493,10 @@ expect_eq "INI store: converted" "610d0a620d0a" "$(hexof "$T/i.txt")"
 if [[ -f "$BIN/quillon.ini" ]]; then ok; else bad "no INI file beside the programs"; fi
 if [[ -e "$T/quillon.ini" ]]; then bad "INI file in the current directory"; else ok; fi
 if registry_exists; then bad "the INI store wrote the registry"; else ok; fi
-expect_eq "INI file begins with the mark and an empty line" "fffe0d000a00" \
-  "$(hexof "$BIN/quillon.ini" | cut -c1-12)"
+# Windows' profile functions rewrite the file as they like once it exists; the six bytes
+# of a new file show here only where the file is written line by line.
+[[ "$MODE" == --native ]] && expect_eq "INI file begins with the mark and an empty line" \
+  "fffe0d000a00" "$(hexof "$BIN/quillon.ini" | cut -c1-12)"
 load_store ini
 expect_values "INI store" CrlfTrans=1 CrlfTransWay=3 Tab2Space=1 Tab2SpaceClm=8 \
   SearchSubFolders=0 "TargetPath=$(prog_path "$T/i.txt")"
@@ -508,12 +524,14 @@ expect_eq "missing quillon: exit code" 0 "$RC"
 line="quillonc: Unexpected error(GetLastError()=00000002) - \"$(prog_path "$LONELY/quillon$EXE")\" /CUIMODE"
 expect_eq "missing quillon: one message per target" "$line$NL$line$NL" "$ERR"
 expect_eq "missing quillon: file untouched" "61200a" "$(hexof "$T/a.txt")"
-with_japanese_console
-QUILLON_LANG=ja run "$T" "$LONELY/quillonc" /W a.txt
-expect_eq "missing quillon in Japanese" \
-  "quillonc: 実行できません(GetLastError()=00000002) - \"$(prog_path "$LONELY/quillon$EXE")\" /CUIMODE$NL" \
-  "$ERR"
-with_english_console
+if ((JAPANESE_CONSOLE)); then
+  with_japanese_console
+  QUILLON_LANG=ja run "$T" "$LONELY/quillonc" /W a.txt
+  expect_eq "missing quillon in Japanese" \
+    "quillonc: 実行できません(GetLastError()=00000002) - \"$(prog_path "$LONELY/quillon$EXE")\" /CUIMODE$NL" \
+    "$ERR"
+  with_english_console
+fi
 
 # --- two hand-overs at the same moment ------------------------------------------------------
 echo "== two calls at once"

@@ -1,59 +1,13 @@
-// What quillonc shows: the help texts' shape and the full paths it hands over.
+// The full paths quillonc hands over for its targets.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
-#include "cli/cli_messages.h"
 #include "cli/full_path.h"
-#include "cli/help_text.h"
 #include "platform/directory.h"
 #include "tests/test_support.h"
 
 namespace {
-
-std::vector<std::u16string> Lines(std::u16string_view text) {
-  std::vector<std::u16string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find(u'\n', start)) != std::u16string_view::npos; start = end + 1) {
-    lines.emplace_back(text.substr(start, end - start));
-  }
-  EXPECT_EQ(start, text.size()) << "the text ends in a line break";
-  return lines;
-}
-
-// The option lines 8 to 26 start with U+3000 except the given ones, which start with
-// two ASCII spaces.
-void ExpectIndents(std::u16string_view text, std::vector<size_t> asciiLines) {
-  std::vector<std::u16string> lines = Lines(text);
-  ASSERT_EQ(lines.size(), 29u);
-  for (size_t n = 8; n <= 26; ++n) {
-    bool ascii = std::find(asciiLines.begin(), asciiLines.end(), n) != asciiLines.end();
-    const std::u16string& line = lines[n - 1];
-    SCOPED_TRACE(n);
-    if (ascii) {
-      EXPECT_EQ(line.substr(0, 3), u"  /");
-    } else {
-      EXPECT_EQ(line.substr(0, 2), u"\u3000/");
-    }
-  }
-  for (size_t n : {2u, 4u, 6u, 27u}) EXPECT_TRUE(lines[n - 1].empty()) << n;
-  EXPECT_EQ(lines[4], u"quillonc [options] <target...>");
-  EXPECT_EQ(lines[28].substr(0, 1), u"\u3000");
-}
-
-TEST(CliHelpText, LinesAndIndents) {
-  ExpectIndents(HelpText(false), {21, 23});
-  ExpectIndents(HelpText(true), {23});
-  EXPECT_EQ(Lines(HelpText(false))[0], u"Tidewright for Command Line Edition");
-  EXPECT_EQ(Lines(HelpText(true))[0], u"タイドライトコマンドライン版");
-}
-
-TEST(CliMessages, EnglishFileNameTextHasNoBlankAfterColon) {
-  EXPECT_EQ(std::u16string_view(InvalidFileNameText(false)), u"quillonc:Invalid file name - %s\n");
-  EXPECT_EQ(std::u16string_view(LaunchFailureText(false)),
-            u"quillonc: Unexpected error(GetLastError()=%08x) - %s\n");
-}
 
 class CurrentFolder {
  public:

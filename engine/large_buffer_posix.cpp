@@ -1,0 +1,21 @@
+#include <sys/mman.h>
+
+#include <cstdint>
+
+#include "engine/large_buffer.h"
+
+namespace {
+
+// The size of a transparent huge page on the machines we run on (x86-64, arm64 4 kB).
+constexpr uintptr_t kLargePage = uintptr_t{2} << 20;
+
+}  // namespace
+
+void AdviseLargePages(void* data, size_t bytes) {
+  // Only whole large pages inside the buffer: the advice applies to entire pages, and
+  // the memory on either side belongs to others.
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kLargePage - 1) & ~(kLargePage - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kLargePage - 1);
+  if (end <= begin) return;
+  madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
