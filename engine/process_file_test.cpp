@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "core/encoding_catalogue.h"
 #include "core/process_flags.h"
 #include "tests/test_support.h"
 
@@ -253,6 +254,49 @@ TEST_F(ProcessFileTest, ExceptionsEndOnlyThisFile) {
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0], WideText(u"Not enough memory. - ") +
                                   PathForDisplay(ToNative(dir / "a.txt")) + u"\r\n");
+}
+
+}  // namespace
+
+namespace {
+
+// Every code page of the encoding list, with a mark where one exists: a Japanese file
+// written in it by the program reads back to the same text and, converted back, to the
+// same bytes.
+TEST_F(ProcessFileTest, EveryListedCodePageRoundTrips) {
+  const WideText japanese = u"日本語のテキスト ABC 123\r\n漢字とカタカナ。";
+  const WideText katakana = u"ABC 123 ｱｲｳｴｵ";  // what EBCDIC Katakana can hold
+  struct Case {
+    int16_t index;
+    bool mark;
+  };
+  const Case cases[] = {{1, false}, {2, false}, {2, true},  {3, false}, {3, true},
+                        {4, false}, {4, true},  {5, false}, {6, false}, {7, false},
+                        {8, false}};
+  for (const Case& c : cases) {
+    const uint32_t codePage = CatalogueCodePage(c.index);
+    if (codePage == 20290 && RunningUnderWine()) continue;  // Wine has no EBCDIC Katakana
+    SCOPED_TRACE(codePage);
+    const WideText& text = codePage == 20290 ? katakana : japanese;
+    // The file as another program would have written it: UTF-8, with or without a mark.
+    std::string utf8 = Utf8FromWide(text);
+    WriteBytes(dir / "r.txt", c.mark ? "\xEF\xBB\xBF" + utf8 : utf8);
+    job.inputEncodingIndex = 4;
+    job.outputEncodingIndex = c.index;
+    host.messages.clear();
+    Run("r.txt");
+    std::string converted = ReadBytes(dir / "r.txt");
+    EXPECT_TRUE(host.messages.empty()) << host.AllMessagesUtf8();
+    if (codePage != 65001) {
+      EXPECT_NE(converted.substr(0, 3), utf8.substr(0, 3));
+    }
+    // And back to UTF-8, which must give the very first bytes again.
+    job.inputEncodingIndex = c.index;
+    job.outputEncodingIndex = 4;
+    Run("r.txt");
+    EXPECT_EQ(ReadBytes(dir / "r.txt"), c.mark ? "\xEF\xBB\xBF" + utf8 : utf8)
+        << "converted form: " << converted.size() << " bytes";
+  }
 }
 
 }  // namespace

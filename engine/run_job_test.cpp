@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "core/process_flags.h"
+#include "engine/visit_folder.h"
 #include "tests/test_support.h"
 #include "ui/control_states.h"
 #include "ui/memory_controls.h"
@@ -131,6 +132,18 @@ TEST_F(RunJobTest, AbortStopsEverywhereAndRestoresTheDirectory) {
   EXPECT_EQ(host.messages[host.messages.size() - 2], u"Aborted.\r\n");
   EXPECT_EQ(LastMessage().rfind(u"Target files:", 0), 0u);
   EXPECT_EQ(fs::current_path(), start);
+}
+
+TEST_F(RunJobTest, AbortedWalkReturnsToItsOwnFolder) {
+  Make("sub/deep/b.txt");
+  Make("sub/deep/c.txt");
+  fs::current_path(dir.path());
+  JobOptions job;
+  job.filePattern = u"*.txt";
+  job.searchSubfolders = true;
+  host.abortAfterPolls = 5;
+  EXPECT_FALSE(VisitFolder(context, job));
+  EXPECT_EQ(fs::current_path(), dir.path());
 }
 
 TEST_F(RunJobTest, MissingFolderEndsTheRunBeforeAnything) {
