@@ -2,7 +2,7 @@
 
 #include "cli/cli_messages.h"
 #include "cli/cli_options.h"
-#include "cli/console_output.h"
+#include "platform/console_output.h"
 #include "cli/full_path.h"
 #include "cli/help_text.h"
 #include "cli/settings_handover.h"
@@ -62,7 +62,7 @@ WideText StoreName(const NativePath& iniPath) {
 }
 
 void Report(const char16_t* format, std::initializer_list<FormatArg> args) {
-  WriteStandardError(FormatMessageText(format, args));
+  WriteConsoleText(StandardStream::kError, FormatMessageText(format, args), 0, true);
 }
 
 }  // namespace
@@ -77,7 +77,7 @@ int QuillonCMain(const std::vector<NativePath>& nativeArgs) {
   for (const NativePath& arg : nativeArgs) args.push_back(PathForDisplay(arg));
 
   if (WantsHelp(args)) {
-    WriteStandardOutput(HelpText(japanese));
+    WriteConsoleText(StandardStream::kOutput, HelpText(japanese), 0, true);
     return 0;
   }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/wide_text.h"
+#include "platform/console_output.h"
 
 namespace {
 
@@ -32,9 +33,7 @@ bool AskYesOnTerminal(const std::string& question) {
 class PosixConsoleHost : public MessageHost {
  public:
   void ReportMessage(std::u16string_view text) override {
-    std::string bytes = Utf8FromWide(text);
-    fwrite(bytes.data(), 1, bytes.size(), stdout);
-    fflush(stdout);
+    WriteConsoleText(StandardStream::kOutput, text, 0, false);
   }
 
   bool AbortRequested() override { return false; }

@@ -1,22 +1,5 @@
-// Program entry on POSIX systems: the arguments are file names as bytes already.
-#include <cstdio>
-#include <exception>
-#include <new>
-#include <vector>
-
-#include "platform/native_path.h"
+// quillon's entry on POSIX systems: the arguments are file names as bytes already.
+#include "platform/program_entry.h"
 #include "ui/quillon_main.h"
 
-int main(int argc, char** argv) {
-  try {
-    std::vector<NativePath> args;
-    args.reserve(argc > 1 ? static_cast<size_t>(argc - 1) : 0);
-    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-    return QuillonMain(args);
-  } catch (const std::bad_alloc&) {
-    std::fputs("quillon: out of memory\n", stderr);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "quillon: %s\n", e.what());
-  }
-  return 1;
-}
+int main(int argc, char** argv) { return RunProgram(argc, argv, "quillon", QuillonMain); }

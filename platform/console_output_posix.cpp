@@ -1,4 +1,4 @@
-#include "cli/console_output.h"
+#include "platform/console_output.h"
 
 #include <errno.h>
 #include <unistd.h>
@@ -8,9 +8,8 @@
 #include "core/wide_text.h"
 #include "platform/environment.h"
 
-namespace {
-
-void WriteAll(int fd, std::u16string_view text) {
+void WriteConsoleText(StandardStream stream, std::u16string_view text, unsigned, bool) {
+  int fd = stream == StandardStream::kOutput ? STDOUT_FILENO : STDERR_FILENO;
   std::string bytes = Utf8FromWide(text);
   const char* data = bytes.data();
   size_t size = bytes.size();
@@ -22,10 +21,5 @@ void WriteAll(int fd, std::u16string_view text) {
     size -= static_cast<size_t>(written);
   }
 }
-
-}  // namespace
-
-void WriteStandardOutput(std::u16string_view text) { WriteAll(STDOUT_FILENO, text); }
-void WriteStandardError(std::u16string_view text) { WriteAll(STDERR_FILENO, text); }
 
 bool ConsoleLanguageIsJapanese() { return SystemLanguageIsJapanese(); }
