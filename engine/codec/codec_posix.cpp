@@ -13,6 +13,7 @@
 #include <string>
 
 #include "engine/codec/codec.h"
+#include "engine/codec/cp932_table.h"
 #include "engine/codec/unicode_pages.h"
 #include "engine/large_buffer.h"
 
@@ -258,6 +259,9 @@ bool IcuCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text)
     *text = std::move(out);
     return true;
   }
+  if (codePage == 932) {
+    if (const Cp932Table* table = Cp932Table::Get()) return table->Decode(bytes, text);
+  }
   UConverter* converter = ConverterFor(codePage);
   return converter != nullptr && DecodeWithConverter(converter, bytes, text);
 }
@@ -271,6 +275,10 @@ EncodeAnswer IcuCodec::Encode(uint32_t codePage, std::u16string_view text, std::
     EncodeUnicodePage(codePage, text, &out, substituted);
     *bytes = std::move(out);
     return EncodeAnswer::kConverted;
+  }
+  if (codePage == 932) {
+    const Cp932Table* table = Cp932Table::Get();
+    if (table && table->Encode(text, bytes, substituted)) return EncodeAnswer::kConverted;
   }
   UConverter* converter = ConverterFor(codePage);
   if (converter == nullptr) return EncodeAnswer::kNotSupported;

@@ -1,0 +1,44 @@
+// Code page 932 by table. ICU's windows-932 mappings are read once into arrays, so a large
+// text converts at the speed of a table look-up per character instead of going through
+// ICU's converter for every character. The tables answer exactly as that converter does
+// with the settings the codec uses (decoding stops at the first bad sequence; encoding
+// has fallbacks off and writes "?" for what cannot be written).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/wide_text.h"
+
+class Cp932Table {
+ public:
+  // The tables, built on first use; nullptr when ICU has no windows-932 or it maps
+  // something in a way the tables cannot hold (the codec then uses ICU itself).
+  static const Cp932Table* Get();
+
+  // False when a byte sequence is not valid in code page 932; *text is then unchanged.
+  bool Decode(std::string_view bytes, WideText* text) const;
+
+  // False, with *bytes unchanged, when the text holds a surrogate: those follow ICU's
+  // rules for pairs and lone halves, which the caller leaves to ICU.
+  bool Encode(std::u16string_view text, std::string* bytes, bool* substituted) const;
+
+ private:
+  Cp932Table() = default;
+  bool Build();
+
+  // Per byte: a unit for a single-byte character, kLead, or kInvalid.
+  static constexpr uint32_t kLead = 0x10000;
+  static constexpr uint32_t kInvalid = 0x20000;
+  uint32_t single_[256] = {};
+  // Per lead byte << 8 | trail byte: the unit, or 0 for a pair that does not decode.
+  std::vector<char16_t> pairs_;
+  // Per unit: the single byte (< 0x100), lead << 8 | trail, kUnmappable (written as "?")
+  // or kDropped (a default-ignorable unit the code page lacks: written as nothing). Both
+  // count as substituted.
+  static constexpr uint16_t kUnmappable = 0xFFFF;
+  static constexpr uint16_t kDropped = 0xFFFE;
+  std::vector<uint16_t> encode_;
+};

@@ -1,0 +1,120 @@
+// The table path for code page 932 must answer exactly as ICU's windows-932 converter with
+// the codec's settings. Compared over every single byte, every byte pair and every BMP
+// unit, then on texts longer than one conversion block.
+#include "engine/codec/cp932_table.h"
+
+#include <gtest/gtest.h>
+#include <unicode/ucnv.h>
+
+#include <string>
+
+namespace {
+
+class Cp932TableTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    table_ = Cp932Table::Get();
+    ASSERT_NE(table_, nullptr);
+    UErrorCode error = U_ZERO_ERROR;
+    converter_ = ucnv_open("windows-932", &error);
+    ASSERT_TRUE(U_SUCCESS(error));
+  }
+  void TearDown() override { ucnv_close(converter_); }
+
+  // ICU's answer with the codec's decoding settings; false on any bad sequence.
+  bool IcuDecode(std::string_view bytes, std::u16string* text) {
+    UErrorCode error = U_ZERO_ERROR;
+    ucnv_resetToUnicode(converter_);
+    ucnv_setToUCallBack(converter_, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
+    text->assign(bytes.size() + 1, u'\0');
+    const int32_t units = ucnv_toUChars(converter_, text->data(), static_cast<int32_t>(text->size()),
+                                        bytes.data(), static_cast<int32_t>(bytes.size()), &error);
+    if (U_FAILURE(error)) return false;
+    text->resize(static_cast<size_t>(units));
+    return true;
+  }
+
+  // ICU's answer with the codec's encoding settings: no fallbacks, "?" substituted (and
+  // default-ignorable units dropped).
+  std::string IcuEncode(std::u16string_view text) {
+    UErrorCode error = U_ZERO_ERROR;
+    ucnv_resetFromUnicode(converter_);
+    ucnv_setFallback(converter_, false);
+    ucnv_setSubstString(converter_, u"?", 1, &error);
+    ucnv_setFromUCallBack(converter_, UCNV_FROM_U_CALLBACK_SUBSTITUTE, nullptr, nullptr, nullptr,
+                          &error);
+    std::string bytes(text.size() * 2 + 8, '\0');
+    const int32_t length = ucnv_fromUChars(converter_, bytes.data(), static_cast<int32_t>(bytes.size()),
+                                           text.data(), static_cast<int32_t>(text.size()), &error);
+    EXPECT_TRUE(U_SUCCESS(error));
+    bytes.resize(static_cast<size_t>(length));
+    return bytes;
+  }
+
+  const Cp932Table* table_ = nullptr;
+  UConverter* converter_ = nullptr;
+};
+
+TEST_F(Cp932TableTest, DecodesEveryByteAndPairAsIcuDoes) {
+  for (int first = 0; first < 256; ++first) {
+    for (int second = -1; second < 256; ++second) {
+      std::string bytes(1, static_cast<char>(first));
+      if (second >= 0) bytes += static_cast<char>(second);
+      std::u16string expected, actual = u"untouched";
+      const bool icuOk = IcuDecode(bytes, &expected);
+      ASSERT_EQ(table_->Decode(bytes, &actual), icuOk) << first << " " << second;
+      if (icuOk) {
+        ASSERT_EQ(actual, expected) << first << " " << second;
+      } else {
+        ASSERT_EQ(actual, u"untouched");
+      }
+    }
+  }
+}
+
+TEST_F(Cp932TableTest, EncodesEveryUnitAsIcuDoes) {
+  for (uint32_t unit = 0; unit < 0x10000; ++unit) {
+    if (unit >= 0xD800 && unit <= 0xDFFF) continue;
+    const std::u16string text(1, static_cast<char16_t>(unit));
+    std::string actual;
+    bool substituted = false;
+    ASSERT_TRUE(table_->Encode(text, &actual, &substituted));
+    const std::string expected = IcuEncode(text);
+    ASSERT_EQ(actual, expected) << std::hex << unit;
+    // An unwritable unit is reported whether it became "?" or nothing; "?" itself is not.
+    ASSERT_EQ(substituted, expected.empty() || (unit != u'?' && expected == "?"))
+        << std::hex << unit;
+  }
+}
+
+TEST_F(Cp932TableTest, LeavesSurrogatesToIcu) {
+  std::string bytes = "kept";
+  bool substituted = false;
+  EXPECT_FALSE(table_->Encode(u"a\U0001F600b", &bytes, &substituted));
+  EXPECT_FALSE(table_->Encode(std::u16string(1, char16_t{0xDC00}), &bytes, &substituted));
+  EXPECT_EQ(bytes, "kept");
+}
+
+TEST_F(Cp932TableTest, LongTextsMatchAcrossBlockBoundaries) {
+  // Odd-length runs put double-byte characters across every block boundary.
+  std::string bytes;
+  for (int i = 0; bytes.size() < 300000; ++i) {
+    bytes += "a\x93\xfa\x96\x7b\x82\xa0 ";
+    if (i % 3 == 0) bytes += "\xb1";  // half-width katakana, one byte
+  }
+  std::u16string expected, actual;
+  ASSERT_TRUE(IcuDecode(bytes, &expected));
+  ASSERT_TRUE(table_->Decode(bytes, &actual));
+  EXPECT_EQ(actual, expected);
+
+  std::string encoded;
+  bool substituted = true;
+  ASSERT_TRUE(table_->Encode(actual, &encoded, &substituted));
+  EXPECT_EQ(encoded, bytes);
+  EXPECT_FALSE(substituted);
+
+  // A lead byte with nothing after it, at the very end of a long text.
+  EXPECT_FALSE(table_->Decode(bytes + "\x93", &actual));
+}
+
+}  // namespace
