@@ -33,7 +33,12 @@ WideText IniValueFor(std::u16string_view text) {
   char16_t last = text.back();
   bool quoted = text.size() >= 2 && first == last && (first == u'"' || first == u'\'');
   if (!quoted && !IsEdgeSpace(first) && !IsEdgeSpace(last)) return WideText(text);
-  return u"\"" + WideText(text) + u"\"";
+  WideText value;
+  value.reserve(text.size() + 2);
+  value += u'"';
+  value += text;
+  value += u'"';
+  return value;
 }
 
 WideText DecimalPattern(int32_t value) {
