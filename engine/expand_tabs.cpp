@@ -4,66 +4,85 @@
 #include <stdexcept>
 
 #include "engine/column_width.h"
+#include "engine/large_buffer.h"
 #include "engine/transformations.h"
 
 namespace {
 
+// TAB, LF and CR are the only units that do more than advance the column, and all three
+// are at most CR: one comparison sends every other unit down the fast path.
+constexpr char16_t kLastSpecial = u'\r';
+
 // The number of spaces a TAB at column becomes.
 uint64_t TabSpaces(uint64_t column, uint64_t width) { return width - column % width; }
 
-// The column after unit when it stands at column (TABs are handled by the caller).
-uint64_t Advance(uint64_t column, char16_t unit) {
-  if (unit == u'\r' || unit == u'\n') return 0;
-  return column + static_cast<uint64_t>(ColumnWidth(unit));
+// The exact length of the expanded text, for the rare widths where the bound of
+// ExpandTabsToColumns would reserve far more than needed.
+uint64_t ExpandedLength(const char16_t* data, size_t size, uint64_t width, size_t maxSize) {
+  const uint8_t* widths = ColumnWidths();
+  uint64_t column = 0;
+  uint64_t total = size;
+  for (size_t i = 0; i < size; ++i) {
+    const char16_t unit = data[i];
+    if (unit > kLastSpecial) {
+      column += widths[unit];
+    } else if (unit == u'\t') {
+      const uint64_t spaces = TabSpaces(column, width);
+      total += spaces - 1;
+      if (total > maxSize) throw std::length_error("expanded text too long");
+      column += spaces;
+    } else if (unit == u'\r' || unit == u'\n') {
+      column = 0;
+    } else {
+      column += widths[unit];
+    }
+  }
+  return total;
 }
 
 }  // namespace
 
 bool ExpandTabsToColumns(WideText& text, uint32_t width) {
   if (width == 0) return false;
-  const size_t firstTab = text.find(u'\t');
-  if (firstTab == WideText::npos) return false;
-
-  // First pass: the column at the first TAB and the length of the result. The width may
-  // come from a hand-edited store, so a TAB can make up to 2^32 - 1 spaces; the sum is
-  // kept in 64 bits and checked against what a string can hold.
   const size_t size = text.size();
+  const char16_t* data = text.data();
+  const auto tabs = static_cast<uint64_t>(std::count(data, data + size, u'\t'));
+  if (tabs == 0) return false;
+
+  // Every TAB makes at most width spaces, so size + tabs * (width - 1) bounds the result.
+  // A reservation is only claimed as it is written, so the bound costs nothing beyond the
+  // result; the exact length is worked out first only when the bound is far off (a
+  // width from a hand-edited store can be up to 2^32 - 1) or beyond what a string holds.
+  const uint64_t maxSize = text.max_size();
+  const uint64_t extra = width - 1;
+  uint64_t room = 0;
+  if (extra == 0 || tabs <= (maxSize - size) / extra) room = size + tabs * extra;
+  if (room == 0 || room > 2 * static_cast<uint64_t>(size) + (uint64_t{1} << 20)) {
+    room = ExpandedLength(data, size, width, maxSize);
+  }
+
+  WideText result;
+  ReserveLarge(result, static_cast<size_t>(room));
+  const uint8_t* widths = ColumnWidths();
   uint64_t column = 0;
-  for (size_t i = 0; i < firstTab; ++i) column = Advance(column, text[i]);
-  const uint64_t firstTabColumn = column;
-  uint64_t total = size;
-  for (size_t i = firstTab; i < size; ++i) {
-    const char16_t unit = text[i];
-    if (unit == u'\t') {
+  size_t copied = 0;  // text before this index is in result
+  for (size_t i = 0; i < size; ++i) {
+    const char16_t unit = data[i];
+    if (unit > kLastSpecial) {
+      column += widths[unit];
+    } else if (unit == u'\t') {
       const uint64_t spaces = TabSpaces(column, width);
-      total += spaces - 1;
-      if (total > text.max_size()) throw std::length_error("expanded text too long");
+      result.append(data + copied, i - copied);
+      result.append(static_cast<size_t>(spaces), u' ');
       column += spaces;
+      copied = i + 1;
+    } else if (unit == u'\r' || unit == u'\n') {
+      column = 0;
     } else {
-      column = Advance(column, unit);
+      column += widths[unit];
     }
   }
-
-  // Grow once and move the part from the first TAB to the end of the buffer. The second
-  // pass then reads it forward and writes from the first TAB on; the write position
-  // never overtakes the read position, so every unit moves at most twice.
-  text.resize(static_cast<size_t>(total));
-  const size_t shift = static_cast<size_t>(total) - size;
-  std::copy_backward(text.begin() + firstTab, text.begin() + size, text.end());
-
-  column = firstTabColumn;
-  size_t write = firstTab;
-  for (size_t read = firstTab + shift; read < text.size(); ++read) {
-    const char16_t unit = text[read];
-    if (unit == u'\t') {
-      const uint64_t spaces = TabSpaces(column, width);
-      std::fill_n(text.begin() + write, spaces, u' ');
-      write += static_cast<size_t>(spaces);
-      column += spaces;
-    } else {
-      text[write++] = unit;
-      column = Advance(column, unit);
-    }
-  }
+  result.append(data + copied, size - copied);
+  text.swap(result);
   return true;
 }

@@ -1,5 +1,7 @@
 #include <cstddef>
+#include <string>
 
+#include "engine/find_unit.h"
 #include "engine/large_buffer.h"
 #include "engine/transformations.h"
 
@@ -67,23 +69,32 @@ bool ToCrLf(WideText& text) {
   return true;
 }
 
-// A CR LF loses its CR, any other CR becomes LF.
+// A CR LF loses its CR, any other CR becomes LF. The pass jumps from CR to CR; nothing
+// is written before the first one, and from then on each stretch between two CRs moves
+// down once.
 bool ToLf(WideText& text) {
+  char16_t* const data = text.data();
   const size_t size = text.size();
   size_t write = 0;
+  size_t copied = 0;  // the units from here on are still the original ones
   bool changed = false;
-  for (size_t read = 0; read < size; ++read) {
-    const char16_t unit = text[read];
-    if (unit == u'\r') {
-      changed = true;
-      if (read + 1 < size && text[read + 1] == u'\n') continue;
-      text[write++] = u'\n';
+  for (size_t at = 0;; ++at) {
+    at = static_cast<size_t>(FindEitherUnit(data + at, data + size, u'\r', u'\r') - data);
+    if (at == size) break;
+    changed = true;
+    if (write != copied) std::char_traits<char16_t>::move(data + write, data + copied, at - copied);
+    write += at - copied;
+    if (at + 1 < size && data[at + 1] == u'\n') {
+      copied = at + 1;  // the LF stays, the CR goes
     } else {
-      text[write++] = unit;
+      data[write++] = u'\n';
+      copied = at + 1;
     }
   }
-  text.resize(write);
-  return changed;
+  if (!changed) return false;
+  if (write != copied) std::char_traits<char16_t>::move(data + write, data + copied, size - copied);
+  text.resize(write + size - copied);
+  return true;
 }
 
 // A CR LF loses its LF, any other LF becomes CR.

@@ -6,18 +6,25 @@
 #include <string>
 #include <vector>
 
+#include "engine/find_unit.h"
+#include "engine/large_buffer.h"
 #include "engine/replace_text.h"
 
 namespace {
 
 struct SameUnit {
   char16_t operator()(char16_t c) const { return c; }
+  // The units that fold to c.
+  char16_t Other(char16_t c) const { return c; }
 };
 
 // Folds A-Z to a-z and nothing else: no full-width, accented or Greek letters.
 struct FoldAsciiUnit {
   char16_t operator()(char16_t c) const {
     return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+  }
+  char16_t Other(char16_t c) const {
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - (u'a' - u'A')) : c;
   }
 };
 
@@ -42,10 +49,12 @@ class LiteralFinder {
   void Scan(const char16_t* data, size_t size, OnHit&& onHit) const {
     const size_t length = pattern_.size();
     const char16_t first = pattern_[0];
+    const char16_t firstOther = fold_.Other(first);
     size_t matched = 0;
     for (size_t i = 0; i < size; ++i) {
       if (matched == 0) {
-        while (i < size && fold_(data[i]) != first) ++i;
+        // Skip to the next unit that can start an occurrence.
+        i = static_cast<size_t>(FindEitherUnit(data + i, data + size, first, firstOther) - data);
         if (i == size) break;
       }
       const char16_t c = fold_(data[i]);
@@ -112,12 +121,38 @@ bool ReplaceOccurrences(WideText& subject, std::u16string_view search,
   if (growth > (std::numeric_limits<size_t>::max() - size) / hits) {
     throw std::length_error("replacement result too large");
   }
+  const size_t newSize = size + hits * growth;
+  if (newSize <= subject.capacity()) {
+    // The text has the room already (decoding reserves one unit per byte read): shift it
+    // to the end of its final size and build the result from the front, over the part
+    // already read. Fresh memory would cost more to claim than the one extra move.
+    const size_t shift = newSize - size;
+    subject.resize(newSize);
+    char16_t* const base = subject.data();
+    Units::move(base + shift, base, size);
+    const char16_t* const moved = base + shift;
+    size_t written = 0;
+    size_t copied = 0;
+    finder.Scan(moved, size, [&](size_t start) {
+      // Before hit k, written = copied + growth * k <= copied + shift: the writes stay
+      // behind what the scan has read.
+      Units::move(base + written, moved + copied, start - copied);
+      written += start - copied;
+      Units::copy(base + written, replacement.data(), replacementLength);
+      written += replacementLength;
+      copied = start + searchLength;
+    });
+    // The rest after the last occurrence already stands where it belongs: written has
+    // caught up with shift + copied.
+    return true;
+  }
   WideText result;
-  result.reserve(size + hits * growth);
+  ReserveLarge(result, newSize);
+  const char16_t* replacementData = replacement.data();
   size_t copied = 0;
   finder.Scan(data, size, [&](size_t start) {
     result.append(data + copied, start - copied);
-    result.append(replacement);
+    result.append(replacementData, replacementLength);
     copied = start + searchLength;
   });
   result.append(data + copied, size - copied);

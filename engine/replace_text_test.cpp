@@ -79,6 +79,33 @@ TEST(ReplaceLiteral, IgnoreCaseFoldsOnlyAtoZ) {
   EXPECT_EQ(Literal(u"@[`{", u"`", u"x", true), u"@[x{");  // neighbours of A-Z stay apart
 }
 
+TEST(ReplaceLiteral, HitsAtEveryOffsetOfLongTexts) {
+  // Gaps of 0 to 20 units between hits, so the skip to the next first unit starts and
+  // stops everywhere; the gaps hold units that share a byte with 'k' or 'K'.
+  WideText subject, exact, folded;
+  for (int gap = 0; gap <= 20; ++gap) {
+    const WideText filler(static_cast<size_t>(gap), gap % 2 ? char16_t{0x6B6B} : char16_t{0x4B00});
+    const WideText hit = gap % 3 ? u"kEy" : u"KeY";
+    subject += filler + hit;
+    exact += filler + (gap % 3 ? WideText(u"kEy") : WideText(u"<>"));
+    folded += filler + u"<>";
+  }
+  EXPECT_EQ(Literal(subject, u"KeY", u"<>"), exact);
+  EXPECT_EQ(Literal(subject, u"key", u"<>", true), folded);
+  EXPECT_EQ(Literal(subject + u"k", u"KEY", u"<>", true), folded + u"k");
+
+  // Growing, both into a fresh buffer and within room the text already has.
+  WideText grown;
+  for (const char16_t unit : folded) {
+    grown += unit == u'<' ? u"<<<" : unit == u'>' ? u">>>" : std::u16string_view(&unit, 1);
+  }
+  EXPECT_EQ(Literal(subject, u"kEY", u"<<<>>>", true), grown);
+  WideText roomy = subject + u"tail";
+  roomy.reserve(2 * roomy.size());
+  ReplaceLiteral(roomy, u"kEY", u"<<<>>>", true);
+  EXPECT_EQ(roomy, grown + u"tail");
+}
+
 TEST(ReplaceLiteral, NulAndSurrogatesAreOrdinaryUnits) {
   EXPECT_EQ(Literal(WideText(u"a\0b\0a", 5), u"a", u"x"), WideText(u"x\0b\0x", 5));
   EXPECT_EQ(Literal(u"😀a😀", u"😀", u"e"), u"eae");

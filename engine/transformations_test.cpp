@@ -268,3 +268,62 @@ TEST(TransformLarge, InsertLineBreaks) {
     EXPECT_TRUE(text == expected) << "kind " << kind;
   }
 }
+
+// Lines far longer than the eight units the passes skip at a time, with blanks, line
+// ends and double-byte characters at every offset, against unit-by-unit references.
+TEST(TransformLarge, LongLinesAgainstUnitByUnitReferences) {
+  const WideText input = RandomText(kLarge, u"abcdefghijklmnopqrstuvwxyzあ\u3000 \t\r\n", 5);
+
+  WideText trimmed;
+  size_t blanks = 0;  // trailing blanks held back in trimmed
+  for (const char16_t unit : input) {
+    if (unit == u'\r' || unit == u'\n') trimmed.resize(trimmed.size() - blanks);
+    blanks = unit == u' ' || unit == u'\t' ? blanks + 1 : 0;
+    trimmed += unit;
+  }
+  trimmed.resize(trimmed.size() - blanks);
+  WideText text = input;
+  EXPECT_TRUE(TrimLineEndWhiteSpace(text));
+  EXPECT_TRUE(text == trimmed);
+  EXPECT_FALSE(TrimLineEndWhiteSpace(text));  // nothing left to trim
+
+  WideText lf;
+  for (size_t i = 0; i < input.size(); ++i) {
+    if (input[i] != u'\r') {
+      lf += input[i];
+    } else if (i + 1 == input.size() || input[i + 1] != u'\n') {
+      lf += u'\n';
+    }
+  }
+  text = input;
+  EXPECT_TRUE(UnifyLineEndings(text, 1));
+  EXPECT_TRUE(text == lf);
+  EXPECT_FALSE(UnifyLineEndings(text, 1));
+
+  WideText expanded;
+  uint64_t column = 0;
+  for (const char16_t unit : input) {
+    if (unit == u'\t') {
+      expanded.append(4 - column % 4, u' ');
+      column += 4 - column % 4;
+    } else {
+      expanded += unit;
+      column = unit == u'\r' || unit == u'\n' ? 0 : column + ColumnWidth(unit);
+    }
+  }
+  text = input;
+  EXPECT_TRUE(ExpandTabsToColumns(text, 4));
+  EXPECT_TRUE(text == expanded);
+}
+
+TEST(TransformTabs, WideTabsAndBlankOnlyTexts) {
+  // A width far beyond the text: the result is sized exactly, not by TABs times width.
+  WideText text = u"ab\tc\n\t";
+  EXPECT_TRUE(ExpandTabsToColumns(text, 1'000'000));
+  EXPECT_EQ(text, u"ab" + WideText(999'998, u' ') + u"c\n" + WideText(1'000'000, u' '));
+  ExpectCases(TrimLineEndWhiteSpace, {{u"\r\n  \t  \r\n", u"\r\n\r\n", true},
+                                      {WideText(20, u' ') + u"x" + WideText(20, u'\t'),
+                                       WideText(20, u' ') + u"x", true},
+                                      {WideText(30, u'a') + u"\r" + WideText(30, u'b'),
+                                       WideText(30, u'a') + u"\r" + WideText(30, u'b'), false}});
+}

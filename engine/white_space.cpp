@@ -1,8 +1,14 @@
 #include <cstddef>
+#include <string>
 
+#include "engine/find_unit.h"
 #include "engine/transformations.h"
 
 namespace {
+
+void Move(char16_t* to, const char16_t* from, size_t count) {
+  std::char_traits<char16_t>::move(to, from, count);
+}
 
 constexpr char16_t kFullWidthSpace = 0x3000;
 
@@ -41,24 +47,30 @@ bool ReplaceFullWidthSpaces(WideText& text) {
 }
 
 bool TrimLineEndWhiteSpace(WideText& text) {
+  char16_t* const data = text.data();
   const size_t size = text.size();
+  // Only the units just before a line end (and the end of the text) can go, so the pass
+  // jumps from line end to line end and looks back over the blanks before each. Nothing
+  // is written before the first blank to go; from then on the kept part of each line
+  // moves down once. The units from copied on are still the original ones.
   size_t write = 0;
-  // Where the run of spaces and TABs just written began; npos when no run is open.
-  size_t runStart = WideText::npos;
-  for (size_t read = 0; read < size; ++read) {
-    const char16_t unit = text[read];
-    if (unit == u' ' || unit == u'\t') {
-      if (runStart == WideText::npos) runStart = write;
-    } else if (unit == u'\r' || unit == u'\n') {
-      if (runStart != WideText::npos) write = runStart;
-      runStart = WideText::npos;
-    } else {
-      runStart = WideText::npos;
+  size_t copied = 0;
+  size_t lineStart = 0;
+  for (;;) {
+    const size_t lineEnd =
+        static_cast<size_t>(FindEitherUnit(data + lineStart, data + size, u'\r', u'\n') - data);
+    size_t keep = lineEnd;
+    while (keep > lineStart && (data[keep - 1] == u' ' || data[keep - 1] == u'\t')) --keep;
+    if (keep != lineEnd) {
+      if (write != copied) Move(data + write, data + copied, keep - copied);
+      write += keep - copied;
+      copied = lineEnd;
     }
-    text[write++] = unit;
+    if (lineEnd == size) break;
+    lineStart = lineEnd + 1;
   }
-  if (runStart != WideText::npos) write = runStart;
-  if (write == size) return false;
-  text.resize(write);
+  if (write == copied) return false;  // nothing went
+  Move(data + write, data + copied, size - copied);
+  text.resize(write + size - copied);
   return true;
 }

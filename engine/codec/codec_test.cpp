@@ -183,6 +183,30 @@ TEST_F(CodecTest, Utf8DecodesEveryLengthAtItsLimits) {
   EXPECT_FALSE(substituted);
 }
 
+TEST_F(CodecTest, Utf8EncodesAsciiRunsOfEveryLengthBetweenOtherCharacters) {
+  // Runs of 0 to 18 ASCII units, so the eight-at-a-time path starts and stops at every
+  // offset, between characters of two, three and four bytes and lone surrogates.
+  std::u16string text;
+  std::string expected;
+  const std::u16string others[] = {u"\xe9", u"\x3042", u"\U0001F600", u"\xdc00"};
+  const std::string encodings[] = {"\xc3\xa9", "\xe3\x81\x82", "\xf0\x9f\x98\x80", "?"};
+  for (int run = 0; run < 19; ++run) {
+    for (int i = 0; i < run; ++i) {
+      text += static_cast<char16_t>(u'A' + i);
+      expected += static_cast<char>('A' + i);
+    }
+    text += others[run % 4];
+    expected += encodings[run % 4];
+  }
+  text += u"0123456789";
+  expected += "0123456789";
+  std::string bytes;
+  bool substituted = false;
+  ASSERT_EQ(codec_->Encode(65001, text, &bytes, &substituted), EncodeAnswer::kConverted);
+  EXPECT_EQ(bytes, expected);
+  EXPECT_TRUE(substituted);  // the lone surrogates
+}
+
 TEST_F(CodecTest, Utf16KeepsLoneSurrogates) {
   const std::u16string text = u"\xd800" u"a\xdc00\xdbff" u"b\U0001F600\xdfff";
   for (uint32_t codePage : {1200u, 1201u}) {

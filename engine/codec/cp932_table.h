@@ -38,7 +38,14 @@ class Cp932Table {
   // Per unit: the single byte (< 0x100), lead << 8 | trail, kUnmappable (written as "?")
   // or kDropped (a default-ignorable unit the code page lacks: written as nothing). Both
   // count as substituted.
+  // kSurrogate marks the surrogate halves, which Encode leaves to ICU. Lead bytes stop at
+  // FC, so no pair reaches kFirstMark.
   static constexpr uint16_t kUnmappable = 0xFFFF;
   static constexpr uint16_t kDropped = 0xFFFE;
+  static constexpr uint16_t kSurrogate = 0xFFFD;
+  static constexpr uint16_t kFirstMark = 0xFD00;
   std::vector<uint16_t> encode_;
+  // True when bytes 00..7F and units U+0000..U+007F map to each other one to one; the
+  // loops then convert runs of them eight at a time.
+  bool asciiSame_ = false;
 };

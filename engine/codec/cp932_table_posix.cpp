@@ -1,6 +1,7 @@
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
 
+#include <cstring>
 #include <memory>
 
 #include "engine/codec/cp932_table.h"
@@ -17,6 +18,17 @@ using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
 constexpr size_t kBlock = 1 << 16;
 
 bool IsSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+
+uint64_t Load64(const void* p) {
+  uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+// Set in a word of eight bytes when one of them is not ASCII.
+constexpr uint64_t kByteHighs = 0x8080808080808080ull;
+// Set in a word of four units when one of them is not ASCII.
+constexpr uint64_t kUnitNonAscii = 0xFF80FF80FF80FF80ull;
 
 // Decodes bytes on their own, the way the codec does: stop at any bad sequence.
 // The number of units written, or -1 on error.
@@ -105,6 +117,11 @@ bool Cp932Table::Build() {
     encode_[unit] = code;
     i += length;
   }
+  for (uint32_t unit = 0xD800; unit <= 0xDFFF; ++unit) encode_[unit] = kSurrogate;
+  asciiSame_ = true;
+  for (uint32_t unit = 0; unit < 0x80; ++unit) {
+    asciiSame_ = asciiSame_ && single_[unit] == unit && encode_[unit] == unit;
+  }
   return true;
 }
 
@@ -114,17 +131,47 @@ bool Cp932Table::Decode(std::string_view bytes, WideText* text) const {
   char16_t block[kBlock];
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto* end = in + bytes.size();
+  const bool asciiSame = asciiSame_;
+  const uint32_t* const singles = single_;
+  const char16_t* const pairs = pairs_.data();
   while (in < end) {
     size_t filled = 0;
-    while (filled < kBlock && in < end) {
-      const uint32_t entry = single_[*in];
+    // Room for the eight units of a step.
+    while (filled <= kBlock - 8 && in < end) {
+      if (end - in >= 16) {
+        if (asciiSame && (Load64(in) & kByteHighs) == 0) {
+          for (size_t k = 0; k < 8; ++k) block[filled + k] = in[k];
+          filled += 8;
+          in += 8;
+          continue;
+        }
+        // Eight characters (at most 16 bytes) without a check of the end or the block
+        // between them; a bad sequence fails the whole decode, so it is looked at once
+        // for all eight.
+        uint32_t bad = 0;
+        for (size_t k = 0; k < 8; ++k) {
+          const uint32_t entry = singles[in[0]];
+          if (entry < kLead) {
+            block[filled++] = static_cast<char16_t>(entry);
+            ++in;
+          } else {
+            const char16_t pair = pairs[static_cast<uint32_t>(in[0]) << 8 | in[1]];
+            bad |= (entry == kInvalid) | (pair == 0);
+            block[filled++] = pair;
+            in += 2;
+          }
+        }
+        if (bad != 0) return false;
+        continue;
+      }
+      const uint32_t entry = singles[*in];
       if (entry < kLead) {
         block[filled++] = static_cast<char16_t>(entry);
         ++in;
         continue;
       }
       if (entry == kInvalid || end - in < 2) return false;
-      const char16_t unit = pairs_[static_cast<uint32_t>(in[0]) << 8 | in[1]];
+      const char16_t unit = pairs[static_cast<uint32_t>(in[0]) << 8 | in[1]];
       if (unit == 0) return false;
       block[filled++] = unit;
       in += 2;
@@ -136,29 +183,57 @@ bool Cp932Table::Decode(std::string_view bytes, WideText* text) const {
 }
 
 bool Cp932Table::Encode(std::u16string_view text, std::string* bytes, bool* substituted) const {
-  for (const char16_t unit : text) {
-    if (IsSurrogate(unit)) return false;
-  }
   std::string out;
   ReserveLarge(out, text.size() * 2);
-  char block[kBlock + 1];
+  // An eight-unit step may end up to 16 bytes past kBlock.
+  char block[kBlock + 16];
   bool replaced = false;
+  const bool asciiSame = asciiSame_;
+  const uint16_t* const codes = encode_.data();
   const char16_t* in = text.data();
-  const char16_t* end = in + text.size();
+  const char16_t* const end = in + text.size();
   while (in < end) {
     size_t filled = 0;
-    for (; filled < kBlock && in < end; ++in) {
-      const uint16_t code = encode_[*in];
-      if (code < 0x100) {
-        block[filled++] = static_cast<char>(code);
+    while (filled < kBlock && in < end) {
+      if (end - in >= 8) {
+        if (asciiSame && ((Load64(in) | Load64(in + 4)) & kUnitNonAscii) == 0) {
+          for (size_t k = 0; k < 8; ++k) block[filled + k] = static_cast<char>(in[k]);
+          filled += 8;
+          in += 8;
+          continue;
+        }
+        // Eight units without a branch per unit: both bytes of each code go out, the
+        // position moves by one or two. A mark among them (rare) sends the eight down
+        // the unit-by-unit path below instead.
+        size_t at = filled;
+        uint32_t marks = 0;
+        for (size_t k = 0; k < 8; ++k) {
+          const uint32_t code = codes[in[k]];
+          const uint32_t pair = code > 0xFF;
+          block[at] = static_cast<char>(code >> (8 * pair));
+          block[at + 1] = static_cast<char>(code);
+          at += 1 + pair;
+          marks |= code >= kFirstMark;
+        }
+        if (marks == 0) {
+          filled = at;
+          in += 8;
+          continue;
+        }
+      }
+      const uint16_t code = codes[*in++];
+      if (code < kFirstMark) {
+        const uint32_t pair = code > 0xFF;
+        block[filled] = static_cast<char>(code >> (8 * pair));
+        block[filled + 1] = static_cast<char>(code);
+        filled += 1 + pair;
       } else if (code == kUnmappable) {
         block[filled++] = '?';
         replaced = true;
       } else if (code == kDropped) {
         replaced = true;
       } else {
-        block[filled++] = static_cast<char>(code >> 8);
-        block[filled++] = static_cast<char>(code & 0xFF);
+        return false;  // a surrogate half: *bytes stays as it was
       }
     }
     out.append(block, filled);

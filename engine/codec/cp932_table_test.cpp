@@ -117,4 +117,34 @@ TEST_F(Cp932TableTest, LongTextsMatchAcrossBlockBoundaries) {
   EXPECT_FALSE(table_->Decode(bytes + "\x93", &actual));
 }
 
+TEST_F(Cp932TableTest, AsciiRunsOfEveryLengthBetweenOtherCharacters) {
+  // Runs of 0 to 19 ASCII bytes, so the eight-at-a-time paths start and stop at every
+  // offset, between pairs and single-byte katakana; ICU is the reference both ways.
+  std::string bytes;
+  for (int run = 0; run < 20; ++run) {
+    for (int i = 0; i < run; ++i) bytes += static_cast<char>(i % 2 ? 0x7E : 0x21 + run);
+    bytes += run % 3 ? "\x82\xa0" : "\xb1";
+  }
+  bytes += std::string(13, '\\');  // an ASCII run at the very end
+  for (size_t skip = 0; skip < 8; ++skip) {
+    const std::string part = bytes.substr(skip);
+    std::u16string expected, actual;
+    if (!IcuDecode(part, &expected)) continue;  // cut inside a pair
+    ASSERT_TRUE(table_->Decode(part, &actual)) << skip;
+    EXPECT_EQ(actual, expected) << skip;
+    std::string encoded;
+    bool substituted = true;
+    ASSERT_TRUE(table_->Encode(actual, &encoded, &substituted));
+    EXPECT_EQ(encoded, IcuEncode(actual)) << skip;
+    EXPECT_FALSE(substituted);
+  }
+
+  // A surrogate after a long ASCII run is still refused, with nothing written.
+  std::string kept = "kept";
+  bool substituted = false;
+  EXPECT_FALSE(table_->Encode(std::u16string(21, u'a') + u"\U0001F600" + std::u16string(9, u'b'),
+                              &kept, &substituted));
+  EXPECT_EQ(kept, "kept");
+}
+
 }  // namespace

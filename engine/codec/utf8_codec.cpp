@@ -43,6 +43,46 @@ size_t SequenceLength(const unsigned char* in, const unsigned char* end) {
   return 0;
 }
 
+// Set in a word of four units when one of them is not ASCII.
+constexpr uint64_t kUnitNonAscii = 0xFF80FF80FF80FF80ull;
+
+// True when the eight units at in are all ASCII.
+bool AsciiEight(const char16_t* in) {
+  uint64_t low, high;
+  std::memcpy(&low, in, 8);
+  std::memcpy(&high, in + 4, 8);
+  return ((low | high) & kUnitNonAscii) == 0;
+}
+
+bool IsSurrogate(uint32_t unit) { return unit - 0xD800u < 0x800u; }
+
+// True when none of the eight units at in is a surrogate half; those need the pairing
+// rules, everything else converts on its own.
+bool NoSurrogateInEight(const char16_t* in) {
+  uint32_t any = 0;
+  for (size_t k = 0; k < 8; ++k) any |= IsSurrogate(in[k]);
+  return any == 0;
+}
+
+// The UTF-8 length of a unit that is no surrogate half.
+uint32_t Utf8Length(uint32_t unit) { return 1 + (unit >= 0x80) + (unit >= 0x800); }
+
+// Writes a unit that is no surrogate half as its 1 to 3 bytes without a branch: all three
+// bytes are written, and the unused ones are overwritten by what follows. out must have
+// room for three bytes.
+unsigned char* PutBmp(unsigned char* out, uint32_t unit) {
+  const uint32_t length = Utf8Length(unit);
+  // Lead byte: the unit itself, 110xxxxx or 1110xxxx.
+  const uint32_t shift = 6 * (length - 1);
+  const uint32_t leadMark = (0xF00u >> length) & 0xE0u & (0u - (length > 1));
+  out[0] = static_cast<unsigned char>(leadMark | (unit >> shift));
+  // Trail bytes, in order: for length 3 the middle six bits come first.
+  const uint32_t second = length == 3 ? (unit >> 6) & 0x3F : unit & 0x3F;
+  out[1] = static_cast<unsigned char>(0x80 | second);
+  out[2] = static_cast<unsigned char>(0x80 | (unit & 0x3F));
+  return out + length;
+}
+
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
@@ -98,6 +138,18 @@ bool EncodeUtf8(std::u16string_view text, std::string* bytes) {
   size_t size = 0;
   bool substituted = false;
   for (const char16_t* in = begin; in < end; ++in) {
+    if (end - in >= 8) {
+      if (AsciiEight(in)) {
+        size += 8;
+        in += 7;
+        continue;
+      }
+      if (NoSurrogateInEight(in)) {
+        for (size_t k = 0; k < 8; ++k) size += Utf8Length(in[k]);
+        in += 7;
+        continue;
+      }
+    }
     const char16_t unit = *in;
     if (unit < 0x80) {
       size += 1;
@@ -116,7 +168,22 @@ bool EncodeUtf8(std::u16string_view text, std::string* bytes) {
 
   bytes->resize(size);
   auto* out = reinterpret_cast<unsigned char*>(bytes->data());
+  const auto* const outEnd = out + size;
   for (const char16_t* in = begin; in < end; ++in) {
+    if (end - in >= 8) {
+      if (AsciiEight(in)) {
+        for (size_t k = 0; k < 8; ++k) out[k] = static_cast<unsigned char>(in[k]);
+        out += 8;
+        in += 7;
+        continue;
+      }
+      // Up to two bytes past the last character are scribbled on, so keep that inside.
+      if (outEnd - out >= 26 && NoSurrogateInEight(in)) {
+        for (size_t k = 0; k < 8; ++k) out = PutBmp(out, in[k]);
+        in += 7;
+        continue;
+      }
+    }
     const char16_t unit = *in;
     if (unit < 0x80) {
       *out++ = static_cast<unsigned char>(unit);
