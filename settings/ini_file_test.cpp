@@ -10,15 +10,6 @@
 
 namespace {
 
-std::string Utf16Le(std::u16string_view text) {
-  std::string bytes;
-  for (char16_t unit : text) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
-  return bytes;
-}
-
 const std::string kMark = "\xFF\xFE";
 
 // The file as our writer and Windows leave it. Wine rewrites the whole file and drops

@@ -17,15 +17,6 @@
 
 namespace {
 
-std::string Utf16Le(std::u16string_view text) {
-  std::string bytes;
-  for (char16_t unit : text) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
-  return bytes;
-}
-
 std::string TextData(std::u16string_view text) { return Utf16Le(text) + std::string(2, '\0'); }
 
 bool KeyExists() {
