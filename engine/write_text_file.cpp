@@ -46,6 +46,7 @@ bool WriteTextFile(EngineContext& context, const NativePath& path, WideText text
                    uint32_t codePage, uint32_t bomFlag, std::optional<WideText>* title,
                    std::optional<WideText>* detail) {
   std::string bytes;
+  std::string_view body;
   bool substituted = false;
   {
     uint32_t failure = 0;
@@ -55,28 +56,40 @@ bool WriteTextFile(EngineContext& context, const NativePath& path, WideText text
       *detail = ConverterFailureDetail(failure);
       return false;
     }
-    switch (codec->Encode(codePage, text, &bytes, &substituted)) {
-      case EncodeAnswer::kConverted:
-        break;
-      case EncodeAnswer::kFailed:
-        *title = Text(u"文字列変換中エラー", u"Conversion error");
-        *detail = Text(u"ConvertStringFromUnicodeEx失敗", u"ConvertStringFromUnicodeEx error.");
-        return false;
-      case EncodeAnswer::kNotSupported: {
-        uint32_t error = 0;
-        bytes.clear();
-        substituted = false;
-        if (!codec->EncodeFallback(codePage, text, &bytes, &substituted, &error)) {
-          *title = Text(u"文字列変換中エラー", u"WideCharToMultiByte");
-          *detail = SystemErrorText(japaneseUi, error);
-          return false;
-        }
-        break;
+    // Where the code page allows, the bytes take the text's place: a large file then
+    // needs no second buffer of its size.
+    size_t byteCount = 0;
+    EncodeAnswer answer = codec->EncodeInPlace(codePage, &text, &byteCount, &substituted);
+    if (answer == EncodeAnswer::kConverted) {
+      body = std::string_view(reinterpret_cast<const char*>(text.data()), byteCount);
+    } else {
+      if (answer == EncodeAnswer::kNotSupported) {
+        answer = codec->Encode(codePage, text, &bytes, &substituted);
       }
+      switch (answer) {
+        case EncodeAnswer::kConverted:
+          break;
+        case EncodeAnswer::kFailed:
+          *title = Text(u"文字列変換中エラー", u"Conversion error");
+          *detail = Text(u"ConvertStringFromUnicodeEx失敗", u"ConvertStringFromUnicodeEx error.");
+          return false;
+        case EncodeAnswer::kNotSupported: {
+          uint32_t error = 0;
+          bytes.clear();
+          substituted = false;
+          if (!codec->EncodeFallback(codePage, text, &bytes, &substituted, &error)) {
+            *title = Text(u"文字列変換中エラー", u"WideCharToMultiByte");
+            *detail = SystemErrorText(japaneseUi, error);
+            return false;
+          }
+          break;
+        }
+      }
+      // The text is no longer needed; give its memory back before the write.
+      WideText().swap(text);
+      body = bytes;
     }
   }
-  // The text is no longer needed; give its memory back before the write.
-  WideText().swap(text);
 
   if (substituted) {
     *title = Text(u"強制変換しました", u"Force Conversion");
@@ -86,7 +99,7 @@ bool WriteTextFile(EngineContext& context, const NativePath& path, WideText text
 
   std::string_view mark = bomFlag == 1 ? MarkFor(codePage) : std::string_view();
   uint32_t error = 0;
-  switch (context.files->ReplaceFileContents(path, mark, bytes, &error)) {
+  switch (context.files->ReplaceFileContents(path, mark, body, &error)) {
     case ReplaceResult::kOk:
       return true;
     case ReplaceResult::kCannotCreate:

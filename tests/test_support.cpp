@@ -124,6 +124,13 @@ EncodeAnswer ScriptedCodec::Encode(uint32_t codePage, std::u16string_view text,
   return real_->Encode(codePage, text, bytes, substituted);
 }
 
+EncodeAnswer ScriptedCodec::EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
+                                          bool* substituted) {
+  // A forced answer belongs to Encode, which the writer then reaches.
+  if (script_->encodeAnswer) return EncodeAnswer::kNotSupported;
+  return real_->EncodeInPlace(codePage, text, byteCount, substituted);
+}
+
 bool ScriptedCodec::EncodeFallback(uint32_t codePage, std::u16string_view text,
                                    std::string* bytes, bool* substituted, uint32_t* error) {
   if (script_->fallbackFails) {

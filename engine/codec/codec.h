@@ -28,6 +28,17 @@ class Codec {
   virtual EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
                               bool* substituted) = 0;
 
+  // Encodes the text over its own buffer, for code pages that never need more bytes than
+  // the units they encode take: the result is then the first *byteCount bytes of the
+  // buffer, and a large text needs no second buffer of its size. kNotSupported, with the
+  // text as it was, where this codec does not do so; Encode is then the way. kFailed
+  // when the conversion broke off: the text is then lost.
+  virtual EncodeAnswer EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
+                                     bool* substituted) {
+    (void)codePage, (void)text, (void)byteCount, (void)substituted;
+    return EncodeAnswer::kNotSupported;
+  }
+
   // The secondary encoder, for code pages the primary one does not support. False on
   // failure with *error set to a system error code.
   virtual bool EncodeFallback(uint32_t codePage, std::u16string_view text, std::string* bytes,

@@ -192,6 +192,8 @@ class IcuCodec final : public Codec {
   bool Decode(uint32_t codePage, std::string_view bytes, WideText* text) override;
   EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
                       bool* substituted) override;
+  EncodeAnswer EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
+                             bool* substituted) override;
   bool EncodeFallback(uint32_t codePage, std::u16string_view text, std::string* bytes,
                       bool* substituted, uint32_t* error) override;
   int BytesIn932(char16_t unit) override;
@@ -284,6 +286,39 @@ EncodeAnswer IcuCodec::Encode(uint32_t codePage, std::u16string_view text, std::
   if (converter == nullptr) return EncodeAnswer::kNotSupported;
   return EncodeWithConverter(converter, text, bytes, substituted) ? EncodeAnswer::kConverted
                                                                   : EncodeAnswer::kFailed;
+}
+
+EncodeAnswer IcuCodec::EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
+                                     bool* substituted) {
+  if (EncodeUnicodePageInPlace(codePage, text, byteCount)) {
+    *substituted = false;
+    return EncodeAnswer::kConverted;
+  }
+  // Code page 932 never takes more than two bytes for a unit.
+  const Cp932Table* table = codePage == 932 ? Cp932Table::Get() : nullptr;
+  UConverter* converter = table ? ConverterFor(932) : nullptr;
+  if (converter == nullptr) return EncodeAnswer::kNotSupported;
+  bool replaced = false;
+  size_t consumed = 0;
+  size_t written = table->EncodeInPlace(text->data(), text->size(), &consumed, &replaced);
+  if (consumed < text->size()) {
+    // From the first surrogate half on, ICU writes the rest; those units are still
+    // untouched, as the table has only written over the units before them.
+    std::string rest;
+    bool restReplaced = false;
+    if (!EncodeWithConverter(converter, std::u16string_view(*text).substr(consumed), &rest,
+                             &restReplaced)) {
+      return EncodeAnswer::kFailed;
+    }
+    replaced |= restReplaced;
+    const size_t total = written + rest.size();
+    if (total > text->size() * 2) text->resize((total + 1) / 2);
+    std::memcpy(reinterpret_cast<char*>(text->data()) + written, rest.data(), rest.size());
+    written = total;
+  }
+  *byteCount = written;
+  *substituted = replaced;
+  return EncodeAnswer::kConverted;
 }
 
 // ICU is the only encoder here, so the fallback has nothing better to offer: it reaches

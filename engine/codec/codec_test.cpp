@@ -222,6 +222,43 @@ TEST_F(CodecTest, Utf16KeepsLoneSurrogates) {
   }
 }
 
+TEST_F(CodecTest, EncodingInPlaceGivesTheBytesOfEncode) {
+  // Surrogates (paired, lone, last) after long runs, so the table path hands the rest
+  // over in the middle of a large text.
+  std::u16string mixed;
+  for (int i = 0; i < 30000; ++i) mixed += i % 7 ? u"日本 text\t" : u"é​";
+  const std::u16string texts[] = {
+      kJapanese,
+      mixed,
+      mixed + u"😀" + kJapanese + u"Ü00" + mixed + u"Ø00",
+      u"Ø00",
+  };
+  for (uint32_t codePage : {932u, 1200u, 1201u, 65001u, 51932u}) {
+    for (const std::u16string& text : texts) {
+      SCOPED_TRACE(testing::Message() << codePage << " " << text.size());
+      std::string expected;
+      bool expectedSubstituted = false;
+      ASSERT_EQ(codec_->Encode(codePage, text, &expected, &expectedSubstituted),
+                EncodeAnswer::kConverted);
+      WideText buffer = text;
+      size_t length = 0;
+      bool substituted = false;
+      const EncodeAnswer answer = codec_->EncodeInPlace(codePage, &buffer, &length, &substituted);
+      // UTF-8 and EUC-JP may need more bytes than the units have; the Windows converter
+      // does only UTF-16 this way.
+      const bool inPlace = codePage == 1200 || codePage == 1201 || (codePage == 932 && !kOnWindows);
+      if (!inPlace) {
+        ASSERT_EQ(answer, EncodeAnswer::kNotSupported);
+        EXPECT_EQ(buffer, text);
+        continue;
+      }
+      ASSERT_EQ(answer, EncodeAnswer::kConverted);
+      EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(buffer.data()), length), expected);
+      EXPECT_EQ(substituted, expectedSubstituted);
+    }
+  }
+}
+
 TEST_F(CodecTest, UnrepresentableCharactersBecomeOneQuestionMark) {
   const struct {
     uint32_t codePage;

@@ -78,6 +78,12 @@ class MLangCodec final : public Codec {
   bool Decode(uint32_t codePage, std::string_view bytes, WideText* text) override;
   EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
                       bool* substituted) override;
+  EncodeAnswer EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
+                             bool* substituted) override {
+    if (!EncodeUnicodePageInPlace(codePage, text, byteCount)) return EncodeAnswer::kNotSupported;
+    *substituted = false;
+    return EncodeAnswer::kConverted;
+  }
   bool EncodeFallback(uint32_t codePage, std::u16string_view text, std::string* bytes,
                       bool* substituted, uint32_t* error) override;
   int BytesIn932(char16_t unit) override;

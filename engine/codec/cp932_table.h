@@ -25,9 +25,22 @@ class Cp932Table {
   // rules for pairs and lone halves, which the caller leaves to ICU.
   bool Encode(std::u16string_view text, std::string* bytes, bool* substituted) const;
 
+  // Encodes units[0, count) over their own storage up to the first surrogate half, which
+  // it leaves to ICU as Encode does. Returns the bytes written at the start of the
+  // storage; *consumed is where it stopped. *substituted tells whether it wrote "?" or
+  // dropped a unit.
+  size_t EncodeInPlace(char16_t* units, size_t count, size_t* consumed, bool* substituted) const;
+
  private:
   Cp932Table() = default;
   bool Build();
+
+  // Encodes from in up to end or the first surrogate half into out, which may be the
+  // storage of the units themselves: every step reads its units before it writes, and
+  // never writes beyond the bytes of the units it has read. Returns where reading
+  // stopped; *out is moved past what was written.
+  const char16_t* EncodeRun(const char16_t* in, const char16_t* end, char** out,
+                            bool* substituted) const;
 
   // Per byte: a unit for a single-byte character, kLead, or kInvalid.
   static constexpr uint32_t kLead = 0x10000;

@@ -1,6 +1,7 @@
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -182,63 +183,94 @@ bool Cp932Table::Decode(std::string_view bytes, WideText* text) const {
   return true;
 }
 
+const char16_t* Cp932Table::EncodeRun(const char16_t* in, const char16_t* end, char** out,
+                                      bool* substituted) const {
+  const bool asciiSame = asciiSame_;
+  const uint16_t* const codes = encode_.data();
+  char* to = *out;
+  while (in < end) {
+    if (end - in >= 8) {
+      const uint64_t low = Load64(in);
+      const uint64_t high = Load64(in + 4);
+      if (asciiSame && ((low | high) & kUnitNonAscii) == 0) {
+        for (size_t k = 0; k < 4; ++k) {
+          to[k] = static_cast<char>(low >> (16 * k));
+          to[4 + k] = static_cast<char>(high >> (16 * k));
+        }
+        to += 8;
+        in += 8;
+        continue;
+      }
+      // Eight units without a branch per unit: both bytes of each code go out, the
+      // position moves by one or two. A mark among them (rare) sends the eight down the
+      // unit-by-unit path below instead. All eight are looked up before anything is
+      // written, as the output may lie over them.
+      uint16_t code[8];
+      uint32_t marks = 0;
+      for (size_t k = 0; k < 8; ++k) {
+        code[k] = codes[in[k]];
+        marks |= code[k] >= kFirstMark;
+      }
+      if (marks == 0) {
+        for (size_t k = 0; k < 8; ++k) {
+          const uint32_t pair = code[k] > 0xFF;
+          to[0] = static_cast<char>(code[k] >> (8 * pair));
+          to[1] = static_cast<char>(code[k]);
+          to += 1 + pair;
+        }
+        in += 8;
+        continue;
+      }
+    }
+    const uint16_t code = codes[*in];
+    if (code < kFirstMark) {
+      const uint32_t pair = code > 0xFF;
+      const char first = static_cast<char>(code >> (8 * pair));
+      const char second = static_cast<char>(code);
+      to[0] = first;
+      if (pair) to[1] = second;
+      to += 1 + pair;
+    } else if (code == kUnmappable) {
+      *to++ = '?';
+      *substituted = true;
+    } else if (code == kDropped) {
+      *substituted = true;
+    } else {
+      break;  // a surrogate half
+    }
+    ++in;
+  }
+  *out = to;
+  return in;
+}
+
 bool Cp932Table::Encode(std::u16string_view text, std::string* bytes, bool* substituted) const {
   std::string out;
   ReserveLarge(out, text.size() * 2);
-  // An eight-unit step may end up to 16 bytes past kBlock.
-  char block[kBlock + 16];
+  // Two bytes at most for each unit of a block.
+  char block[2 * kBlock];
   bool replaced = false;
-  const bool asciiSame = asciiSame_;
-  const uint16_t* const codes = encode_.data();
   const char16_t* in = text.data();
   const char16_t* const end = in + text.size();
   while (in < end) {
-    size_t filled = 0;
-    while (filled < kBlock && in < end) {
-      if (end - in >= 8) {
-        if (asciiSame && ((Load64(in) | Load64(in + 4)) & kUnitNonAscii) == 0) {
-          for (size_t k = 0; k < 8; ++k) block[filled + k] = static_cast<char>(in[k]);
-          filled += 8;
-          in += 8;
-          continue;
-        }
-        // Eight units without a branch per unit: both bytes of each code go out, the
-        // position moves by one or two. A mark among them (rare) sends the eight down
-        // the unit-by-unit path below instead.
-        size_t at = filled;
-        uint32_t marks = 0;
-        for (size_t k = 0; k < 8; ++k) {
-          const uint32_t code = codes[in[k]];
-          const uint32_t pair = code > 0xFF;
-          block[at] = static_cast<char>(code >> (8 * pair));
-          block[at + 1] = static_cast<char>(code);
-          at += 1 + pair;
-          marks |= code >= kFirstMark;
-        }
-        if (marks == 0) {
-          filled = at;
-          in += 8;
-          continue;
-        }
-      }
-      const uint16_t code = codes[*in++];
-      if (code < kFirstMark) {
-        const uint32_t pair = code > 0xFF;
-        block[filled] = static_cast<char>(code >> (8 * pair));
-        block[filled + 1] = static_cast<char>(code);
-        filled += 1 + pair;
-      } else if (code == kUnmappable) {
-        block[filled++] = '?';
-        replaced = true;
-      } else if (code == kDropped) {
-        replaced = true;
-      } else {
-        return false;  // a surrogate half: *bytes stays as it was
-      }
-    }
-    out.append(block, filled);
+    const char16_t* const stop = in + std::min<size_t>(static_cast<size_t>(end - in), kBlock);
+    char* written = block;
+    const char16_t* reached = EncodeRun(in, stop, &written, &replaced);
+    if (reached != stop) return false;  // a surrogate half: *bytes stays as it was
+    out.append(block, static_cast<size_t>(written - block));
+    in = stop;
   }
   *bytes = std::move(out);
   *substituted = replaced;
   return true;
+}
+
+size_t Cp932Table::EncodeInPlace(char16_t* units, size_t count, size_t* consumed,
+                                 bool* substituted) const {
+  char* const start = reinterpret_cast<char*>(units);
+  char* written = start;
+  bool replaced = false;
+  *consumed = static_cast<size_t>(EncodeRun(units, units + count, &written, &replaced) - units);
+  *substituted = replaced;
+  return static_cast<size_t>(written - start);
 }

@@ -51,6 +51,14 @@ class Cp932TableTest : public testing::Test {
     return bytes;
   }
 
+  // The bytes EncodeInPlace leaves at the start of a copy of text, which must match what
+  // Encode makes of it; *consumed tells where it stopped.
+  std::string EncodedInPlace(std::u16string text, size_t* consumed, bool* substituted) {
+    const size_t length = table_->EncodeInPlace(text.data(), text.size(), consumed, substituted);
+    EXPECT_LE(length, 2 * *consumed);
+    return std::string(reinterpret_cast<const char*>(text.data()), length);
+  }
+
   const Cp932Table* table_ = nullptr;
   UConverter* converter_ = nullptr;
 };
@@ -113,6 +121,12 @@ TEST_F(Cp932TableTest, LongTextsMatchAcrossBlockBoundaries) {
   EXPECT_EQ(encoded, bytes);
   EXPECT_FALSE(substituted);
 
+  size_t consumed = 0;
+  substituted = true;
+  EXPECT_EQ(EncodedInPlace(actual, &consumed, &substituted), bytes);
+  EXPECT_EQ(consumed, actual.size());
+  EXPECT_FALSE(substituted);
+
   // A lead byte with nothing after it, at the very end of a long text.
   EXPECT_FALSE(table_->Decode(bytes + "\x93", &actual));
 }
@@ -137,6 +151,8 @@ TEST_F(Cp932TableTest, AsciiRunsOfEveryLengthBetweenOtherCharacters) {
     ASSERT_TRUE(table_->Encode(actual, &encoded, &substituted));
     EXPECT_EQ(encoded, IcuEncode(actual)) << skip;
     EXPECT_FALSE(substituted);
+    size_t consumed = 0;
+    EXPECT_EQ(EncodedInPlace(actual, &consumed, &substituted), encoded) << skip;
   }
 
   // A surrogate after a long ASCII run is still refused, with nothing written.
@@ -145,6 +161,28 @@ TEST_F(Cp932TableTest, AsciiRunsOfEveryLengthBetweenOtherCharacters) {
   EXPECT_FALSE(table_->Encode(std::u16string(21, u'a') + u"\U0001F600" + std::u16string(9, u'b'),
                               &kept, &substituted));
   EXPECT_EQ(kept, "kept");
+}
+
+TEST_F(Cp932TableTest, InPlaceStopsAtTheFirstSurrogateWithTheRestUntouched) {
+  // Unwritable and dropped units among the eight-unit steps, then a surrogate pair.
+  std::u16string text;
+  for (int i = 0; i < 40; ++i) text += i % 5 ? u"日aé" : u"​ｱ";
+  const size_t before = text.size();
+  text += u"😀" + std::u16string(10, u'z');
+  std::string expected;
+  bool substituted = false;
+  ASSERT_TRUE(table_->Encode(std::u16string_view(text).substr(0, before), &expected, &substituted));
+  ASSERT_TRUE(substituted);
+
+  std::u16string storage = text;
+  size_t consumed = 0;
+  bool inPlaceSubstituted = false;
+  const size_t length =
+      table_->EncodeInPlace(storage.data(), storage.size(), &consumed, &inPlaceSubstituted);
+  EXPECT_EQ(consumed, before);
+  EXPECT_TRUE(inPlaceSubstituted);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(storage.data()), length), expected);
+  EXPECT_EQ(storage.substr(before), text.substr(before));
 }
 
 }  // namespace

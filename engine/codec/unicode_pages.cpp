@@ -22,3 +22,10 @@ void EncodeUnicodePage(uint32_t codePage, std::u16string_view text, std::string*
   EncodeUtf16(text, codePage == 1200 ? ByteOrder::kLittleEndian : ByteOrder::kBigEndian, bytes);
   *substituted = false;
 }
+
+bool EncodeUnicodePageInPlace(uint32_t codePage, WideText* text, size_t* byteCount) {
+  if (codePage != 1200 && codePage != 1201) return false;
+  EncodeUtf16InPlace(text, codePage == 1200 ? ByteOrder::kLittleEndian : ByteOrder::kBigEndian);
+  *byteCount = text->size() * 2;
+  return true;
+}

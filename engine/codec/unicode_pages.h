@@ -14,3 +14,7 @@ bool IsUnicodePage(uint32_t codePage);
 bool DecodeUnicodePage(uint32_t codePage, std::string_view bytes, WideText* text);
 void EncodeUnicodePage(uint32_t codePage, std::u16string_view text, std::string* bytes,
                        bool* substituted);
+
+// UTF-16 over the text's own buffer (see Codec::EncodeInPlace); false for UTF-8, which
+// can take three bytes for a unit of two.
+bool EncodeUnicodePageInPlace(uint32_t codePage, WideText* text, size_t* byteCount);

@@ -41,3 +41,8 @@ void EncodeUtf16(std::u16string_view text, ByteOrder order, std::string* bytes) 
     out += 2;
   }
 }
+
+void EncodeUtf16InPlace(WideText* text, ByteOrder order) {
+  if (order == kHostOrder) return;
+  for (char16_t& unit : *text) unit = static_cast<char16_t>(unit << 8 | unit >> 8);
+}

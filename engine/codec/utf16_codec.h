@@ -14,3 +14,7 @@ bool DecodeUtf16(std::string_view bytes, ByteOrder order, WideText* text);
 
 // Writes every unit as two bytes; *bytes gets exactly 2 * text.size() bytes.
 void EncodeUtf16(std::u16string_view text, ByteOrder order, std::string* bytes);
+
+// Turns the units into their bytes where they stand: 2 * text->size() bytes at the start
+// of the text's buffer.
+void EncodeUtf16InPlace(WideText* text, ByteOrder order);
