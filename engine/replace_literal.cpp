@@ -1,6 +1,8 @@
 #include "engine/replace_literal.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -113,50 +115,48 @@ bool ReplaceOccurrences(WideText& subject, std::u16string_view search,
     return true;
   }
 
-  // The text grows: count, then build the result once at its final size.
+  // The text grows: find every occurrence once, marking where each starts, then move
+  // each stretch of text straight to its final place, from the back, so that every unit
+  // moves once. The marks take one bit per unit.
+  std::vector<uint64_t> starts(size / 64 + 1, 0);
   size_t hits = 0;
-  finder.Scan(data, size, [&](size_t) { ++hits; });
+  finder.Scan(data, size, [&](size_t start) {
+    starts[start / 64] |= uint64_t{1} << (start % 64);
+    ++hits;
+  });
   if (hits == 0) return false;
   const size_t growth = replacementLength - searchLength;
   if (growth > (std::numeric_limits<size_t>::max() - size) / hits) {
     throw std::length_error("replacement result too large");
   }
   const size_t newSize = size + hits * growth;
-  if (newSize <= subject.capacity()) {
-    // The text has the room already (decoding reserves one unit per byte read): shift it
-    // to the end of its final size and build the result from the front, over the part
-    // already read. Fresh memory would cost more to claim than the one extra move.
-    const size_t shift = newSize - size;
-    subject.resize(newSize);
-    char16_t* const base = subject.data();
-    Units::move(base + shift, base, size);
-    const char16_t* const moved = base + shift;
-    size_t written = 0;
-    size_t copied = 0;
-    finder.Scan(moved, size, [&](size_t start) {
-      // Before hit k, written = copied + growth * k <= copied + shift: the writes stay
-      // behind what the scan has read.
-      Units::move(base + written, moved + copied, start - copied);
-      written += start - copied;
-      Units::copy(base + written, replacement.data(), replacementLength);
-      written += replacementLength;
-      copied = start + searchLength;
-    });
-    // The rest after the last occurrence already stands where it belongs: written has
-    // caught up with shift + copied.
-    return true;
+  if (newSize > subject.capacity()) {
+    WideText larger;
+    ReserveLarge(larger, newSize);
+    larger.append(subject);
+    subject.swap(larger);
   }
-  WideText result;
-  ReserveLarge(result, newSize);
-  const char16_t* replacementData = replacement.data();
-  size_t copied = 0;
-  finder.Scan(data, size, [&](size_t start) {
-    result.append(data + copied, start - copied);
-    result.append(replacementData, replacementLength);
-    copied = start + searchLength;
-  });
-  result.append(data + copied, size - copied);
-  subject.swap(result);
+  subject.resize(newSize);
+  char16_t* const base = subject.data();
+  // [0, end) of the old text is still to be placed; to is where its placed part begins.
+  size_t end = size;
+  size_t to = newSize;
+  for (size_t word = starts.size(); word-- > 0;) {
+    for (uint64_t bits = starts[word]; bits != 0;) {
+      const int top = 63 - std::countl_zero(bits);
+      bits &= ~(uint64_t{1} << top);
+      const size_t start = word * 64 + static_cast<size_t>(top);
+      const size_t after = start + searchLength;
+      to -= end - after;
+      Units::move(base + to, base + after, end - after);
+      // to stays at or behind start + searchLength: the replacement only covers the
+      // occurrence and what has already been moved away.
+      to -= replacementLength;
+      Units::copy(base + to, replacement.data(), replacementLength);
+      end = start;
+    }
+  }
+  // What comes before the first occurrence is where it was: to == end.
   return true;
 }
 
