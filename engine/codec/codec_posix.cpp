@@ -11,6 +11,8 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "engine/codec/codec.h"
 #include "engine/codec/cp932_table.h"
@@ -323,6 +325,41 @@ EncodeAnswer IcuCodec::Encode(uint32_t codePage, std::u16string_view text, std::
                                                                   : EncodeAnswer::kFailed;
 }
 
+namespace {
+
+// From this many units on, the second half of a text is encoded on a helper thread.
+constexpr size_t kEncodeHelperFrom = size_t{4} << 20;
+
+// What the table made of one part of a text.
+struct TablePart {
+  size_t consumed = 0;
+  size_t written = 0;
+  bool replaced = false;
+};
+
+// Completes a part the table stopped in at a surrogate half: ICU encodes the units from
+// there to the part's end, which are still untouched (the table only writes over the
+// units it has read), and its bytes follow the table's. Code page 932 takes at most two
+// bytes for a unit, so they fit the part's own storage. *bytes: the part's byte count.
+bool FinishPart(UConverter* converter, char16_t* units, size_t count, TablePart* part,
+                size_t* bytes) {
+  *bytes = part->written;
+  if (part->consumed == count) return true;
+  std::string rest;
+  bool restReplaced = false;
+  if (!EncodeWithConverter(converter, std::u16string_view(units + part->consumed, count - part->consumed),
+                           &rest, &restReplaced) ||
+      part->written + rest.size() > count * 2) {
+    return false;
+  }
+  std::memcpy(reinterpret_cast<char*>(units) + part->written, rest.data(), rest.size());
+  part->replaced |= restReplaced;
+  *bytes += rest.size();
+  return true;
+}
+
+}  // namespace
+
 EncodeAnswer IcuCodec::EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
                                      bool* substituted) {
   if (EncodeUnicodePageInPlace(codePage, text, byteCount)) {
@@ -333,26 +370,44 @@ EncodeAnswer IcuCodec::EncodeInPlace(uint32_t codePage, WideText* text, size_t* 
   const Cp932Table* table = codePage == 932 ? Cp932Table::Get() : nullptr;
   UConverter* converter = table ? ConverterFor(932) : nullptr;
   if (converter == nullptr) return EncodeAnswer::kNotSupported;
-  bool replaced = false;
-  size_t consumed = 0;
-  size_t written = table->EncodeInPlace(text->data(), text->size(), &consumed, &replaced);
-  if (consumed < text->size()) {
-    // From the first surrogate half on, ICU writes the rest; those units are still
-    // untouched, as the table has only written over the units before them.
-    std::string rest;
-    bool restReplaced = false;
-    if (!EncodeWithConverter(converter, std::u16string_view(*text).substr(consumed), &rest,
-                             &restReplaced)) {
+
+  // A large text is encoded in two parts at once, the second one on a helper thread,
+  // each over its own units; the second part's bytes then move down behind the first
+  // part's. The parts never divide a surrogate pair, and the code page has no state, so
+  // together they give exactly the bytes of one pass.
+  char16_t* const units = text->data();
+  const size_t size = text->size();
+  size_t split = size;
+  if (size >= kEncodeHelperFrom) {
+    split = size / 2;
+    if (units[split - 1] >= 0xD800 && units[split - 1] <= 0xDBFF) ++split;
+  }
+  TablePart first, second;
+  std::thread helper;
+  if (split < size) {
+    try {
+      helper = std::thread([&] {
+        second.written =
+            table->EncodeInPlace(units + split, size - split, &second.consumed, &second.replaced);
+      });
+    } catch (const std::system_error&) {
+      split = size;  // no thread to be had: one part
+    }
+  }
+  first.written = table->EncodeInPlace(units, split, &first.consumed, &first.replaced);
+  if (helper.joinable()) helper.join();
+
+  size_t firstBytes = 0, secondBytes = 0;
+  if (!FinishPart(converter, units, split, &first, &firstBytes)) return EncodeAnswer::kFailed;
+  if (split < size) {
+    if (!FinishPart(converter, units + split, size - split, &second, &secondBytes)) {
       return EncodeAnswer::kFailed;
     }
-    replaced |= restReplaced;
-    const size_t total = written + rest.size();
-    if (total > text->size() * 2) text->resize((total + 1) / 2);
-    std::memcpy(reinterpret_cast<char*>(text->data()) + written, rest.data(), rest.size());
-    written = total;
+    char* const bytes = reinterpret_cast<char*>(units);
+    std::memmove(bytes + firstBytes, bytes + split * 2, secondBytes);
   }
-  *byteCount = written;
-  *substituted = replaced;
+  *byteCount = firstBytes + secondBytes;
+  *substituted = first.replaced || second.replaced;
   return EncodeAnswer::kConverted;
 }
 

@@ -227,11 +227,19 @@ TEST_F(CodecTest, EncodingInPlaceGivesTheBytesOfEncode) {
   // over in the middle of a large text.
   std::u16string mixed;
   for (int i = 0; i < 30000; ++i) mixed += i % 7 ? u"日本 text\t" : u"é​";
+  // Large enough to be encoded in two parts at once, with a pair across the middle.
+  std::u16string large;
+  while (large.size() < (9u << 19)) large += mixed;
+  large[large.size() / 2 - 1] = 0xD83D;
+  large[large.size() / 2] = 0xDE00;
+  large[large.size() - 5] = 0xDC00;
   const std::u16string texts[] = {
       kJapanese,
       mixed,
-      mixed + u"😀" + kJapanese + u"Ü00" + mixed + u"Ø00",
-      u"Ø00",
+      mixed + u"\U0001F600" + kJapanese + u"\xdc00" + mixed + u"\xd800",
+      u"\xd800",
+      large,
+      large.substr(0, large.size() - 10),
   };
   for (uint32_t codePage : {932u, 1200u, 1201u, 65001u, 51932u}) {
     for (const std::u16string& text : texts) {
