@@ -136,9 +136,13 @@ bool WriteIniString(const NativePath& path, std::u16string_view section,
       lines.push_back(keyLine);
     }
   }
+  const WideText joined = JoinLines(lines);
+  // A value written as it already stands leaves the file alone: a run with the settings
+  // of the last one then rewrites nothing.
+  if (content && joined == *content) return true;
   uint32_t error = 0;
-  return RealFileSystem().ReplaceFileContents(path, {}, EncodeUtf16LeWithMark(JoinLines(lines)),
-                                              &error) == ReplaceResult::kOk;
+  return RealFileSystem().ReplaceFileContents(path, {}, EncodeUtf16LeWithMark(joined), &error) ==
+         ReplaceResult::kOk;
 }
 
 bool WriteIniStringNarrow(const NativePath& path, std::string_view section,

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "core/process_flags.h"
 #include "settings/settings_store.h"
 #include "tests/test_support.h"
@@ -201,6 +204,18 @@ TEST_F(IniStoreTest, WriteKeepsEveryOtherLineAndAppendsToTheSection) {
   WriteBytes(file_, "[Last]\nx=1");
   ASSERT_TRUE(WriteIntSetting(u"CharEncode", 4));
   EXPECT_EQ(ReadBytes(file_), kMark + Utf16Le(u"[Last]\nx=1\n[Main]\nCharEncode=4\n"));
+}
+
+TEST_F(IniStoreTest, ValueWrittenAsItStandsLeavesTheFileAlone) {
+  if (sizeof(wchar_t) == 2) GTEST_SKIP() << "the system's profile functions decide";
+  ASSERT_TRUE(WriteIntSetting(u"CharEncode", 5));
+  const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365);
+  std::filesystem::last_write_time(file_, old);
+  ASSERT_TRUE(WriteIntSetting(u"CharEncode", 5));
+  EXPECT_EQ(std::filesystem::last_write_time(file_), old);
+  ASSERT_TRUE(WriteIntSetting(u"CharEncode", 6));
+  EXPECT_NE(std::filesystem::last_write_time(file_), old);
+  EXPECT_EQ(ReadIntSetting(u"CharEncode", 0), 6);
 }
 
 TEST_F(IniStoreTest, UnreadableInputFallsBackWithoutLosingBytes) {

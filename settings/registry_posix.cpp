@@ -470,6 +470,8 @@ int32_t RegistrySetValue(RegistryKey key, std::u16string_view name, uint32_t typ
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLines.begin(),
                  newLines.end());
   }
+  // A value set as it already stands leaves the file alone.
+  if (JoinLines(lines) == JoinLines(hive.lines)) return kRegOk;
   return SaveHive(lines);
 }
 

@@ -2,6 +2,8 @@
 // and (outside Windows) the ".reg" file that stands in for the registry.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <cstdlib>
 
 #include "core/process_flags.h"
@@ -351,6 +353,17 @@ TEST_F(RegistryStoreTest, DamagedHiveKeepsItsReadableValuesAndIsNeverEmptied) {
   ASSERT_TRUE(WriteIntSetting(u"CharEncode", 2));
   EXPECT_EQ(ReadIntSetting(u"CharEncode", 1), 2);
   EXPECT_NE(ReadBytes(HiveFile()).find(std::string("\x00\xD8", 2)), std::string::npos);
+}
+
+TEST_F(RegistryStoreTest, ValueSetAsItStandsLeavesTheHiveAlone) {
+  ASSERT_TRUE(WriteTextSetting(u"BeforeReplace", u"abc"));
+  const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365);
+  std::filesystem::last_write_time(HiveFile(), old);
+  ASSERT_TRUE(WriteTextSetting(u"BeforeReplace", u"abc"));
+  EXPECT_EQ(std::filesystem::last_write_time(HiveFile()), old);
+  ASSERT_TRUE(WriteTextSetting(u"BeforeReplace", u"abd"));
+  EXPECT_NE(std::filesystem::last_write_time(HiveFile()), old);
+  EXPECT_EQ(ReadTextSetting(u"BeforeReplace"), u"abd");
 }
 
 TEST_F(RegistryStoreTest, HiveLivesUnderTheConfigFolder) {
