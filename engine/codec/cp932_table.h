@@ -58,7 +58,8 @@ class Cp932Table {
   static constexpr uint16_t kSurrogate = 0xFFFD;
   static constexpr uint16_t kFirstMark = 0xFD00;
   std::vector<uint16_t> encode_;
-  // True when bytes 00..7F and units U+0000..U+007F map to each other one to one; the
-  // loops then convert runs of them eight at a time.
-  bool asciiSame_ = false;
+  // True when every byte 00..7F is a character of its own and every unit U+0000..U+007F
+  // is written as one byte below 80; the loops then convert runs of them eight at a
+  // time. (Not one to one: ICU's windows-932 swaps 1A, 1C and 7F among themselves.)
+  bool asciiOneByte_ = false;
 };

@@ -119,9 +119,9 @@ bool Cp932Table::Build() {
     i += length;
   }
   for (uint32_t unit = 0xD800; unit <= 0xDFFF; ++unit) encode_[unit] = kSurrogate;
-  asciiSame_ = true;
+  asciiOneByte_ = true;
   for (uint32_t unit = 0; unit < 0x80; ++unit) {
-    asciiSame_ = asciiSame_ && single_[unit] == unit && encode_[unit] == unit;
+    asciiOneByte_ = asciiOneByte_ && single_[unit] < 0x80 && encode_[unit] < 0x80;
   }
   return true;
 }
@@ -132,7 +132,7 @@ bool Cp932Table::Decode(std::string_view bytes, WideText* text) const {
   char16_t block[kBlock];
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto* end = in + bytes.size();
-  const bool asciiSame = asciiSame_;
+  const bool asciiOneByte = asciiOneByte_;
   const uint32_t* const singles = single_;
   const char16_t* const pairs = pairs_.data();
   while (in < end) {
@@ -140,8 +140,8 @@ bool Cp932Table::Decode(std::string_view bytes, WideText* text) const {
     // Room for the eight units of a step.
     while (filled <= kBlock - 8 && in < end) {
       if (end - in >= 16) {
-        if (asciiSame && (Load64(in) & kByteHighs) == 0) {
-          for (size_t k = 0; k < 8; ++k) block[filled + k] = in[k];
+        if (asciiOneByte && (Load64(in) & kByteHighs) == 0) {
+          for (size_t k = 0; k < 8; ++k) block[filled + k] = static_cast<char16_t>(singles[in[k]]);
           filled += 8;
           in += 8;
           continue;
@@ -185,17 +185,17 @@ bool Cp932Table::Decode(std::string_view bytes, WideText* text) const {
 
 const char16_t* Cp932Table::EncodeRun(const char16_t* in, const char16_t* end, char** out,
                                       bool* substituted) const {
-  const bool asciiSame = asciiSame_;
+  const bool asciiOneByte = asciiOneByte_;
   const uint16_t* const codes = encode_.data();
   char* to = *out;
   while (in < end) {
     if (end - in >= 8) {
       const uint64_t low = Load64(in);
       const uint64_t high = Load64(in + 4);
-      if (asciiSame && ((low | high) & kUnitNonAscii) == 0) {
+      if (asciiOneByte && ((low | high) & kUnitNonAscii) == 0) {
         for (size_t k = 0; k < 4; ++k) {
-          to[k] = static_cast<char>(low >> (16 * k));
-          to[4 + k] = static_cast<char>(high >> (16 * k));
+          to[k] = static_cast<char>(codes[(low >> (16 * k)) & 0x7F]);
+          to[4 + k] = static_cast<char>(codes[(high >> (16 * k)) & 0x7F]);
         }
         to += 8;
         in += 8;

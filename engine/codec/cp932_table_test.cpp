@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <unicode/ucnv.h>
 
+#include <iterator>
+#include <random>
 #include <string>
 
 namespace {
@@ -161,6 +163,41 @@ TEST_F(Cp932TableTest, AsciiRunsOfEveryLengthBetweenOtherCharacters) {
   EXPECT_FALSE(table_->Encode(std::u16string(21, u'a') + u"\U0001F600" + std::u16string(9, u'b'),
                               &kept, &substituted));
   EXPECT_EQ(kept, "kept");
+}
+
+TEST_F(Cp932TableTest, RandomTextsDecodeAsIcuDoes) {
+  // Runs of lead bytes of every length, pairs across every 64-byte boundary, and bad
+  // bytes (a lone lead, a bad second byte, 80, A0, FD..FF) here and there: texts of up
+  // to 300 bytes, so the first 64-byte steps and the byte-wise end both see them.
+  std::mt19937 random(20261207);
+  const unsigned char pieces[][2] = {{'a', 0},  {'\n', 0}, {0x82, 0xA0}, {0x88, 0x9F},
+                                     {0x81, 0x40}, {0xE0, 0x9F}, {0xFC, 0x4B}, {0xB1, 0},
+                                     {0x9F, 0xFC}, {0x81, 0x81}};
+  const unsigned char bad[] = {0x80, 0xA0, 0xFD, 0xFF, 0x81, 0x85};
+  int failures = 0;
+  for (int round = 0; round < 20000; ++round) {
+    std::string bytes;
+    const size_t length = random() % 300;
+    const bool spoil = random() % 4 == 0;
+    while (bytes.size() < length) {
+      const auto& piece = pieces[random() % std::size(pieces)];
+      bytes += static_cast<char>(piece[0]);
+      if (piece[1] != 0) bytes += static_cast<char>(piece[1]);
+    }
+    if (spoil && !bytes.empty()) {
+      bytes[random() % bytes.size()] = static_cast<char>(bad[random() % std::size(bad)]);
+    }
+    std::u16string expected, actual = u"untouched";
+    const bool icuOk = IcuDecode(bytes, &expected);
+    ASSERT_EQ(table_->Decode(bytes, &actual), icuOk) << round;
+    if (icuOk) {
+      ASSERT_EQ(actual, expected) << round;
+    } else {
+      ++failures;
+      ASSERT_EQ(actual, u"untouched") << round;
+    }
+  }
+  EXPECT_GT(failures, 1000);  // the bad bytes did their part
 }
 
 TEST_F(Cp932TableTest, InPlaceStopsAtTheFirstSurrogateWithTheRestUntouched) {
