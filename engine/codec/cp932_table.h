@@ -1,6 +1,6 @@
-// Code page 932 by table. ICU's windows-932 mappings are read once into arrays, so a large
-// text converts at the speed of a table look-up per character instead of going through
-// ICU's converter for every character. The tables answer exactly as that converter does
+// Code page 932 by table. ICU's windows-932 mappings are read into arrays when the program
+// is built (cp932_table_gen), so a large text converts at the speed of a table look-up
+// per character instead of going through ICU's converter for every character. The tables answer exactly as that converter does
 // with the settings the codec uses (decoding stops at the first bad sequence; encoding
 // has fallbacks off and writes "?" for what cannot be written).
 #pragma once
@@ -8,14 +8,13 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/wide_text.h"
 
 class Cp932Table {
  public:
-  // The tables, built on first use; nullptr when ICU has no windows-932 or it maps
-  // something in a way the tables cannot hold (the codec then uses ICU itself).
+  // The tables; nullptr when ICU had no windows-932 or it maps something in a way the
+  // tables cannot hold (the codec then uses ICU itself).
   static const Cp932Table* Get();
 
   // False when a byte sequence is not valid in code page 932; *text is then unchanged.
@@ -31,9 +30,21 @@ class Cp932Table {
   // dropped a unit.
   size_t EncodeInPlace(char16_t* units, size_t count, size_t* consumed, bool* substituted) const;
 
+  // The format of the tables. Per byte: a unit for a single-byte character, kLead,
+  // or kInvalid.
+  static constexpr uint32_t kLead = 0x10000;
+  static constexpr uint32_t kInvalid = 0x20000;
+  // Per unit: the single byte (< 0x100), lead << 8 | trail, kUnmappable (written as "?")
+  // or kDropped (a default-ignorable unit the code page lacks: written as nothing). Both
+  // count as substituted. kSurrogate marks the surrogate halves, which Encode leaves to
+  // ICU. Lead bytes stop at FC, so no pair reaches kFirstMark.
+  static constexpr uint16_t kUnmappable = 0xFFFF;
+  static constexpr uint16_t kDropped = 0xFFFE;
+  static constexpr uint16_t kSurrogate = 0xFFFD;
+  static constexpr uint16_t kFirstMark = 0xFD00;
+
  private:
-  Cp932Table() = default;
-  bool Build();
+  Cp932Table(const uint32_t* single, const char16_t* pairs, const uint16_t* encode);
 
   // Encodes from in up to end or the first surrogate half into out, which may be the
   // storage of the units themselves: every step reads its units before it writes, and
@@ -42,22 +53,12 @@ class Cp932Table {
   const char16_t* EncodeRun(const char16_t* in, const char16_t* end, char** out,
                             bool* substituted) const;
 
-  // Per byte: a unit for a single-byte character, kLead, or kInvalid.
-  static constexpr uint32_t kLead = 0x10000;
-  static constexpr uint32_t kInvalid = 0x20000;
-  uint32_t single_[256] = {};
+  // Per byte, as above.
+  const uint32_t* single_;
   // Per lead byte << 8 | trail byte: the unit, or 0 for a pair that does not decode.
-  std::vector<char16_t> pairs_;
-  // Per unit: the single byte (< 0x100), lead << 8 | trail, kUnmappable (written as "?")
-  // or kDropped (a default-ignorable unit the code page lacks: written as nothing). Both
-  // count as substituted.
-  // kSurrogate marks the surrogate halves, which Encode leaves to ICU. Lead bytes stop at
-  // FC, so no pair reaches kFirstMark.
-  static constexpr uint16_t kUnmappable = 0xFFFF;
-  static constexpr uint16_t kDropped = 0xFFFE;
-  static constexpr uint16_t kSurrogate = 0xFFFD;
-  static constexpr uint16_t kFirstMark = 0xFD00;
-  std::vector<uint16_t> encode_;
+  const char16_t* pairs_;
+  // Per unit, as above.
+  const uint16_t* encode_;
   // True when every byte 00..7F is a character of its own and every unit U+0000..U+007F
   // is written as one byte below 80; the loops then convert runs of them eight at a
   // time. (Not one to one: ICU's windows-932 swaps 1A, 1C and 7F among themselves.)
