@@ -1,6 +1,57 @@
 // Fast forward search for a UTF-16 unit, for the passes that only act at a few units
 // (line ends, the first unit of a search text) and pass over everything in between.
+// Inline: the passes call it once per line or per hit, and a call per line costs as
+// much as the search itself.
 #pragma once
 
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace find_unit {
+
+// Sixteen units at a time in two vectors of eight (SSE2 on x86-64, NEON on arm64; the
+// compiler splits them where the target has narrower registers). Lane 0 is the low end
+// of the first word on the little-endian machines we build for.
+static_assert(std::endian::native == std::endian::little);
+typedef uint16_t Units8 __attribute__((vector_size(16)));
+typedef uint64_t Words2 __attribute__((vector_size(16)));
+
+inline Units8 Load(const char16_t* p) {
+  Units8 units;
+  std::memcpy(&units, p, sizeof units);
+  return units;
+}
+
+// The first lane of a comparison result that is set, from a word of four lanes.
+inline size_t FirstLane(uint64_t word) {
+  return static_cast<size_t>(std::countr_zero(word)) / 16;
+}
+
+}  // namespace find_unit
+
 // The first unit in [begin, end) equal to a or to b (a and b may be the same), or end.
-const char16_t* FindEitherUnit(const char16_t* begin, const char16_t* end, char16_t a, char16_t b);
+inline const char16_t* FindEitherUnit(const char16_t* begin, const char16_t* end, char16_t a,
+                                      char16_t b) {
+  using namespace find_unit;
+  const Units8 spreadA = Units8{} + static_cast<uint16_t>(a);
+  const Units8 spreadB = Units8{} + static_cast<uint16_t>(b);
+  const char16_t* p = begin;
+  // Most steps find nothing; the step that does tells where without going back.
+  while (end - p >= 16) {
+    const Units8 low = Load(p);
+    const Units8 high = Load(p + 8);
+    const Words2 lowHits = reinterpret_cast<Words2>((low == spreadA) | (low == spreadB));
+    const Words2 highHits = reinterpret_cast<Words2>((high == spreadA) | (high == spreadB));
+    if ((lowHits[0] | lowHits[1] | highHits[0] | highHits[1]) != 0) {
+      if (lowHits[0] != 0) return p + FirstLane(lowHits[0]);
+      if (lowHits[1] != 0) return p + 4 + FirstLane(lowHits[1]);
+      if (highHits[0] != 0) return p + 8 + FirstLane(highHits[0]);
+      return p + 12 + FirstLane(highHits[1]);
+    }
+    p += 16;
+  }
+  while (p < end && *p != a && *p != b) ++p;
+  return p;
+}
