@@ -1,4 +1,5 @@
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 
@@ -18,4 +19,12 @@ void AdviseLargePages(void* data, size_t bytes) {
   const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kLargePage - 1);
   if (end <= begin) return;
   madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+void ReleasePages(void* data, size_t bytes) {
+  const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(page - 1);
+  if (end <= begin) return;
+  madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
 }

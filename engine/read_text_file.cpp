@@ -6,6 +6,7 @@
 
 #include "core/encoding_catalogue.h"
 #include "core/message_format.h"
+#include "engine/large_buffer.h"
 #include "platform/message_host.h"
 
 namespace {
@@ -35,28 +36,26 @@ bool FindMark(std::string_view bytes, Mark* mark) {
 bool IsUtf16(uint32_t codePage) { return codePage == 1200 || codePage == 1201; }
 
 // Removes NUL bytes, or for UTF-16 the units whose two bytes are both zero (an odd
-// trailing byte stays). Compacts in place.
-void RemoveNuls(std::string& bytes, bool utf16) {
-  char* data = bytes.data();
-  size_t size = bytes.size();
+// trailing byte stays), from data[0, *size). Compacts in place.
+void RemoveNuls(char* data, size_t* size, bool utf16) {
   size_t out = 0;
   if (utf16) {
     size_t i = 0;
-    for (; i + 1 < size; i += 2) {
+    for (; i + 1 < *size; i += 2) {
       if (data[i] == 0 && data[i + 1] == 0) continue;
       data[out++] = data[i];
       data[out++] = data[i + 1];
     }
-    if (i < size) data[out++] = data[i];
+    if (i < *size) data[out++] = data[i];
   } else {
-    const char* nul = static_cast<const char*>(std::memchr(data, 0, size));
+    const char* nul = static_cast<const char*>(std::memchr(data, 0, *size));
     if (!nul) return;
     out = static_cast<size_t>(nul - data);
-    for (size_t i = out; i < size; ++i) {
+    for (size_t i = out; i < *size; ++i) {
       if (data[i] != 0) data[out++] = data[i];
     }
   }
-  bytes.resize(out);
+  *size = out;
 }
 
 // The line ending put in every n bytes, by kind and code page.
@@ -79,25 +78,25 @@ std::string_view NewlineBytes(int16_t kind, uint32_t codePage) {
   }
 }
 
-// Cuts the content after the mark into chunks of n bytes and puts the line ending after
-// every chunk that is followed by more bytes. Fills from the back, so each byte moves once.
-void InsertEveryNBytes(std::string& bytes, size_t markLength, uint64_t n,
+// Cuts the content of data[0, *size) after the mark into chunks of n bytes and puts the
+// line ending after every chunk that is followed by more bytes; the caller has room for
+// them. Fills from the back, so each byte moves once.
+void InsertEveryNBytes(char* data, size_t* size, size_t markLength, uint64_t n,
                        std::string_view newline) {
-  if (newline.empty() || bytes.size() <= markLength) return;
-  uint64_t content = bytes.size() - markLength;
+  if (newline.empty() || *size <= markLength) return;
+  uint64_t content = *size - markLength;
   uint64_t count = (content - 1) / n;
   if (count == 0) return;
   size_t k = newline.size();
-  size_t oldSize = bytes.size();
-  bytes.resize(oldSize + static_cast<size_t>(count) * k);
-  char* data = bytes.data() + markLength;
+  *size += static_cast<size_t>(count) * k;
+  char* const from0 = data + markLength;
   // Chunk i (0-based) starts at i * n in the old content and at i * (n + k) in the new.
   for (uint64_t i = count; i > 0; --i) {
     uint64_t from = i * n;
     uint64_t length = (i == count) ? content - from : n;
     uint64_t to = i * (n + k);
-    std::memmove(data + to, data + from, static_cast<size_t>(length));
-    std::memcpy(data + to - k, newline.data(), k);
+    std::memmove(from0 + to, from0 + from, static_cast<size_t>(length));
+    std::memcpy(from0 + to - k, newline.data(), k);
   }
 }
 
@@ -116,8 +115,35 @@ ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText
     uint64_t longest = lineEndingKind == 0 ? 4 : 2;
     return size + (size - 1) / n * longest;
   };
+  const uint32_t likely = inputEncodingIndex == kEncodingOther ? *codePage
+                          : inputEncodingIndex >= 1 && inputEncodingIndex <= 8
+                              ? CatalogueCodePage(inputEncodingIndex)
+                              : 932;
+  // Where the converter decodes the likely code page in place, the bytes are read into
+  // the upper half of what becomes the text's buffer, one unit per byte of room, and
+  // decoded from there into its lower half: a large file then takes one buffer, not two.
+  const bool intoText = SystemCodecDecodesInPlace(likely);
+  WideText buffer;
   std::string bytes;
-  switch (context.files->ReadWholeFile(path, &bytes, capacityFor)) {
+  size_t room = 0;
+  char* data = nullptr;
+  auto place = [&](uint64_t size) -> char* {
+    const uint64_t capacity = capacityFor(size);
+    if (capacity < size || capacity > buffer.max_size() / 2) return nullptr;
+    room = static_cast<size_t>(capacity);
+    if (intoText) {
+      ReserveLarge(buffer, room);
+      buffer.resize(room);
+      data = reinterpret_cast<char*>(buffer.data()) + room;
+    } else {
+      ReserveLarge(bytes, room);
+      bytes.resize(static_cast<size_t>(size));
+      data = bytes.data();
+    }
+    return data;
+  };
+  uint64_t length = 0;
+  switch (context.files->ReadWholeFileInto(path, place, &length)) {
     case ReadFileResult::kOk:
       break;
     case ReadFileResult::kCannotOpen:
@@ -127,7 +153,8 @@ ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText
     case ReadFileResult::kTooLarge:
       return ReadTooLarge;
   }
-  if (bytes.empty()) return ReadEmpty;
+  if (length == 0) return ReadEmpty;
+  size_t size = static_cast<size_t>(length);
 
   uint32_t failure = 0;
   std::unique_ptr<Codec> codec = context.createCodec(&failure);
@@ -135,22 +162,22 @@ ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText
 
   Mark mark{0, 0};
   uint32_t chosen;
-  if (FindMark(bytes, &mark)) {
+  if (FindMark(std::string_view(data, size), &mark)) {
     chosen = mark.codePage;
     *bomFlag = 1;
   } else if (inputEncodingIndex == kEncodingOther) {
     chosen = *codePage;
   } else if (inputEncodingIndex >= 1 && inputEncodingIndex <= 8) {
     chosen = CatalogueCodePage(inputEncodingIndex);
-  } else if (!codec->Detect(bytes, &chosen)) {
+  } else if (!codec->Detect(std::string_view(data, size), &chosen)) {
     chosen = 932;
   }
   *codePage = chosen;
 
-  RemoveNuls(bytes, IsUtf16(chosen));
+  RemoveNuls(data, &size, IsUtf16(chosen));
   // Nothing but a mark or NULs: there is no text to convert, and rewriting the file
   // would only throw those bytes away.
-  if (bytes.size() <= mark.length) return ReadEmpty;
+  if (size <= mark.length) return ReadEmpty;
 
   if (n != 0) {
     if (IsUtf16(chosen) && n % 2 == 1) {
@@ -162,12 +189,31 @@ ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText
                                                 kBoxIconQuestion | kBoxYesNo);
       if (answer != kAnswerYes) return ReadAborted;
     }
-    InsertEveryNBytes(bytes, mark.length, n, NewlineBytes(lineEndingKind, chosen));
+    InsertEveryNBytes(data, &size, mark.length, n, NewlineBytes(lineEndingKind, chosen));
   }
 
-  std::string_view content(bytes);
-  content.remove_prefix(mark.length);
-  if (!codec->Decode(chosen, content, text)) {
+  const size_t count = size - mark.length;
+  if (intoText) {
+    switch (codec->DecodeInPlace(chosen, &buffer, room + mark.length, count)) {
+      case DecodeAnswer::kDecoded:
+        // What the units did not take of the buffer goes back to the system.
+        ReleaseUnusedRoom(buffer);
+        *text = std::move(buffer);
+        return ReadOk;
+      case DecodeAnswer::kInvalid:
+        return ReadCannotDecode;
+      case DecodeAnswer::kNotSupported:
+        // A mark or the detector chose another code page: the bytes move out of the
+        // buffer, which is given up before the text is made.
+        bytes.assign(data + mark.length, count);
+        WideText().swap(buffer);
+        data = bytes.data();
+        size = count;
+        mark.length = 0;
+        break;
+    }
+  }
+  if (!codec->Decode(chosen, std::string_view(data + mark.length, size - mark.length), text)) {
     text->clear();
     return ReadCannotDecode;
   }

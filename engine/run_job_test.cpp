@@ -19,11 +19,12 @@ namespace {
 class WalkRecorder : public FailingFileSystem {
  public:
   explicit WalkRecorder(fs::path root) : root_(std::move(root)) {}
-  ReadFileResult ReadWholeFile(const NativePath& path, std::string* bytes,
-                               const std::function<uint64_t(uint64_t)>& capacityFor) override {
+  ReadFileResult ReadWholeFileInto(const NativePath& path,
+                                   const std::function<char*(uint64_t size)>& place,
+                                   uint64_t* length) override {
     fs::path here = fs::relative(fs::current_path(), root_);
     reads.push_back((here / fs::path(path)).lexically_normal().generic_string());
-    return FailingFileSystem::ReadWholeFile(path, bytes, capacityFor);
+    return FailingFileSystem::ReadWholeFileInto(path, place, length);
   }
   bool SetCurrentDir(const NativePath& path) override {
     if (!refuse.empty() && fs::path(path).filename() == refuse) return false;

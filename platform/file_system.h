@@ -26,11 +26,18 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  // Reads the whole file into *bytes. capacityFor(size) says how many bytes to reserve
-  // for a file of that size (at least the size); the buffer is allocated once.
-  // kTooLarge: the file is larger than this machine can convert in memory.
-  virtual ReadFileResult ReadWholeFile(const NativePath& path, std::string* bytes,
-                                       const std::function<uint64_t(uint64_t)>& capacityFor) = 0;
+  // Reads the whole file into memory the caller provides: place(size) is called once the
+  // size is known and returns where the bytes go, with room for size bytes, or nullptr
+  // when they cannot be held. *length: the bytes read (fewer when the file shrank
+  // meanwhile). kTooLarge: place declined, or the file is larger than this machine can
+  // convert in memory.
+  virtual ReadFileResult ReadWholeFileInto(const NativePath& path,
+                                           const std::function<char*(uint64_t size)>& place,
+                                           uint64_t* length) = 0;
+
+  // The same into *bytes, with capacityFor(size) bytes reserved (at least the size).
+  ReadFileResult ReadWholeFile(const NativePath& path, std::string* bytes,
+                               const std::function<uint64_t(uint64_t)>& capacityFor);
 
   // Replaces the content of path by head followed by body in one step: a temporary file
   // in the same folder is written completely and then takes the file's place, keeping

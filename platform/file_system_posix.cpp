@@ -67,14 +67,6 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
-// Whole 2 MB pages inside [data, data + size) may be backed by transparent huge pages.
-void AdviseLargePages(void* data, size_t size) {
-  constexpr uintptr_t kLargePage = uintptr_t{2} << 20;
-  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kLargePage - 1) & ~(kLargePage - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(kLargePage - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
-
 bool IsReadOnly(const struct stat& st) { return (st.st_mode & 0222) == 0; }
 
 std::string FolderOf(const std::string& path) {
@@ -177,30 +169,27 @@ ReplaceResult RewriteInPlace(const std::string& target, std::string_view head,
 
 class PosixFileSystem : public FileSystem {
  public:
-  ReadFileResult ReadWholeFile(const NativePath& path, std::string* bytes,
-                               const std::function<uint64_t(uint64_t)>& capacityFor) override {
+  ReadFileResult ReadWholeFileInto(const NativePath& path,
+                                   const std::function<char*(uint64_t size)>& place,
+                                   uint64_t* length) override {
+    *length = 0;
     // O_NONBLOCK keeps a FIFO from hanging the run; it has no effect on regular files.
     FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) return ReadFileResult::kCannotOpen;
     struct stat st;
     if (fstat(fd.get(), &st) != 0) return ReadFileResult::kFailed;
     if (!S_ISREG(st.st_mode)) return ReadFileResult::kCannotOpen;
-    uint64_t size = static_cast<uint64_t>(st.st_size);
-    if (size > MaxFileBytes()) return ReadFileResult::kTooLarge;
-    uint64_t capacity = capacityFor(size);
-    if (capacity < size || capacity > bytes->max_size()) return ReadFileResult::kTooLarge;
+    const uint64_t size = static_cast<uint64_t>(st.st_size);
+    if (size > MaxFileBytes() || size > std::numeric_limits<size_t>::max()) {
+      return ReadFileResult::kTooLarge;
+    }
+    char* const data = place(size);
+    if (data == nullptr) return ReadFileResult::kTooLarge;
     posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    // A fresh buffer, backed by large pages where the system has them: a big file
-    // otherwise costs a page fault per 4 kB before the first byte is read.
-    std::string buffer;
-    buffer.reserve(static_cast<size_t>(capacity));
-    AdviseLargePages(buffer.data(), buffer.capacity());
-    buffer.resize(static_cast<size_t>(size));
-    *bytes = std::move(buffer);
     size_t done = 0;
     while (done < size) {
       size_t chunk = size - done < (size_t{1} << 30) ? size - done : (size_t{1} << 30);
-      ssize_t got = read(fd.get(), bytes->data() + done, chunk);
+      ssize_t got = read(fd.get(), data + done, chunk);
       if (got < 0) {
         if (errno == EINTR) continue;
         return ReadFileResult::kFailed;
@@ -208,7 +197,7 @@ class PosixFileSystem : public FileSystem {
       if (got == 0) break;  // the file shrank meanwhile: take what is there
       done += static_cast<size_t>(got);
     }
-    bytes->resize(done);
+    *length = done;
     return ReadFileResult::kOk;
   }
 

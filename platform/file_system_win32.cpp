@@ -216,8 +216,10 @@ ReplaceResult RewriteInPlace(const NativePath& target, std::string_view head,
 
 class Win32FileSystem : public FileSystem {
  public:
-  ReadFileResult ReadWholeFile(const NativePath& path, std::string* bytes,
-                               const std::function<uint64_t(uint64_t)>& capacityFor) override {
+  ReadFileResult ReadWholeFileInto(const NativePath& path,
+                                   const std::function<char*(uint64_t size)>& place,
+                                   uint64_t* length) override {
+    *length = 0;
     Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.valid()) return ReadFileResult::kCannotOpen;
@@ -230,31 +232,15 @@ class Win32FileSystem : public FileSystem {
 
     MEMORYSTATUSEX memory = {};
     memory.dwLength = sizeof memory;
-    if (GlobalMemoryStatusEx(&memory) && size > memory.ullTotalPhys / 8) {
+    if ((GlobalMemoryStatusEx(&memory) && size > memory.ullTotalPhys / 8) ||
+        size > std::numeric_limits<size_t>::max()) {
       return ReadFileResult::kTooLarge;
     }
-    uint64_t capacity = capacityFor ? capacityFor(size) : size;
-    if (capacity < size) capacity = size;
-    if (capacity > std::numeric_limits<size_t>::max() || capacity > bytes->max_size()) {
-      return ReadFileResult::kTooLarge;
-    }
-
-    bytes->clear();
-    try {
-      bytes->reserve(static_cast<size_t>(capacity));
-      bytes->resize(static_cast<size_t>(size));
-    } catch (const std::bad_alloc&) {
-      return ReadFileResult::kTooLarge;
-    } catch (const std::length_error&) {
-      return ReadFileResult::kTooLarge;
-    }
-
+    char* const data = place(size);
+    if (data == nullptr) return ReadFileResult::kTooLarge;
     uint64_t total = 0;
-    if (!ReadExactly(file.get(), bytes->data(), size, &total)) {
-      bytes->clear();
-      return ReadFileResult::kFailed;
-    }
-    bytes->resize(static_cast<size_t>(total));
+    if (!ReadExactly(file.get(), data, size, &total)) return ReadFileResult::kFailed;
+    *length = total;
     return ReadFileResult::kOk;
   }
 

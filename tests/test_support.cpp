@@ -63,11 +63,11 @@ std::string RecordingHost::AllMessagesUtf8() const {
   return all;
 }
 
-ReadFileResult FailingFileSystem::ReadWholeFile(
-    const NativePath& path, std::string* bytes,
-    const std::function<uint64_t(uint64_t)>& capacityFor) {
+ReadFileResult FailingFileSystem::ReadWholeFileInto(
+    const NativePath& path, const std::function<char*(uint64_t size)>& place, uint64_t* length) {
+  *length = 0;
   if (readResult != ReadFileResult::kOk) return readResult;
-  return RealFileSystem().ReadWholeFile(path, bytes, capacityFor);
+  return RealFileSystem().ReadWholeFileInto(path, place, length);
 }
 
 ReplaceResult FailingFileSystem::ReplaceFileContents(const NativePath& path,
@@ -122,6 +122,12 @@ EncodeAnswer ScriptedCodec::Encode(uint32_t codePage, std::u16string_view text,
                                    std::string* bytes, bool* substituted) {
   if (script_->encodeAnswer) return *script_->encodeAnswer;
   return real_->Encode(codePage, text, bytes, substituted);
+}
+
+DecodeAnswer ScriptedCodec::DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
+                                          size_t count) {
+  if (script_->throwOnDecode) throw std::bad_alloc();
+  return real_->DecodeInPlace(codePage, text, offset, count);
 }
 
 EncodeAnswer ScriptedCodec::EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,

@@ -55,8 +55,9 @@ class RecordingHost : public MessageHost {
 // Passes everything to the real file system except the operations told to fail.
 class FailingFileSystem : public FileSystem {
  public:
-  ReadFileResult ReadWholeFile(const NativePath& path, std::string* bytes,
-                               const std::function<uint64_t(uint64_t)>& capacityFor) override;
+  ReadFileResult ReadWholeFileInto(const NativePath& path,
+                                   const std::function<char*(uint64_t size)>& place,
+                                   uint64_t* length) override;
   ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,
                                     std::string_view body, uint32_t* error) override;
   bool CopyFileReplacing(const NativePath& from, const NativePath& to, uint32_t* error) override;
@@ -94,6 +95,8 @@ class ScriptedCodec : public Codec {
   bool Decode(uint32_t codePage, std::string_view bytes, WideText* text) override;
   EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
                       bool* substituted) override;
+  DecodeAnswer DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
+                             size_t count) override;
   EncodeAnswer EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
                              bool* substituted) override;
   bool EncodeFallback(uint32_t codePage, std::u16string_view text, std::string* bytes,

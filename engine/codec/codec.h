@@ -10,6 +10,7 @@
 #include "core/wide_text.h"
 
 enum class EncodeAnswer { kConverted, kNotSupported, kFailed };
+enum class DecodeAnswer { kDecoded, kNotSupported, kInvalid };
 
 class Codec {
  public:
@@ -22,6 +23,19 @@ class Codec {
   // Decodes all bytes into *text. False when the code page is unusable or any byte
   // sequence is not valid in it: nothing is ever decoded with substitutes.
   virtual bool Decode(uint32_t codePage, std::string_view bytes, WideText* text) = 0;
+
+  // Decodes the count bytes that stand offset bytes into the text's own buffer, writing
+  // the units from the buffer's start, so that a large file needs no second buffer of
+  // its size. The buffer holds at least offset + count bytes, and offset >= count: the
+  // units never overtake the bytes still to be read. kDecoded: the text is then exactly
+  // the units. kNotSupported, with the buffer untouched, where this codec does not do
+  // so (Decode is then the way). kInvalid: a byte sequence is not valid in the code page
+  // (the buffer's content is then lost).
+  virtual DecodeAnswer DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
+                                     size_t count) {
+    (void)codePage, (void)text, (void)offset, (void)count;
+    return DecodeAnswer::kNotSupported;
+  }
 
   // The primary encoder: puts "?" for every character the code page cannot represent
   // (no best-fit look-alikes) and sets *substituted when it did.
@@ -48,6 +62,10 @@ class Codec {
   // 1 for a single byte or a character it can only replace, 0 when conversion fails.
   virtual int BytesIn932(char16_t unit) = 0;
 };
+
+// Whether the platform's converter decodes the code page in place (see DecodeInPlace),
+// for laying out a buffer before there is a converter.
+bool SystemCodecDecodesInPlace(uint32_t codePage);
 
 // Creates the platform's converter; nullptr with *failureCode set when it cannot be made.
 std::unique_ptr<Codec> CreateSystemCodec(uint32_t* failureCode);

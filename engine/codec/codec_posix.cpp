@@ -238,6 +238,8 @@ class IcuCodec final : public Codec {
   bool Decode(uint32_t codePage, std::string_view bytes, WideText* text) override;
   EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
                       bool* substituted) override;
+  DecodeAnswer DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
+                             size_t count) override;
   EncodeAnswer EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
                              bool* substituted) override;
   bool EncodeFallback(uint32_t codePage, std::u16string_view text, std::string* bytes,
@@ -303,6 +305,17 @@ bool IcuCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text)
   }
   UConverter* converter = ConverterFor(codePage);
   return converter != nullptr && DecodeWithConverter(converter, bytes, text);
+}
+
+DecodeAnswer IcuCodec::DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
+                                     size_t count) {
+  if (codePage == 932) {
+    const Cp932Table* table = Cp932Table::Get();
+    if (!table) return DecodeAnswer::kNotSupported;
+    return table->DecodeInPlace(text, offset, count) ? DecodeAnswer::kDecoded
+                                                     : DecodeAnswer::kInvalid;
+  }
+  return DecodeUnicodePageInPlace(codePage, text, offset, count);
 }
 
 EncodeAnswer IcuCodec::Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
@@ -441,6 +454,10 @@ int IcuCodec::BytesIn932(char16_t unit) {
 }
 
 }  // namespace
+
+bool SystemCodecDecodesInPlace(uint32_t codePage) {
+  return codePage == 1200 || codePage == 1201 || (codePage == 932 && Cp932Table::Get());
+}
 
 std::unique_ptr<Codec> CreateSystemCodec(uint32_t* failureCode) {
   *failureCode = 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -263,6 +264,43 @@ TEST_F(CodecTest, EncodingInPlaceGivesTheBytesOfEncode) {
       ASSERT_EQ(answer, EncodeAnswer::kConverted);
       EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(buffer.data()), length), expected);
       EXPECT_EQ(substituted, expectedSubstituted);
+    }
+  }
+}
+
+TEST_F(CodecTest, DecodingInPlaceGivesTheTextOfDecode) {
+  std::u16string sample;
+  while (sample.size() < 300000) sample += kJapanese + u" ASCII run of some length\t";
+  for (uint32_t codePage : {932u, 1200u, 1201u, 65001u}) {
+    std::string valid;
+    bool substituted = false;
+    ASSERT_TRUE(EncodeAnyWay(codePage, sample, &valid, &substituted));
+    // A lead byte with nothing after it, an odd byte count, a stray continuation byte.
+    const std::string broken = valid + (codePage == 932 ? "\x82" : codePage == 65001 ? "\x80" : "x");
+    const bool inPlace = codePage == 1200 || codePage == 1201 || (codePage == 932 && !kOnWindows);
+    EXPECT_EQ(SystemCodecDecodesInPlace(codePage), inPlace) << codePage;
+    for (const std::string& bytes : {valid, broken}) {
+      // Bytes as the reader lays them out: at least their own length into the buffer,
+      // here at an odd offset.
+      for (size_t extra : {size_t{0}, size_t{3}}) {
+        SCOPED_TRACE(testing::Message() << codePage << " " << bytes.size() << " " << extra);
+        const size_t offset = bytes.size() + extra;
+        WideText buffer((offset + bytes.size() + 1) / 2, u'\0');
+        std::memcpy(reinterpret_cast<char*>(buffer.data()) + offset, bytes.data(), bytes.size());
+        const WideText before = buffer;
+        WideText expected;
+        const bool valid = codec_->Decode(codePage, bytes, &expected);
+        const DecodeAnswer answer = codec_->DecodeInPlace(codePage, &buffer, offset, bytes.size());
+        if (!inPlace) {
+          EXPECT_EQ(answer, DecodeAnswer::kNotSupported);
+          EXPECT_EQ(buffer, before);
+        } else if (valid) {
+          ASSERT_EQ(answer, DecodeAnswer::kDecoded);
+          EXPECT_EQ(buffer, expected);
+        } else {
+          EXPECT_EQ(answer, DecodeAnswer::kInvalid);
+        }
+      }
     }
   }
 }

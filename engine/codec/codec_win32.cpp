@@ -78,6 +78,10 @@ class MLangCodec final : public Codec {
   bool Decode(uint32_t codePage, std::string_view bytes, WideText* text) override;
   EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
                       bool* substituted) override;
+  DecodeAnswer DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
+                             size_t count) override {
+    return DecodeUnicodePageInPlace(codePage, text, offset, count);
+  }
   EncodeAnswer EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
                              bool* substituted) override {
     if (!EncodeUnicodePageInPlace(codePage, text, byteCount)) return EncodeAnswer::kNotSupported;
@@ -372,6 +376,8 @@ int MLangCodec::BytesIn932(char16_t unit) {
 }
 
 }  // namespace
+
+bool SystemCodecDecodesInPlace(uint32_t codePage) { return codePage == 1200 || codePage == 1201; }
 
 std::unique_ptr<Codec> CreateSystemCodec(uint32_t* failureCode) {
   IMultiLanguage2* mlang = nullptr;

@@ -20,6 +20,10 @@ class Cp932Table {
   // False when a byte sequence is not valid in code page 932; *text is then unchanged.
   bool Decode(std::string_view bytes, WideText* text) const;
 
+  // Decodes the count bytes at byte offset of the text's buffer into units from its
+  // start (see Codec::DecodeInPlace). False when a byte sequence is not valid.
+  bool DecodeInPlace(WideText* text, size_t offset, size_t count) const;
+
   // False, with *bytes unchanged, when the text holds a surrogate: those follow ICU's
   // rules for pairs and lone halves, which the caller leaves to ICU.
   bool Encode(std::u16string_view text, std::string* bytes, bool* substituted) const;
@@ -45,6 +49,15 @@ class Cp932Table {
 
  private:
   Cp932Table(const uint32_t* single, const char16_t* pairs, const uint16_t* encode);
+
+  // Decodes characters while in is before stop, reading nothing at or past end, and
+  // writes their units at out. A pair that begins before stop may end past it, and a
+  // step of eight characters may run up to 15 bytes past it. out may lie in the same
+  // buffer as the bytes, as long as it starts at least as many bytes before them as
+  // there are bytes: every unit is written after the bytes it comes from were read.
+  // False on a bad sequence.
+  bool DecodeRun(const unsigned char*& in, const unsigned char* stop, const unsigned char* end,
+                 char16_t*& out) const;
 
   // Encodes from in up to end or the first surrogate half into out, which may be the
   // storage of the units themselves: every step reads its units before it writes, and

@@ -41,60 +41,74 @@ Cp932Table::Cp932Table(const uint32_t* single, const char16_t* pairs, const uint
   }
 }
 
-bool Cp932Table::Decode(std::string_view bytes, WideText* text) const {
-  WideText out;
-  ReserveLarge(out, bytes.size());
-  char16_t block[kBlock];
-  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-  const auto* end = in + bytes.size();
+bool Cp932Table::DecodeRun(const unsigned char*& in, const unsigned char* stop,
+                           const unsigned char* end, char16_t*& out) const {
   const bool asciiOneByte = asciiOneByte_;
   const uint32_t* const singles = single_;
   const char16_t* const pairs = pairs_;
-  while (in < end) {
-    size_t filled = 0;
-    // Room for the eight units of a step.
-    while (filled <= kBlock - 8 && in < end) {
-      if (end - in >= 16) {
-        if (asciiOneByte && (Load64(in) & kByteHighs) == 0) {
-          for (size_t k = 0; k < 8; ++k) block[filled + k] = static_cast<char16_t>(singles[in[k]]);
-          filled += 8;
-          in += 8;
-          continue;
-        }
-        // Eight characters (at most 16 bytes) without a check of the end or the block
-        // between them; a bad sequence fails the whole decode, so it is looked at once
-        // for all eight.
-        uint32_t bad = 0;
-        for (size_t k = 0; k < 8; ++k) {
-          const uint32_t entry = singles[in[0]];
-          if (entry < kLead) {
-            block[filled++] = static_cast<char16_t>(entry);
-            ++in;
-          } else {
-            const char16_t pair = pairs[static_cast<uint32_t>(in[0]) << 8 | in[1]];
-            bad |= (entry == kInvalid) | (pair == 0);
-            block[filled++] = pair;
-            in += 2;
-          }
-        }
-        if (bad != 0) return false;
+  while (in < stop) {
+    if (end - in >= 16) {
+      if (asciiOneByte && (Load64(in) & kByteHighs) == 0) {
+        for (size_t k = 0; k < 8; ++k) out[k] = static_cast<char16_t>(singles[in[k]]);
+        out += 8;
+        in += 8;
         continue;
       }
-      const uint32_t entry = singles[*in];
-      if (entry < kLead) {
-        block[filled++] = static_cast<char16_t>(entry);
-        ++in;
-        continue;
+      // Eight characters (at most 16 bytes) without a check of the end between them; a
+      // bad sequence fails the whole decode, so it is looked at once for all eight.
+      uint32_t bad = 0;
+      for (size_t k = 0; k < 8; ++k) {
+        const uint32_t entry = singles[in[0]];
+        if (entry < kLead) {
+          *out++ = static_cast<char16_t>(entry);
+          ++in;
+        } else {
+          const char16_t pair = pairs[static_cast<uint32_t>(in[0]) << 8 | in[1]];
+          bad |= (entry == kInvalid) | (pair == 0);
+          *out++ = pair;
+          in += 2;
+        }
       }
-      if (entry == kInvalid || end - in < 2) return false;
-      const char16_t unit = pairs[static_cast<uint32_t>(in[0]) << 8 | in[1]];
-      if (unit == 0) return false;
-      block[filled++] = unit;
-      in += 2;
+      if (bad != 0) return false;
+      continue;
     }
-    out.append(block, filled);
+    const uint32_t entry = singles[*in];
+    if (entry < kLead) {
+      *out++ = static_cast<char16_t>(entry);
+      ++in;
+      continue;
+    }
+    if (entry == kInvalid || end - in < 2) return false;
+    const char16_t unit = pairs[static_cast<uint32_t>(in[0]) << 8 | in[1]];
+    if (unit == 0) return false;
+    *out++ = unit;
+    in += 2;
+  }
+  return true;
+}
+
+bool Cp932Table::Decode(std::string_view bytes, WideText* text) const {
+  WideText out;
+  ReserveLarge(out, bytes.size());
+  // A step of eight characters may run 15 bytes past a block's stop, and so 8 units.
+  char16_t block[kBlock + 8];
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  const auto* const end = in + bytes.size();
+  while (in < end) {
+    char16_t* filled = block;
+    const unsigned char* const stop = in + std::min<size_t>(static_cast<size_t>(end - in), kBlock);
+    if (!DecodeRun(in, stop, end, filled)) return false;
+    out.append(block, static_cast<size_t>(filled - block));
   }
   *text = std::move(out);
+  return true;
+}
+
+bool Cp932Table::DecodeInPlace(WideText* text, size_t offset, size_t count) const {
+  char16_t* out = text->data();
+  const auto* in = reinterpret_cast<const unsigned char*>(text->data()) + offset;
+  if (!DecodeRun(in, in + count, in + count, out)) return false;
+  text->resize(static_cast<size_t>(out - text->data()));
   return true;
 }
 

@@ -29,3 +29,11 @@ bool EncodeUnicodePageInPlace(uint32_t codePage, WideText* text, size_t* byteCou
   *byteCount = text->size() * 2;
   return true;
 }
+
+DecodeAnswer DecodeUnicodePageInPlace(uint32_t codePage, WideText* text, size_t offset,
+                                      size_t count) {
+  if (codePage != 1200 && codePage != 1201) return DecodeAnswer::kNotSupported;
+  const ByteOrder order = codePage == 1200 ? ByteOrder::kLittleEndian : ByteOrder::kBigEndian;
+  return DecodeUtf16InPlace(text, offset, count, order) ? DecodeAnswer::kDecoded
+                                                        : DecodeAnswer::kInvalid;
+}

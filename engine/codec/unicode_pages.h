@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/wide_text.h"
+#include "engine/codec/codec.h"
 
 bool IsUnicodePage(uint32_t codePage);
 
@@ -18,3 +19,8 @@ void EncodeUnicodePage(uint32_t codePage, std::u16string_view text, std::string*
 // UTF-16 over the text's own buffer (see Codec::EncodeInPlace); false for UTF-8, which
 // can take three bytes for a unit of two.
 bool EncodeUnicodePageInPlace(uint32_t codePage, WideText* text, size_t* byteCount);
+
+// UTF-16 in the text's own buffer (see Codec::DecodeInPlace); kNotSupported for the
+// other pages.
+DecodeAnswer DecodeUnicodePageInPlace(uint32_t codePage, WideText* text, size_t offset,
+                                      size_t count);

@@ -46,3 +46,14 @@ void EncodeUtf16InPlace(WideText* text, ByteOrder order) {
   if (order == kHostOrder) return;
   for (char16_t& unit : *text) unit = static_cast<char16_t>(unit << 8 | unit >> 8);
 }
+
+bool DecodeUtf16InPlace(WideText* text, size_t offset, size_t count, ByteOrder order) {
+  if (count % 2 != 0) return false;
+  char* const bytes = reinterpret_cast<char*>(text->data());
+  std::memmove(bytes, bytes + offset, count);
+  text->resize(count / 2);
+  if (order != kHostOrder) {
+    for (char16_t& unit : *text) unit = static_cast<char16_t>(unit << 8 | unit >> 8);
+  }
+  return true;
+}

@@ -18,3 +18,7 @@ void EncodeUtf16(std::u16string_view text, ByteOrder order, std::string* bytes);
 // Turns the units into their bytes where they stand: 2 * text->size() bytes at the start
 // of the text's buffer.
 void EncodeUtf16InPlace(WideText* text, ByteOrder order);
+
+// Decodes the count bytes at byte offset of the text's buffer into units from its start
+// (see Codec::DecodeInPlace). False for an odd byte count.
+bool DecodeUtf16InPlace(WideText* text, size_t offset, size_t count, ByteOrder order);

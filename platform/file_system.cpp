@@ -1,0 +1,30 @@
+#include "platform/file_system.h"
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+
+ReadFileResult FileSystem::ReadWholeFile(const NativePath& path, std::string* bytes,
+                                         const std::function<uint64_t(uint64_t)>& capacityFor) {
+  bytes->clear();
+  std::string buffer;
+  auto place = [&](uint64_t size) -> char* {
+    const uint64_t capacity = capacityFor ? std::max(capacityFor(size), size) : size;
+    if (capacity > buffer.max_size()) return nullptr;
+    try {
+      buffer.reserve(static_cast<size_t>(capacity));
+      buffer.resize(static_cast<size_t>(size));
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    } catch (const std::length_error&) {
+      return nullptr;
+    }
+    return buffer.data();
+  };
+  uint64_t length = 0;
+  const ReadFileResult result = ReadWholeFileInto(path, place, &length);
+  if (result != ReadFileResult::kOk) return result;
+  buffer.resize(static_cast<size_t>(length));
+  *bytes = std::move(buffer);
+  return ReadFileResult::kOk;
+}
