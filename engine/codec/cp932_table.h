@@ -48,7 +48,8 @@ class Cp932Table {
   static constexpr uint16_t kFirstMark = 0xFD00;
 
  private:
-  Cp932Table(const uint32_t* single, const char16_t* pairs, const uint16_t* encode);
+  Cp932Table(const uint32_t* single, const char16_t* pairs, const uint16_t* encode,
+             const uint8_t* startsAlone);
 
   // Decodes characters while in is before stop, reading nothing at or past end, and
   // writes their units at out. A pair that begins before stop may end past it, and a
@@ -72,6 +73,8 @@ class Cp932Table {
   const char16_t* pairs_;
   // Per unit, as above.
   const uint16_t* encode_;
+  // Per byte: 1 for a character of its own that is never the second byte of a pair.
+  const uint8_t* startsAlone_;
   // True when every byte 00..7F is a character of its own and every unit U+0000..U+007F
   // is written as one byte below 80; the loops then convert runs of them eight at a
   // time. (Not one to one: ICU's windows-932 swaps 1A, 1C and 7F among themselves.)

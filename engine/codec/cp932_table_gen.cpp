@@ -157,6 +157,15 @@ int main(int argc, char** argv) {
   WriteArray(file, "uint32_t", "kCp932Singles", tables.single, 256);
   WriteArray(file, "char16_t", "kCp932Pairs", tables.pairs.data(), tables.pairs.size());
   WriteArray(file, "uint16_t", "kCp932Codes", tables.encode.data(), tables.encode.size());
+  // Per byte: 1 for a character of its own that is never the second byte of a pair, so
+  // that a character starts wherever it stands.
+  uint8_t alone[256] = {};
+  for (uint32_t byte = 0; byte < 256 && usable; ++byte) {
+    bool trail = false;
+    for (uint32_t lead = 0; lead < 256 && !trail; ++lead) trail = tables.pairs[lead << 8 | byte] != 0;
+    alone[byte] = tables.single[byte] < Cp932Table::kLead && !trail;
+  }
+  WriteArray(file, "uint8_t", "kCp932StartsAlone", alone, 256);
   if (std::fclose(file) != 0) {
     std::perror(argv[1]);
     return 1;

@@ -1,6 +1,9 @@
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <system_error>
+#include <thread>
 
 #include "engine/codec/cp932_table.h"
 #include "cp932_tables.inc"
@@ -10,6 +13,11 @@ namespace {
 
 // Units or bytes converted per block: the block stays in the cache while it is appended.
 constexpr size_t kBlock = 1 << 16;
+
+// From this many bytes on, decoding takes a helper thread for the second half; the
+// byte it starts at is looked for this far from the middle.
+constexpr size_t kDecodeHelperFrom = size_t{8} << 20;
+constexpr size_t kSplitSearch = size_t{64} << 10;
 
 uint64_t Load64(const void* p) {
   uint64_t word;
@@ -27,14 +35,15 @@ constexpr uint64_t kUnitNonAscii = 0xFF80FF80FF80FF80ull;
 const Cp932Table* Cp932Table::Get() {
   static const Cp932Table* const table = []() -> const Cp932Table* {
     if (!kCp932TablesUsable) return nullptr;
-    static const Cp932Table made(kCp932Singles, kCp932Pairs, kCp932Codes);
+    static const Cp932Table made(kCp932Singles, kCp932Pairs, kCp932Codes, kCp932StartsAlone);
     return &made;
   }();
   return table;
 }
 
-Cp932Table::Cp932Table(const uint32_t* single, const char16_t* pairs, const uint16_t* encode)
-    : single_(single), pairs_(pairs), encode_(encode) {
+Cp932Table::Cp932Table(const uint32_t* single, const char16_t* pairs, const uint16_t* encode,
+                       const uint8_t* startsAlone)
+    : single_(single), pairs_(pairs), encode_(encode), startsAlone_(startsAlone) {
   asciiOneByte_ = true;
   for (uint32_t unit = 0; unit < 0x80; ++unit) {
     asciiOneByte_ = asciiOneByte_ && single_[unit] < 0x80 && encode_[unit] < 0x80;
@@ -105,10 +114,53 @@ bool Cp932Table::Decode(std::string_view bytes, WideText* text) const {
 }
 
 bool Cp932Table::DecodeInPlace(WideText* text, size_t offset, size_t count) const {
-  char16_t* out = text->data();
-  const auto* in = reinterpret_cast<const unsigned char*>(text->data()) + offset;
-  if (!DecodeRun(in, in + count, in + count, out)) return false;
-  text->resize(static_cast<size_t>(out - text->data()));
+  char16_t* const units = text->data();
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(units) + offset;
+  // A large text is decoded in two parts at once: the second on a helper thread into a
+  // buffer of its own, from a byte that starts a character in any file that decodes at
+  // all (a line end, a space: never the second byte of a pair). Together the parts
+  // decode exactly as one pass would, and fail exactly when it would.
+  size_t split = count;
+  if (count >= kDecodeHelperFrom) {
+    const unsigned char* const middle = bytes + count / 2;
+    const unsigned char* const far = bytes + std::min(count, count / 2 + kSplitSearch);
+    for (const unsigned char* p = middle; p < far; ++p) {
+      if (startsAlone_[*p]) {
+        split = static_cast<size_t>(p - bytes);
+        break;
+      }
+    }
+  }
+  WideText second;
+  bool secondOk = true;
+  std::exception_ptr secondFailure;
+  std::thread helper;
+  if (split < count) {
+    try {
+      helper = std::thread([&] {
+        try {
+          secondOk = Decode(std::string_view(reinterpret_cast<const char*>(bytes) + split,
+                                             count - split),
+                            &second);
+        } catch (...) {
+          secondFailure = std::current_exception();
+        }
+      });
+    } catch (const std::system_error&) {
+      split = count;  // no thread to be had: one part
+    }
+  }
+  const unsigned char* in = bytes;
+  char16_t* out = units;
+  // The first part must end exactly at the split: a pair may not run past it.
+  const bool firstOk = DecodeRun(in, bytes + split, bytes + split, out);
+  if (helper.joinable()) helper.join();
+  if (secondFailure) std::rethrow_exception(secondFailure);
+  if (!firstOk || !secondOk) return false;
+  // Every byte has been read: the second part's units follow the first's.
+  const size_t firstUnits = static_cast<size_t>(out - units);
+  std::memcpy(units + firstUnits, second.data(), second.size() * sizeof(char16_t));
+  text->resize(firstUnits + second.size());
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unicode/ucnv.h>
 
+#include <cstring>
 #include <iterator>
 #include <random>
 #include <string>
@@ -198,6 +199,35 @@ TEST_F(Cp932TableTest, RandomTextsDecodeAsIcuDoes) {
     }
   }
   EXPECT_GT(failures, 1000);  // the bad bytes did their part
+}
+
+TEST_F(Cp932TableTest, LargeTextsDecodeInPlaceInTwoPartsAsInOne) {
+  // More than 8 MB, so the second half goes to a helper thread; it starts at the first
+  // line end or space after the middle.
+  std::string valid;
+  while (valid.size() < (9u << 20)) valid += "\x93\xfa\x96\x7b\x8c\xea abc\t\x82\xa0\x82\xa2\n";
+  const size_t split = valid.find_first_of(" \t\n", valid.size() / 2);
+  std::string leadBeforeSplit = valid;
+  // A character, then a lead byte whose second byte would be the split.
+  leadBeforeSplit[split - 2] = 'a';
+  leadBeforeSplit[split - 1] = '\x82';
+  std::string badFirst = valid, badSecond = valid;
+  badFirst[1000] = '\x80';
+  badSecond[valid.size() - 1000] = '\xFF';
+  for (const std::string* bytes : {&valid, &leadBeforeSplit, &badFirst, &badSecond}) {
+    std::u16string expected;
+    const bool ok = table_->Decode(*bytes, &expected);
+    EXPECT_EQ(ok, bytes == &valid);
+    // Laid out as the reader does: the bytes behind room for as many units.
+    const size_t count = bytes->size();
+    std::u16string buffer(count, u'\0');
+    buffer.append((count + 1) / 2, u'\0');
+    std::memcpy(reinterpret_cast<char*>(buffer.data()) + count, bytes->data(), count);
+    ASSERT_EQ(table_->DecodeInPlace(&buffer, count, count), ok);
+    if (ok) {
+      EXPECT_TRUE(buffer == expected);
+    }
+  }
 }
 
 TEST_F(Cp932TableTest, InPlaceStopsAtTheFirstSurrogateWithTheRestUntouched) {
