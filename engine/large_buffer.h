@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <new>
 #include <string>
 
 // Asks the system to back [data, data + bytes) with large pages where it can. A buffer of
@@ -10,10 +13,35 @@
 // when the system declines.
 void AdviseLargePages(void* data, size_t bytes);
 
-// Gives the system back the whole pages inside [data, data + bytes), which hold nothing
-// anyone needs: they read as zeros afterwards and are claimed again when written. Only
-// advice, like AdviseLargePages.
+// Gives the system back the whole large pages inside [data, data + bytes), which hold
+// nothing anyone needs: they read as zeros afterwards and are claimed again when
+// written. Only advice, like AdviseLargePages.
 void ReleasePages(void* data, size_t bytes);
+
+// Zeroed 64-bit words for bookkeeping alongside a text (one bit per unit, say). When
+// they are many, they are aligned to large pages and fill whole ones, so that all of
+// them can be backed by large pages.
+class LargeWords {
+ public:
+  explicit LargeWords(size_t count)
+      : alignment_(count * sizeof(uint64_t) >= kLargeFrom ? kLargePage : alignof(uint64_t)),
+        bytes_((count * sizeof(uint64_t) + alignment_ - 1) / alignment_ * alignment_),
+        words_(static_cast<uint64_t*>(::operator new(bytes_, std::align_val_t{alignment_}))) {
+    AdviseLargePages(words_, bytes_);
+    std::memset(words_, 0, bytes_);
+  }
+  ~LargeWords() { ::operator delete(words_, bytes_, std::align_val_t{alignment_}); }
+  LargeWords(const LargeWords&) = delete;
+  LargeWords& operator=(const LargeWords&) = delete;
+  uint64_t& operator[](size_t i) { return words_[i]; }
+
+ private:
+  static constexpr size_t kLargePage = size_t{2} << 20;
+  static constexpr size_t kLargeFrom = size_t{1} << 20;
+  size_t alignment_;
+  size_t bytes_;
+  uint64_t* words_;
+};
 
 // Reserves room for count elements in an empty string, with the advice above. The room
 // is only claimed from the system as it is written, so reserving an upper bound costs

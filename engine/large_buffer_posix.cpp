@@ -1,5 +1,4 @@
 #include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdint>
 
@@ -22,9 +21,10 @@ void AdviseLargePages(void* data, size_t bytes) {
 }
 
 void ReleasePages(void* data, size_t bytes) {
-  const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(page - 1);
+  // Whole large pages only: releasing part of one would split it, and the part kept
+  // would cost a fault per 4 kB when the buffer grows into it again.
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kLargePage - 1) & ~(kLargePage - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kLargePage - 1);
   if (end <= begin) return;
   madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
 }

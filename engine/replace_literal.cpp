@@ -118,7 +118,8 @@ bool ReplaceOccurrences(WideText& subject, std::u16string_view search,
   // The text grows: find every occurrence once, marking where each starts, then move
   // each stretch of text straight to its final place, from the back, so that every unit
   // moves once. The marks take one bit per unit.
-  std::vector<uint64_t> starts(size / 64 + 1, 0);
+  const size_t words = size / 64 + 1;
+  LargeWords starts(words);
   size_t hits = 0;
   finder.Scan(data, size, [&](size_t start) {
     starts[start / 64] |= uint64_t{1} << (start % 64);
@@ -141,7 +142,7 @@ bool ReplaceOccurrences(WideText& subject, std::u16string_view search,
   // [0, end) of the old text is still to be placed; to is where its placed part begins.
   size_t end = size;
   size_t to = newSize;
-  for (size_t word = starts.size(); word-- > 0;) {
+  for (size_t word = words; word-- > 0;) {
     for (uint64_t bits = starts[word]; bits != 0;) {
       const int top = 63 - std::countl_zero(bits);
       bits &= ~(uint64_t{1} << top);
