@@ -30,7 +30,8 @@ struct FoldAsciiUnit {
   }
 };
 
-// Knuth-Morris-Pratt over folded units: linear in text plus pattern whatever they hold.
+// Finds the search text among folded units, in time linear in text plus search text
+// whatever they hold.
 template <class Fold>
 class LiteralFinder {
  public:
@@ -45,18 +46,62 @@ class LiteralFinder {
   }
 
   // Calls onHit(start) for each occurrence, leftmost first, the next one searched behind
-  // the end of the last. Reads data[i] only after onHit has been told of every occurrence
-  // that ends before i, so onHit may rewrite data up to the end of the occurrence.
+  // the end of the last. onHit may rewrite data before the end of the occurrence it is
+  // told of: nothing there is looked at again.
   template <class OnHit>
   void Scan(const char16_t* data, size_t size, OnHit&& onHit) const {
+    using namespace find_unit;
     const size_t length = pattern_.size();
-    const char16_t first = pattern_[0];
-    const char16_t firstOther = fold_.Other(first);
+    if (size < length) return;
+    const size_t last = length - 1;
+    size_t next = 0;  // where an occurrence may start: behind the last one
+    size_t pos = 0;   // every start before pos has been looked at
+    // Sixteen starts at a time: a start is a candidate when its first and its last unit
+    // fit, and the candidates are checked in order. Checking costs up to the length of
+    // the search text each, so when candidates that are no occurrences pile up (a text
+    // of "aaaa" searched for "aab"), the rest goes to Knuth-Morris-Pratt, which stays
+    // linear whatever the text holds.
+    const Units8 first = Units8{} + static_cast<uint16_t>(pattern_[0]);
+    const Units8 firstOther = Units8{} + static_cast<uint16_t>(fold_.Other(pattern_[0]));
+    const Units8 final = Units8{} + static_cast<uint16_t>(pattern_[last]);
+    const Units8 finalOther = Units8{} + static_cast<uint16_t>(fold_.Other(pattern_[last]));
+    size_t checked = 0;
+    while (pos + last + 16 <= size && checked <= 2 * pos + 4096) {
+      const Units8 startsLow = Load(data + pos);
+      const Units8 startsHigh = Load(data + pos + 8);
+      const Units8 endsLow = Load(data + pos + last);
+      const Units8 endsHigh = Load(data + pos + last + 8);
+      const Words2 low = reinterpret_cast<Words2>(((startsLow == first) | (startsLow == firstOther)) &
+                                                  ((endsLow == final) | (endsLow == finalOther)));
+      const Words2 high = reinterpret_cast<Words2>(((startsHigh == first) | (startsHigh == firstOther)) &
+                                                   ((endsHigh == final) | (endsHigh == finalOther)));
+      if ((low[0] | low[1] | high[0] | high[1]) != 0) {
+        const uint64_t lanes[4] = {low[0], low[1], high[0], high[1]};
+        for (size_t word = 0; word < 4; ++word) {
+          for (uint64_t bits = lanes[word]; bits != 0;) {
+            const size_t lane = FirstLane(bits);
+            bits &= ~(uint64_t{0xFFFF} << (16 * lane));
+            const size_t start = pos + 4 * word + lane;
+            if (start < next) continue;
+            checked += length;
+            if (Fits(data + start)) {
+              onHit(start);
+              next = start + length;
+            }
+          }
+        }
+      }
+      pos += 16;
+    }
+
     size_t matched = 0;
-    for (size_t i = 0; i < size; ++i) {
+    const char16_t firstUnit = pattern_[0];
+    const char16_t firstUnitOther = fold_.Other(firstUnit);
+    for (size_t i = std::max(pos, next); i < size; ++i) {
       if (matched == 0) {
         // Skip to the next unit that can start an occurrence.
-        i = static_cast<size_t>(FindEitherUnit(data + i, data + size, first, firstOther) - data);
+        i = static_cast<size_t>(FindEitherUnit(data + i, data + size, firstUnit, firstUnitOther) -
+                                data);
         if (i == size) break;
       }
       const char16_t c = fold_(data[i]);
@@ -70,6 +115,14 @@ class LiteralFinder {
   }
 
  private:
+  // Whether the search text stands at p.
+  bool Fits(const char16_t* p) const {
+    for (size_t k = 0; k < pattern_.size(); ++k) {
+      if (fold_(p[k]) != pattern_[k]) return false;
+    }
+    return true;
+  }
+
   Fold fold_;
   std::u16string pattern_;
   std::vector<size_t> border_;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <new>
+#include <random>
 #include <stdexcept>
 #include <vector>
 
@@ -104,6 +106,48 @@ TEST(ReplaceLiteral, HitsAtEveryOffsetOfLongTexts) {
   roomy.reserve(2 * roomy.size());
   ReplaceLiteral(roomy, u"kEY", u"<<<>>>", true);
   EXPECT_EQ(roomy, grown + u"tail");
+}
+
+// Leftmost occurrences without overlap, the slow and obvious way.
+WideText NaiveLiteral(const WideText& subject, const WideText& search, const WideText& replacement,
+                      bool ignoreCase) {
+  auto fold = [ignoreCase](char16_t c) {
+    return ignoreCase && c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+  };
+  WideText result;
+  size_t i = 0;
+  while (i < subject.size()) {
+    bool fits = i + search.size() <= subject.size();
+    for (size_t k = 0; fits && k < search.size(); ++k) fits = fold(subject[i + k]) == fold(search[k]);
+    if (fits) {
+      result += replacement;
+      i += search.size();
+    } else {
+      result += subject[i++];
+    }
+  }
+  return result;
+}
+
+TEST(ReplaceLiteral, RandomTextsOverFewLettersAsTheObviousWay) {
+  // Few letters make candidates that are no occurrences dense, so the search also gives
+  // up its fast path and goes on another way within one text; long texts keep it on.
+  std::mt19937 random(7);
+  const WideText searches[] = {u"a", u"ab", u"aba", u"aab", u"abaab", u"aaaaaaaaaaaaaaaaab", u"bA"};
+  for (int round = 0; round < 400; ++round) {
+    const size_t length = round % 10 == 0 ? 20000 + random() % 20000 : random() % 600;
+    const char16_t* letters = round % 3 == 0 ? u"ab" : u"abAc";
+    const size_t count = round % 3 == 0 ? 2 : 4;
+    WideText subject;
+    for (size_t i = 0; i < length; ++i) subject += letters[random() % count];
+    const WideText& search = searches[random() % std::size(searches)];
+    const bool ignoreCase = random() % 2 == 0;
+    for (const char16_t* replacement : {u"X", u"YZ", u"123456"}) {
+      ASSERT_EQ(Literal(subject, search, replacement, ignoreCase),
+                NaiveLiteral(subject, search, replacement, ignoreCase))
+          << round << " " << Utf8FromWide(search);
+    }
+  }
 }
 
 TEST(ReplaceLiteral, NulAndSurrogatesAreOrdinaryUnits) {
