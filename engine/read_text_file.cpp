@@ -196,8 +196,6 @@ ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText
   if (intoText) {
     switch (codec->DecodeInPlace(chosen, &buffer, room + mark.length, count)) {
       case DecodeAnswer::kDecoded:
-        // What the units did not take of the buffer goes back to the system.
-        ReleaseUnusedRoom(buffer);
         *text = std::move(buffer);
         return ReadOk;
       case DecodeAnswer::kInvalid:

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/process_flags.h"
+#include "engine/large_buffer.h"
 #include "platform/system_error.h"
 
 namespace {
@@ -64,6 +65,9 @@ bool WriteTextFile(EngineContext& context, const NativePath& path, WideText text
       body = std::string_view(reinterpret_cast<const char*>(text.data()), byteCount);
     } else {
       if (answer == EncodeAnswer::kNotSupported) {
+        // A second buffer is coming: what the text does not use of its own (the reader
+        // makes it larger than the text) goes back to the system first.
+        ReleaseUnusedRoom(text);
         answer = codec->Encode(codePage, text, &bytes, &substituted);
       }
       switch (answer) {
