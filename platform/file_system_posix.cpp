@@ -21,10 +21,14 @@ namespace {
 // once more encoded, so a file beyond an eighth of the memory is refused up front rather
 // than risking the whole run.
 uint64_t MaxFileBytes() {
-  long pages = sysconf(_SC_PHYS_PAGES);
-  long pageSize = sysconf(_SC_PAGESIZE);
-  if (pages <= 0 || pageSize <= 0) return uint64_t{1} << 31;
-  return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) / 8;
+  // Asked once: the question costs a system call, and a run may read thousands of files.
+  static const uint64_t limit = [] {
+    long pages = sysconf(_SC_PHYS_PAGES);
+    long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0) return uint64_t{1} << 31;
+    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) / 8;
+  }();
+  return limit;
 }
 
 class FileDescriptor {
@@ -99,6 +103,10 @@ int CreateTemporaryBeside(const std::string& path, std::string* tempPath) {
 // Gives a freshly written file the mode and, where allowed, the owner of the original.
 void CopyOwnership(int fd, const struct stat& original) {
   fchmod(fd, original.st_mode & 07777);
+  struct stat made;
+  if (fstat(fd, &made) == 0 && made.st_uid == original.st_uid && made.st_gid == original.st_gid) {
+    return;  // ours already, as nearly always
+  }
   if (fchown(fd, original.st_uid, original.st_gid) != 0) {
     // Only the owner's own group may be given away; keep the defaults otherwise.
   }
@@ -185,7 +193,8 @@ class PosixFileSystem : public FileSystem {
     }
     char* const data = place(size);
     if (data == nullptr) return ReadFileResult::kTooLarge;
-    posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    // Read ahead generously; a small file is one read anyway.
+    if (size >= (uint64_t{1} << 20)) posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     size_t done = 0;
     while (done < size) {
       size_t chunk = size - done < (size_t{1} << 30) ? size - done : (size_t{1} << 30);
