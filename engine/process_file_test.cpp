@@ -79,6 +79,16 @@ TEST_F(ProcessFileTest, AnotherOutputCodePageForcesTheWrite) {
   EXPECT_EQ(ReadBytes(dir / "b.txt"), "\xEF\xBB\xBF" "x\r\n");
 }
 
+TEST_F(ProcessFileTest, CtrlZInShiftJisIsKeptAndConvertedAsItself) {
+  // Ctrl-Z (1A) is not a control code to delete; FS (1C) is. Converted to UTF-8, each
+  // stays the same byte.
+  WriteBytes(dir / "a.txt", "a\x1A" "b\x1C" "c\x7F\x82\xA0");
+  job.removeControlCodes = true;
+  job.outputEncodingIndex = 4;
+  Run();
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "a\x1A" "bc\x7F\xE3\x81\x82");
+}
+
 TEST_F(ProcessFileTest, InsertingEveryNBytesAlwaysWrites) {
   WriteBytes(dir / "a.txt", "ab");
   Age("a.txt");

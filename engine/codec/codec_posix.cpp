@@ -329,8 +329,10 @@ EncodeAnswer IcuCodec::Encode(uint32_t codePage, std::u16string_view text, std::
     return EncodeAnswer::kConverted;
   }
   if (codePage == 932) {
-    const Cp932Table* table = Cp932Table::Get();
-    if (table && table->Encode(text, bytes, substituted)) return EncodeAnswer::kConverted;
+    if (const Cp932Table* table = Cp932Table::Get()) {
+      table->Encode(text, bytes, substituted);
+      return EncodeAnswer::kConverted;
+    }
   }
   UConverter* converter = ConverterFor(codePage);
   if (converter == nullptr) return EncodeAnswer::kNotSupported;
@@ -343,34 +345,6 @@ namespace {
 // From this many units on, the second half of a text is encoded on a helper thread.
 constexpr size_t kEncodeHelperFrom = size_t{4} << 20;
 
-// What the table made of one part of a text.
-struct TablePart {
-  size_t consumed = 0;
-  size_t written = 0;
-  bool replaced = false;
-};
-
-// Completes a part the table stopped in at a surrogate half: ICU encodes the units from
-// there to the part's end, which are still untouched (the table only writes over the
-// units it has read), and its bytes follow the table's. Code page 932 takes at most two
-// bytes for a unit, so they fit the part's own storage. *bytes: the part's byte count.
-bool FinishPart(UConverter* converter, char16_t* units, size_t count, TablePart* part,
-                size_t* bytes) {
-  *bytes = part->written;
-  if (part->consumed == count) return true;
-  std::string rest;
-  bool restReplaced = false;
-  if (!EncodeWithConverter(converter, std::u16string_view(units + part->consumed, count - part->consumed),
-                           &rest, &restReplaced) ||
-      part->written + rest.size() > count * 2) {
-    return false;
-  }
-  std::memcpy(reinterpret_cast<char*>(units) + part->written, rest.data(), rest.size());
-  part->replaced |= restReplaced;
-  *bytes += rest.size();
-  return true;
-}
-
 }  // namespace
 
 EncodeAnswer IcuCodec::EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
@@ -381,8 +355,7 @@ EncodeAnswer IcuCodec::EncodeInPlace(uint32_t codePage, WideText* text, size_t* 
   }
   // Code page 932 never takes more than two bytes for a unit.
   const Cp932Table* table = codePage == 932 ? Cp932Table::Get() : nullptr;
-  UConverter* converter = table ? ConverterFor(932) : nullptr;
-  if (converter == nullptr) return EncodeAnswer::kNotSupported;
+  if (table == nullptr) return EncodeAnswer::kNotSupported;
 
   // A large text is encoded in two parts at once, the second one on a helper thread,
   // each over its own units; the second part's bytes then move down behind the first
@@ -395,32 +368,27 @@ EncodeAnswer IcuCodec::EncodeInPlace(uint32_t codePage, WideText* text, size_t* 
     split = size / 2;
     if (units[split - 1] >= 0xD800 && units[split - 1] <= 0xDBFF) ++split;
   }
-  TablePart first, second;
+  size_t secondBytes = 0;
+  bool secondReplaced = false;
   std::thread helper;
   if (split < size) {
     try {
       helper = std::thread([&] {
-        second.written =
-            table->EncodeInPlace(units + split, size - split, &second.consumed, &second.replaced);
+        secondBytes = table->EncodeInPlace(units + split, size - split, &secondReplaced);
       });
     } catch (const std::system_error&) {
       split = size;  // no thread to be had: one part
     }
   }
-  first.written = table->EncodeInPlace(units, split, &first.consumed, &first.replaced);
-  if (helper.joinable()) helper.join();
-
-  size_t firstBytes = 0, secondBytes = 0;
-  if (!FinishPart(converter, units, split, &first, &firstBytes)) return EncodeAnswer::kFailed;
-  if (split < size) {
-    if (!FinishPart(converter, units + split, size - split, &second, &secondBytes)) {
-      return EncodeAnswer::kFailed;
-    }
+  bool firstReplaced = false;
+  const size_t firstBytes = table->EncodeInPlace(units, split, &firstReplaced);
+  if (helper.joinable()) {
+    helper.join();
     char* const bytes = reinterpret_cast<char*>(units);
     std::memmove(bytes + firstBytes, bytes + split * 2, secondBytes);
   }
   *byteCount = firstBytes + secondBytes;
-  *substituted = first.replaced || second.replaced;
+  *substituted = firstReplaced || secondReplaced;
   return EncodeAnswer::kConverted;
 }
 

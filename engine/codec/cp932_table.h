@@ -1,8 +1,10 @@
 // Code page 932 by table. ICU's windows-932 mappings are read into arrays when the program
 // is built (cp932_table_gen), so a large text converts at the speed of a table look-up
-// per character instead of going through ICU's converter for every character. The tables answer exactly as that converter does
-// with the settings the codec uses (decoding stops at the first bad sequence; encoding
-// has fallbacks off and writes "?" for what cannot be written).
+// per character instead of going through ICU's converter for every character. The
+// tables answer as that converter does with the settings the codec uses (decoding stops
+// at the first bad sequence; encoding has fallbacks off and writes "?" for what cannot
+// be written), except that bytes 00..7F and U+0000..U+007F map to each other one to one,
+// as on Windows, where ICU swaps three control codes.
 #pragma once
 
 #include <cstdint>
@@ -24,15 +26,13 @@ class Cp932Table {
   // start (see Codec::DecodeInPlace). False when a byte sequence is not valid.
   bool DecodeInPlace(WideText* text, size_t offset, size_t count) const;
 
-  // False, with *bytes unchanged, when the text holds a surrogate: those follow ICU's
-  // rules for pairs and lone halves, which the caller leaves to ICU.
-  bool Encode(std::u16string_view text, std::string* bytes, bool* substituted) const;
+  // Writes "?" for every character the code page lacks (a surrogate pair, a lone half, a
+  // unit without a mapping) and nothing for a default-ignorable unit it lacks, and sets
+  // *substituted when it did either.
+  void Encode(std::u16string_view text, std::string* bytes, bool* substituted) const;
 
-  // Encodes units[0, count) over their own storage up to the first surrogate half, which
-  // it leaves to ICU as Encode does. Returns the bytes written at the start of the
-  // storage; *consumed is where it stopped. *substituted tells whether it wrote "?" or
-  // dropped a unit.
-  size_t EncodeInPlace(char16_t* units, size_t count, size_t* consumed, bool* substituted) const;
+  // The same over the units' own storage: returns the bytes written at its start.
+  size_t EncodeInPlace(char16_t* units, size_t count, bool* substituted) const;
 
   // The format of the tables. Per byte: a unit for a single-byte character, kLead,
   // or kInvalid.
@@ -40,8 +40,8 @@ class Cp932Table {
   static constexpr uint32_t kInvalid = 0x20000;
   // Per unit: the single byte (< 0x100), lead << 8 | trail, kUnmappable (written as "?")
   // or kDropped (a default-ignorable unit the code page lacks: written as nothing). Both
-  // count as substituted. kSurrogate marks the surrogate halves, which Encode leaves to
-  // ICU. Lead bytes stop at FC, so no pair reaches kFirstMark.
+  // count as substituted. kSurrogate marks the surrogate halves. Lead bytes stop at FC,
+  // so no pair reaches kFirstMark.
   static constexpr uint16_t kUnmappable = 0xFFFF;
   static constexpr uint16_t kDropped = 0xFFFE;
   static constexpr uint16_t kSurrogate = 0xFFFD;
@@ -60,12 +60,10 @@ class Cp932Table {
   bool DecodeRun(const unsigned char*& in, const unsigned char* stop, const unsigned char* end,
                  char16_t*& out) const;
 
-  // Encodes from in up to end or the first surrogate half into out, which may be the
-  // storage of the units themselves: every step reads its units before it writes, and
-  // never writes beyond the bytes of the units it has read. Returns where reading
-  // stopped; *out is moved past what was written.
-  const char16_t* EncodeRun(const char16_t* in, const char16_t* end, char** out,
-                            bool* substituted) const;
+  // Encodes from in up to end into to, which may be the storage of the units themselves:
+  // every step reads its units before it writes, and never writes beyond the bytes of
+  // the units it has read. Returns the end of what was written.
+  char* EncodeRun(const char16_t* in, const char16_t* end, char* to, bool* substituted) const;
 
   // Per byte, as above.
   const uint32_t* single_;

@@ -145,6 +145,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cp932_table_gen: ICU's windows-932 cannot be held in tables\n");
     tables = Tables();
   }
+  if (usable) {
+    // ICU's windows-932 swaps three control codes among themselves (bytes 1A, 1C, 7F
+    // stand for U+001C, U+007F, U+001A and back), after IBM's code page 943. Windows
+    // maps bytes 00..7F to U+0000..U+007F one to one, so Ctrl-Z stays Ctrl-Z: the
+    // tables take Windows' mapping there.
+    for (uint32_t ascii = 0; ascii < 0x80; ++ascii) {
+      if (tables.single[ascii] < 0x80) tables.single[ascii] = ascii;
+      if (tables.encode[ascii] < 0x80) tables.encode[ascii] = static_cast<uint16_t>(ascii);
+    }
+  }
   tables.pairs.resize(0x10000);
   tables.encode.resize(0x10000);
   FILE* file = std::fopen(argv[1], "w");

@@ -164,11 +164,10 @@ bool Cp932Table::DecodeInPlace(WideText* text, size_t offset, size_t count) cons
   return true;
 }
 
-const char16_t* Cp932Table::EncodeRun(const char16_t* in, const char16_t* end, char** out,
-                                      bool* substituted) const {
+char* Cp932Table::EncodeRun(const char16_t* in, const char16_t* end, char* to,
+                            bool* substituted) const {
   const bool asciiOneByte = asciiOneByte_;
   const uint16_t* const codes = encode_;
-  char* to = *out;
   while (in < end) {
     if (end - in >= 8) {
       const uint64_t low = Load64(in);
@@ -217,15 +216,18 @@ const char16_t* Cp932Table::EncodeRun(const char16_t* in, const char16_t* end, c
     } else if (code == kDropped) {
       *substituted = true;
     } else {
-      break;  // a surrogate half
+      // A surrogate half. Code page 932 has no character beyond the BMP, so a pair is
+      // one character it cannot write, and so is a half on its own: one "?" each.
+      if (in[0] <= 0xDBFF && end - in >= 2 && in[1] >= 0xDC00 && in[1] <= 0xDFFF) ++in;
+      *to++ = '?';
+      *substituted = true;
     }
     ++in;
   }
-  *out = to;
-  return in;
+  return to;
 }
 
-bool Cp932Table::Encode(std::u16string_view text, std::string* bytes, bool* substituted) const {
+void Cp932Table::Encode(std::u16string_view text, std::string* bytes, bool* substituted) const {
   std::string out;
   ReserveLarge(out, text.size() * 2);
   // Two bytes at most for each unit of a block.
@@ -234,24 +236,21 @@ bool Cp932Table::Encode(std::u16string_view text, std::string* bytes, bool* subs
   const char16_t* in = text.data();
   const char16_t* const end = in + text.size();
   while (in < end) {
-    const char16_t* const stop = in + std::min<size_t>(static_cast<size_t>(end - in), kBlock);
-    char* written = block;
-    const char16_t* reached = EncodeRun(in, stop, &written, &replaced);
-    if (reached != stop) return false;  // a surrogate half: *bytes stays as it was
+    const char16_t* stop = in + std::min<size_t>(static_cast<size_t>(end - in), kBlock);
+    // A surrogate pair stays in one block.
+    if (stop < end && stop[-1] >= 0xD800 && stop[-1] <= 0xDBFF) --stop;
+    const char* const written = EncodeRun(in, stop, block, &replaced);
     out.append(block, static_cast<size_t>(written - block));
     in = stop;
   }
   *bytes = std::move(out);
   *substituted = replaced;
-  return true;
 }
 
-size_t Cp932Table::EncodeInPlace(char16_t* units, size_t count, size_t* consumed,
-                                 bool* substituted) const {
+size_t Cp932Table::EncodeInPlace(char16_t* units, size_t count, bool* substituted) const {
   char* const start = reinterpret_cast<char*>(units);
-  char* written = start;
   bool replaced = false;
-  *consumed = static_cast<size_t>(EncodeRun(units, units + count, &written, &replaced) - units);
+  const char* const written = EncodeRun(units, units + count, start, &replaced);
   *substituted = replaced;
   return static_cast<size_t>(written - start);
 }
