@@ -119,8 +119,12 @@ std::string_view DetectionSample(std::string_view bytes) {
   }
   return sample;
 }
+
 // Below this the detector is guessing.
 constexpr int32_t kMinConfidence = 10;
+
+// From this many units on, the second half of a text is encoded on a helper thread.
+constexpr size_t kEncodeHelperFrom = size_t{4} << 20;
 
 ConverterPtr OpenNamed(const std::string& name) {
   UErrorCode error = U_ZERO_ERROR;
@@ -339,13 +343,6 @@ EncodeAnswer IcuCodec::Encode(uint32_t codePage, std::u16string_view text, std::
   return EncodeWithConverter(converter, text, bytes, substituted) ? EncodeAnswer::kConverted
                                                                   : EncodeAnswer::kFailed;
 }
-
-namespace {
-
-// From this many units on, the second half of a text is encoded on a helper thread.
-constexpr size_t kEncodeHelperFrom = size_t{4} << 20;
-
-}  // namespace
 
 EncodeAnswer IcuCodec::EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
                                      bool* substituted) {
