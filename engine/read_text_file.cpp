@@ -89,14 +89,14 @@ void InsertEveryNBytes(char* data, size_t* size, size_t markLength, uint64_t n,
   if (count == 0) return;
   size_t k = newline.size();
   *size += static_cast<size_t>(count) * k;
-  char* const from0 = data + markLength;
+  char* const body = data + markLength;
   // Chunk i (0-based) starts at i * n in the old content and at i * (n + k) in the new.
   for (uint64_t i = count; i > 0; --i) {
     uint64_t from = i * n;
     uint64_t length = (i == count) ? content - from : n;
     uint64_t to = i * (n + k);
-    std::memmove(from0 + to, from0 + from, static_cast<size_t>(length));
-    std::memcpy(from0 + to - k, newline.data(), k);
+    std::memmove(body + to, body + from, static_cast<size_t>(length));
+    std::memcpy(body + to - k, newline.data(), k);
   }
 }
 
@@ -136,8 +136,9 @@ ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText
       buffer.resize(room);
       data = reinterpret_cast<char*>(buffer.data()) + room;
     } else {
+      // The whole room is part of the string: the line endings put in go there.
       ReserveLarge(bytes, room);
-      bytes.resize(static_cast<size_t>(size));
+      bytes.resize(room);
       data = bytes.data();
     }
     return data;
