@@ -182,6 +182,10 @@ compare_case() {
   done
   local ratio a_med b_med verdict
   ratio=$(printf '%s\n' "${ratios[@]}" | median)
+  # The spread of the pairs: on a shared or virtual machine it tells how far one run
+  # can be trusted.
+  local spread
+  spread=$(printf '%s\n' "${ratios[@]}" | sort -g | awk 'NR == 1 {lo = $1} {hi = $1} END {printf "%.2f-%.2f", lo, hi}')
   a_med=$(printf '%s\n' "${a_times[@]}" | median)
   b_med=$(printf '%s\n' "${b_times[@]}" | median)
   if awk -v r="$ratio" -v t="$target" 'BEGIN {exit !(r <= t)}'; then
@@ -190,7 +194,7 @@ compare_case() {
     verdict="**missed**"
     FAILED=1
   fi
-  ROWS+=("| $name | $peer_name | $(printf '%.3f' "$a_med") | $(printf '%.3f' "$b_med") | $(printf '%.2f' "$ratio") | ≤ $target | $verdict | $((a_rss / 1024)) | $((b_rss / 1024)) | identical |")
+  ROWS+=("| $name | $peer_name | $(printf '%.3f' "$a_med") | $(printf '%.3f' "$b_med") | $(printf '%.2f' "$ratio") | $spread | ≤ $target | $verdict | $((a_rss / 1024)) | $((b_rss / 1024)) | identical |")
   rm -rf "$RUN"
 }
 
@@ -264,12 +268,12 @@ write_results() {
     echo
     echo "Each case: $PAIRS pairs run alternately (quillonc, peer, quillonc, peer, ...) on fresh"
     echo "copies of the same input; times are medians in seconds, the ratio is the median of the"
-    echo "per-pair ratios quillonc/peer. RSS is the peak of the largest process of each side, in MB"
+    echo "per-pair ratios quillonc/peer (their lowest and highest beside it). RSS is the peak of the largest process of each side, in MB"
     echo "(for quillonc, the quillon it starts). Both outputs were compared byte for byte in every"
     echo "pair and were identical."
     echo
-    echo "| case | peer | quillonc s | peer s | ratio | target | | quillonc MB | peer MB | outputs |"
-    echo "| --- | --- | ---: | ---: | ---: | --- | --- | ---: | ---: | --- |"
+    echo "| case | peer | quillonc s | peer s | ratio | pairs' ratios | target | | quillonc MB | peer MB | outputs |"
+    echo "| --- | --- | ---: | ---: | ---: | ---: | --- | --- | ---: | ---: | --- |"
     printf '%s\n' "${ROWS[@]}"
     echo
     echo "Memory: peak RSS of quillon for /F:sjis /O:utf8 on the 128 MB input:" \
