@@ -13,6 +13,11 @@
 // when the system declines.
 void AdviseLargePages(void* data, size_t bytes);
 
+// The size of a large page on the machines we run on, and the size from which buffers
+// are laid out for them.
+inline constexpr size_t kLargePageBytes = size_t{2} << 20;
+inline constexpr size_t kLargeBufferFrom = size_t{1} << 20;
+
 // Gives the system back the whole large pages inside [data, data + bytes), which hold
 // nothing anyone needs: they read as zeros afterwards and are claimed again when
 // written. Only advice, like AdviseLargePages.
@@ -24,7 +29,8 @@ void ReleasePages(void* data, size_t bytes);
 class LargeWords {
  public:
   explicit LargeWords(size_t count)
-      : alignment_(count * sizeof(uint64_t) >= kLargeFrom ? kLargePage : alignof(uint64_t)),
+      : alignment_(count * sizeof(uint64_t) >= kLargeBufferFrom ? kLargePageBytes
+                                                                 : alignof(uint64_t)),
         bytes_((count * sizeof(uint64_t) + alignment_ - 1) / alignment_ * alignment_),
         words_(static_cast<uint64_t*>(::operator new(bytes_, std::align_val_t{alignment_}))) {
     AdviseLargePages(words_, bytes_);
@@ -36,8 +42,6 @@ class LargeWords {
   uint64_t& operator[](size_t i) { return words_[i]; }
 
  private:
-  static constexpr size_t kLargePage = size_t{2} << 20;
-  static constexpr size_t kLargeFrom = size_t{1} << 20;
   size_t alignment_;
   size_t bytes_;
   uint64_t* words_;
@@ -48,7 +52,11 @@ class LargeWords {
 // no memory beyond what is used.
 template <class Char>
 void ReserveLarge(std::basic_string<Char>& buffer, size_t count) {
-  buffer.reserve(count);
+  // A large buffer is reserved one large page longer than asked: only whole large pages
+  // inside it can be advised, and without the spare one the large page holding the end
+  // of what is used would be left to small pages, a fault per 4 kB.
+  const size_t spare = count * sizeof(Char) >= kLargeBufferFrom ? kLargePageBytes / sizeof(Char) : 0;
+  buffer.reserve(count + spare);
   AdviseLargePages(buffer.data(), buffer.capacity() * sizeof(Char));
 }
 

@@ -6,8 +6,8 @@
 
 namespace {
 
-// The size of a transparent huge page on the machines we run on (x86-64, arm64 4 kB).
-constexpr uintptr_t kLargePage = uintptr_t{2} << 20;
+// A transparent huge page on the machines we run on (x86-64, arm64 with 4 kB pages).
+constexpr uintptr_t kLargePage = kLargePageBytes;
 
 }  // namespace
 

@@ -46,14 +46,17 @@ class Cp932Table {
   static constexpr uint16_t kDropped = 0xFFFE;
   static constexpr uint16_t kSurrogate = 0xFFFD;
   static constexpr uint16_t kFirstMark = 0xFD00;
+  // In the decoding table: no character starts with these bytes. No character of the
+  // code page is U+FFFF.
+  static constexpr char16_t kNoCharacter = 0xFFFF;
 
  private:
-  Cp932Table(const uint32_t* single, const char16_t* pairs, const uint16_t* encode,
+  Cp932Table(const uint32_t* single, const char16_t* characters, const uint16_t* encode,
              const uint8_t* startsAlone);
 
   // Decodes characters while in is before stop, reading nothing at or past end, and
   // writes their units at out. A pair that begins before stop may end past it, and a
-  // step of eight characters may run up to 15 bytes past it. out may lie in the same
+  // step may run up to 64 bytes past it. out may lie in the same
   // buffer as the bytes, as long as it starts at least as many bytes before them as
   // there are bytes: every unit is written after the bytes it comes from were read.
   // False on a bad sequence.
@@ -67,8 +70,10 @@ class Cp932Table {
 
   // Per byte, as above.
   const uint32_t* single_;
-  // Per lead byte << 8 | trail byte: the unit, or 0 for a pair that does not decode.
-  const char16_t* pairs_;
+  // Per first byte << 8 | the byte after it: the unit of the character that starts
+  // there (a pair's when the first byte leads one, the first byte's own when it stands
+  // alone), or kNoCharacter.
+  const char16_t* characters_;
   // Per unit, as above.
   const uint16_t* encode_;
   // Per byte: 1 for a character of its own that is never the second byte of a pair.
@@ -77,4 +82,7 @@ class Cp932Table {
   // is written as one byte below 80; the loops then convert runs of them eight at a
   // time. (Not one to one: ICU's windows-932 swaps 1A, 1C and 7F among themselves.)
   bool asciiOneByte_ = false;
+  // True when the bytes that lead pairs all lie in 81..9F and E0..FC, and the bytes
+  // there that do not lead fail to decode: the block loop tells lead bytes by range.
+  bool leadRanges_ = false;
 };

@@ -4,6 +4,7 @@
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -32,7 +33,7 @@ int32_t DecodeAlone(UConverter* converter, const char* bytes, int32_t length, UC
 
 struct Tables {
   uint32_t single[256] = {};
-  std::vector<char16_t> pairs;
+  std::vector<char16_t> characters;
   std::vector<uint16_t> encode;
 };
 
@@ -45,7 +46,7 @@ bool Build(Tables* tables) {
   constexpr uint16_t kDropped = Cp932Table::kDropped;
   constexpr uint16_t kSurrogate = Cp932Table::kSurrogate;
   uint32_t* const single_ = tables->single;
-  std::vector<char16_t>& pairs_ = tables->pairs;
+  std::vector<char16_t>& pairs_ = tables->characters;
   std::vector<uint16_t>& encode_ = tables->encode;
 
 
@@ -56,12 +57,14 @@ bool Build(Tables* tables) {
   if (U_FAILURE(error) || ucnv_getMaxCharSize(converter.get()) > 2) return false;
 
   // Decoding: every byte alone, and every pair after a byte that does not stand alone.
-  pairs_.assign(0x10000, 0);
+  constexpr char16_t kNone = Cp932Table::kNoCharacter;
+  pairs_.assign(0x10000, kNone);
   UChar out[4];
   for (uint32_t lead = 0; lead < 256; ++lead) {
     const char one[1] = {static_cast<char>(lead)};
     const int32_t units = DecodeAlone(converter.get(), one, 1, out);
     if (units == 1) {
+      if (out[0] == kNone) return false;
       single_[lead] = out[0];
       continue;
     }
@@ -71,8 +74,8 @@ bool Build(Tables* tables) {
       const char two[2] = {static_cast<char>(lead), static_cast<char>(trail)};
       const int32_t pairUnits = DecodeAlone(converter.get(), two, 2, out);
       if (pairUnits < 0) continue;
-      // A pair must be one character of one unit, and never U+0000 (the "no pair" mark).
-      if (pairUnits != 1 || out[0] == 0) return false;
+      // A pair must be one character of one unit, and never the "no character" mark.
+      if (pairUnits != 1 || out[0] == kNone) return false;
       pairs_[lead << 8 | trail] = out[0];
       single_[lead] = kLead;
     }
@@ -155,8 +158,26 @@ int main(int argc, char** argv) {
       if (tables.encode[ascii] < 0x80) tables.encode[ascii] = static_cast<uint16_t>(ascii);
     }
   }
-  tables.pairs.resize(0x10000);
+  tables.characters.resize(0x10000);
   tables.encode.resize(0x10000);
+  // Per byte: 1 for a character of its own that is never the second byte of a pair, so
+  // that a character starts wherever it stands.
+  constexpr uint32_t kLead = Cp932Table::kLead;
+  constexpr char16_t kNone = Cp932Table::kNoCharacter;
+  uint8_t alone[256] = {};
+  for (uint32_t byte = 0; byte < 256 && usable; ++byte) {
+    bool trail = false;
+    for (uint32_t lead = 0; lead < 256 && !trail; ++lead) {
+      trail = tables.single[lead] == kLead && tables.characters[lead << 8 | byte] != kNone;
+    }
+    alone[byte] = tables.single[byte] < kLead && !trail;
+  }
+  // The rows of the bytes that stand alone hold their unit whatever byte follows, so that
+  // every character is one look-up of its first two bytes.
+  for (uint32_t byte = 0; byte < 256 && usable; ++byte) {
+    if (tables.single[byte] >= kLead) continue;
+    std::fill_n(tables.characters.begin() + (byte << 8), 256, static_cast<char16_t>(tables.single[byte]));
+  }
   FILE* file = std::fopen(argv[1], "w");
   if (!file) {
     std::perror(argv[1]);
@@ -165,16 +186,8 @@ int main(int argc, char** argv) {
   std::fprintf(file, "// Made by cp932_table_gen from ICU's windows-932 converter.\n");
   std::fprintf(file, "inline constexpr bool kCp932TablesUsable = %s;\n", usable ? "true" : "false");
   WriteArray(file, "uint32_t", "kCp932Singles", tables.single, 256);
-  WriteArray(file, "char16_t", "kCp932Pairs", tables.pairs.data(), tables.pairs.size());
+  WriteArray(file, "char16_t", "kCp932Characters", tables.characters.data(), tables.characters.size());
   WriteArray(file, "uint16_t", "kCp932Codes", tables.encode.data(), tables.encode.size());
-  // Per byte: 1 for a character of its own that is never the second byte of a pair, so
-  // that a character starts wherever it stands.
-  uint8_t alone[256] = {};
-  for (uint32_t byte = 0; byte < 256 && usable; ++byte) {
-    bool trail = false;
-    for (uint32_t lead = 0; lead < 256 && !trail; ++lead) trail = tables.pairs[lead << 8 | byte] != 0;
-    alone[byte] = tables.single[byte] < Cp932Table::kLead && !trail;
-  }
   WriteArray(file, "uint8_t", "kCp932StartsAlone", alone, 256);
   if (std::fclose(file) != 0) {
     std::perror(argv[1]);

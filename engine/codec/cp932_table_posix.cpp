@@ -1,7 +1,6 @@
 #include <algorithm>
+#include <bit>
 #include <cstring>
-#include <exception>
-#include <memory>
 #include <system_error>
 #include <thread>
 
@@ -25,6 +24,9 @@ uint64_t Load64(const void* p) {
   return word;
 }
 
+// Bytes decoded per step of the block loop: one bit per byte in a word.
+constexpr ptrdiff_t kStep = 64;
+
 // Set in a word of eight bytes when one of them is not ASCII.
 constexpr uint64_t kByteHighs = 0x8080808080808080ull;
 // Set in a word of four units when one of them is not ASCII.
@@ -35,26 +37,125 @@ constexpr uint64_t kUnitNonAscii = 0xFF80FF80FF80FF80ull;
 const Cp932Table* Cp932Table::Get() {
   static const Cp932Table* const table = []() -> const Cp932Table* {
     if (!kCp932TablesUsable) return nullptr;
-    static const Cp932Table made(kCp932Singles, kCp932Pairs, kCp932Codes, kCp932StartsAlone);
+    static const Cp932Table made(kCp932Singles, kCp932Characters, kCp932Codes,
+                                 kCp932StartsAlone);
     return &made;
   }();
   return table;
 }
 
-Cp932Table::Cp932Table(const uint32_t* single, const char16_t* pairs, const uint16_t* encode,
-                       const uint8_t* startsAlone)
-    : single_(single), pairs_(pairs), encode_(encode), startsAlone_(startsAlone) {
+Cp932Table::Cp932Table(const uint32_t* single, const char16_t* characters,
+                       const uint16_t* encode, const uint8_t* startsAlone)
+    : single_(single), characters_(characters), encode_(encode), startsAlone_(startsAlone) {
   asciiOneByte_ = true;
   for (uint32_t unit = 0; unit < 0x80; ++unit) {
     asciiOneByte_ = asciiOneByte_ && single_[unit] < 0x80 && encode_[unit] < 0x80;
   }
+  leadRanges_ = true;
+  for (uint32_t byte = 0; byte < 0x100; ++byte) {
+    const bool inRanges = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    const uint32_t entry = single_[byte];
+    leadRanges_ = leadRanges_ && (inRanges ? entry >= kLead : entry != kLead) &&
+                  (entry >= kLead || characters_[byte << 8 | 0xFF] == entry);
+  }
 }
+
+namespace {
+
+// Sixteen bytes in a vector (SSE2 on x86-64, NEON on arm64).
+typedef uint8_t Bytes16 __attribute__((vector_size(16)));
+typedef uint16_t Units8 __attribute__((vector_size(16)));
+typedef uint16_t Units16 __attribute__((vector_size(32)));
+typedef uint64_t Words2 __attribute__((vector_size(16)));
+
+// Bit k set when the top bit of byte k of the word is set.
+uint64_t TopBits(uint64_t word) {
+  return ((word & kByteHighs) * 0x0002040810204081ull) >> 56;
+}
+
+uint64_t TopBits(Bytes16 bytes) {
+  const Words2 words = reinterpret_cast<Words2>(bytes);
+  return TopBits(words[0]) | TopBits(words[1]) << 8;
+}
+
+// Of 64 bytes that begin with a character: given which of them may lead a pair, which are
+// second bytes. In a run of bytes that may lead, the first leads (the byte before it is a
+// single character or a second byte), the next is its second byte, and so on by turns;
+// the byte after the run is a second byte when the run is odd. Runs that start at odd
+// positions are found and cleared by one addition, which gives every run its parity at
+// once.
+uint64_t SecondBytes(uint64_t leads) {
+  constexpr uint64_t kEven = 0x5555555555555555ull;
+  const uint64_t followsLead = leads << 1;
+  const uint64_t oddStarts = leads & ~kEven & ~followsLead;
+  const uint64_t evenRuns = oddStarts + leads;
+  return (kEven ^ (evenRuns << 1)) & followsLead;
+}
+
+// Whether a unit in [begin, end) is kNoCharacter.
+bool AnyNoCharacter(const char16_t* begin, const char16_t* end) {
+  const Units8 none = Units8{} + uint16_t{Cp932Table::kNoCharacter};
+  Units8 hits{};
+  const char16_t* p = begin;
+  for (; end - p >= 8; p += 8) {
+    Units8 units;
+    std::memcpy(&units, p, sizeof units);
+    hits |= reinterpret_cast<Units8>(units == none);
+  }
+  const Words2 words = reinterpret_cast<Words2>(hits);
+  bool any = (words[0] | words[1]) != 0;
+  for (; p < end; ++p) any |= *p == Cp932Table::kNoCharacter;
+  return any;
+}
+
+}  // namespace
 
 bool Cp932Table::DecodeRun(const unsigned char*& in, const unsigned char* stop,
                            const unsigned char* end, char16_t*& out) const {
   const bool asciiOneByte = asciiOneByte_;
   const uint32_t* const singles = single_;
-  const char16_t* const pairs = pairs_;
+  const char16_t* const characters = characters_;
+  // 64 bytes a step: which of them begin characters is worked out for all of them at
+  // once, and then each character is one look-up of its first two bytes, without a
+  // branch that depends on the text. The step reads one byte beyond its 64 (the second
+  // byte of a pair that begins at the last, or a byte that is not needed).
+  if (leadRanges_) {
+    while (in < stop && end - in > kStep) {
+      Bytes16 parts[4];
+      uint64_t leads = 0;
+      uint64_t high = 0;
+      for (size_t k = 0; k < 4; ++k) {
+        std::memcpy(&parts[k], in + 16 * k, 16);
+        const Bytes16 lead = reinterpret_cast<Bytes16>(
+            (parts[k] - uint8_t{0x81} < uint8_t{0x1F}) | (parts[k] - uint8_t{0xE0} < uint8_t{0x1D}));
+        leads |= TopBits(lead) << (16 * k);
+        high |= TopBits(parts[k]) << (16 * k);
+      }
+      if (high == 0 && asciiOneByte) {
+        // Plain ASCII: every byte is its unit. The bytes are all read before any unit is
+        // written, as the units may lie over them.
+        for (size_t k = 0; k < 4; ++k) {
+          const Units16 units = __builtin_convertvector(parts[k], Units16);
+          std::memcpy(out + 16 * k, &units, sizeof units);
+        }
+        out += kStep;
+        in += kStep;
+        continue;
+      }
+      const uint64_t seconds = SecondBytes(leads);
+      uint64_t starts = ~seconds;
+      char16_t* const first = out;
+      // Each unit is written below the bytes still to be read (see DecodeInPlace).
+      do {
+        const auto at = static_cast<unsigned>(std::countr_zero(starts));
+        starts &= starts - 1;
+        *out++ = characters[static_cast<uint32_t>(in[at]) << 8 | in[at + 1]];
+      } while (starts != 0);
+      if (AnyNoCharacter(first, out)) return false;
+      // A pair that begins at the last byte ends in the next step's first.
+      in += kStep + ((leads & ~seconds) >> (kStep - 1));
+    }
+  }
   while (in < stop) {
     if (end - in >= 16) {
       if (asciiOneByte && (Load64(in) & kByteHighs) == 0) {
@@ -72,8 +173,8 @@ bool Cp932Table::DecodeRun(const unsigned char*& in, const unsigned char* stop,
           *out++ = static_cast<char16_t>(entry);
           ++in;
         } else {
-          const char16_t pair = pairs[static_cast<uint32_t>(in[0]) << 8 | in[1]];
-          bad |= (entry == kInvalid) | (pair == 0);
+          const char16_t pair = characters[static_cast<uint32_t>(in[0]) << 8 | in[1]];
+          bad |= (entry == kInvalid) | (pair == kNoCharacter);
           *out++ = pair;
           in += 2;
         }
@@ -88,8 +189,8 @@ bool Cp932Table::DecodeRun(const unsigned char*& in, const unsigned char* stop,
       continue;
     }
     if (entry == kInvalid || end - in < 2) return false;
-    const char16_t unit = pairs[static_cast<uint32_t>(in[0]) << 8 | in[1]];
-    if (unit == 0) return false;
+    const char16_t unit = characters[static_cast<uint32_t>(in[0]) << 8 | in[1]];
+    if (unit == kNoCharacter) return false;
     *out++ = unit;
     in += 2;
   }
@@ -99,8 +200,8 @@ bool Cp932Table::DecodeRun(const unsigned char*& in, const unsigned char* stop,
 bool Cp932Table::Decode(std::string_view bytes, WideText* text) const {
   WideText out;
   ReserveLarge(out, bytes.size());
-  // A step of eight characters may run 15 bytes past a block's stop, and so 8 units.
-  char16_t block[kBlock + 8];
+  // A step may run 64 bytes past a block's stop, and so 64 units.
+  char16_t block[kBlock + kStep];
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto* const end = in + bytes.size();
   while (in < end) {
@@ -115,13 +216,14 @@ bool Cp932Table::Decode(std::string_view bytes, WideText* text) const {
 
 bool Cp932Table::DecodeInPlace(WideText* text, size_t offset, size_t count) const {
   char16_t* const units = text->data();
-  const auto* const bytes = reinterpret_cast<const unsigned char*>(units) + offset;
-  // A large text is decoded in two parts at once: the second on a helper thread into a
-  // buffer of its own, from a byte that starts a character in any file that decodes at
-  // all (a line end, a space: never the second byte of a pair). Together the parts
-  // decode exactly as one pass would, and fail exactly when it would.
+  auto* const base = reinterpret_cast<unsigned char*>(units);
+  // A large text is decoded in two parts at once, the second on a helper thread, from a
+  // byte that starts a character in any file that decodes at all (a line end, a space:
+  // never the second byte of a pair). Together the parts decode exactly as one pass
+  // would, and fail exactly when it would.
   size_t split = count;
   if (count >= kDecodeHelperFrom) {
+    const unsigned char* const bytes = base + offset;
     const unsigned char* const middle = bytes + count / 2;
     const unsigned char* const far = bytes + std::min(count, count / 2 + kSplitSearch);
     for (const unsigned char* p = middle; p < far; ++p) {
@@ -131,36 +233,47 @@ bool Cp932Table::DecodeInPlace(WideText* text, size_t offset, size_t count) cons
       }
     }
   }
-  WideText second;
-  bool secondOk = true;
-  std::exception_ptr secondFailure;
-  std::thread helper;
-  if (split < count) {
-    try {
-      helper = std::thread([&] {
-        try {
-          secondOk = Decode(std::string_view(reinterpret_cast<const char*>(bytes) + split,
-                                             count - split),
-                            &second);
-        } catch (...) {
-          secondFailure = std::current_exception();
-        }
-      });
-    } catch (const std::system_error&) {
-      split = count;  // no thread to be had: one part
-    }
+  if (split == count) {
+    const unsigned char* in = base + offset;
+    char16_t* out = units;
+    if (!DecodeRun(in, in + count, in + count, out)) return false;
+    text->resize(static_cast<size_t>(out - units));
+    return true;
   }
-  const unsigned char* in = bytes;
-  char16_t* out = units;
+  // Each part is given a stretch of the buffer of its own, twice its bytes, with its
+  // bytes in the upper half: the first part's bytes move down to just above where its
+  // units go (offset >= count leaves the second part's bytes room enough where they
+  // are), and the second part's units start at unit split. Nothing else is needed, and
+  // afterwards the second part's units move down behind the first's.
+  std::memmove(base + split, base + offset, split);
+  const unsigned char* firstIn = base + split;
+  char16_t* firstOut = units;
+  const unsigned char* secondIn = base + offset + split;
+  char16_t* secondOut = units + split;
+  const unsigned char* const secondEnd = base + offset + count;
+  bool secondOk = true;
+  std::thread helper;
+  try {
+    helper = std::thread([&] { secondOk = DecodeRun(secondIn, secondEnd, secondEnd, secondOut); });
+  } catch (const std::system_error&) {
+    // No thread to be had: the second part after the first, straight to its place.
+  }
   // The first part must end exactly at the split: a pair may not run past it.
-  const bool firstOk = DecodeRun(in, bytes + split, bytes + split, out);
-  if (helper.joinable()) helper.join();
-  if (secondFailure) std::rethrow_exception(secondFailure);
-  if (!firstOk || !secondOk) return false;
-  // Every byte has been read: the second part's units follow the first's.
-  const size_t firstUnits = static_cast<size_t>(out - units);
-  std::memcpy(units + firstUnits, second.data(), second.size() * sizeof(char16_t));
-  text->resize(firstUnits + second.size());
+  const bool firstOk = DecodeRun(firstIn, base + 2 * split, base + 2 * split, firstOut);
+  const size_t firstUnits = static_cast<size_t>(firstOut - units);
+  if (helper.joinable()) {
+    helper.join();
+    if (!firstOk || !secondOk) return false;
+    std::memmove(units + firstUnits, units + split,
+                 static_cast<size_t>(secondOut - (units + split)) * sizeof(char16_t));
+    text->resize(firstUnits + static_cast<size_t>(secondOut - (units + split)));
+    return true;
+  }
+  if (!firstOk) return false;
+  // The first part's units end at or below unit split, below the second part's bytes.
+  secondOut = firstOut;
+  if (!DecodeRun(secondIn, secondEnd, secondEnd, secondOut)) return false;
+  text->resize(static_cast<size_t>(secondOut - units));
   return true;
 }
 

@@ -218,8 +218,14 @@ TEST_F(Cp932TableTest, RandomTextsDecodeAsIcuDoes) {
     std::u16string expected, actual = u"untouched";
     const bool icuOk = IcuDecode(bytes, &expected);
     ASSERT_EQ(table_->Decode(bytes, &actual), icuOk) << round;
+    // In place, behind room for the units at an odd offset, as after a one-byte mark.
+    std::u16string buffer(bytes.size() + 1, u'\0');
+    std::memcpy(reinterpret_cast<char*>(buffer.data()) + bytes.size() + 1, bytes.data(),
+                bytes.size());
+    ASSERT_EQ(table_->DecodeInPlace(&buffer, bytes.size() + 1, bytes.size()), icuOk) << round;
     if (icuOk) {
       ASSERT_EQ(actual, expected) << round;
+      ASSERT_EQ(buffer, expected) << round;
     } else {
       ++failures;
       ASSERT_EQ(actual, u"untouched") << round;
@@ -245,14 +251,16 @@ TEST_F(Cp932TableTest, LargeTextsDecodeInPlaceInTwoPartsAsInOne) {
     std::u16string expected;
     const bool ok = table_->Decode(*bytes, &expected);
     EXPECT_EQ(ok, bytes == &valid);
-    // Laid out as the reader does: the bytes behind room for as many units.
+    // Laid out as the reader does: the bytes behind room for as many units, right
+    // behind it or after a mark of three bytes.
     const size_t count = bytes->size();
-    std::u16string buffer(count, u'\0');
-    buffer.append((count + 1) / 2, u'\0');
-    std::memcpy(reinterpret_cast<char*>(buffer.data()) + count, bytes->data(), count);
-    ASSERT_EQ(table_->DecodeInPlace(&buffer, count, count), ok);
-    if (ok) {
-      EXPECT_TRUE(buffer == expected);
+    for (const size_t offset : {count, count + 3}) {
+      std::u16string buffer((offset + count + 1) / 2, u'\0');
+      std::memcpy(reinterpret_cast<char*>(buffer.data()) + offset, bytes->data(), count);
+      ASSERT_EQ(table_->DecodeInPlace(&buffer, offset, count), ok);
+      if (ok) {
+        EXPECT_TRUE(buffer == expected);
+      }
     }
   }
 }
