@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -128,6 +129,36 @@ class LiteralFinder {
   std::vector<size_t> border_;
 };
 
+// Copies count units between places that do not overlap. The stretches between
+// occurrences are short and many: sixteen bytes a step, inline, instead of a call each.
+inline void CopyUnits(char16_t* to, const char16_t* from, size_t count) {
+  if (count >= 8) {
+    size_t k = 0;
+    for (; k + 8 <= count; k += 8) std::memcpy(to + k, from + k, 16);
+    // The last eight again, ending at the end (the places are apart).
+    if (k < count) std::memcpy(to + count - 8, from + count - 8, 16);
+  } else if (count >= 4) {
+    uint64_t head;
+    uint64_t tail;
+    std::memcpy(&head, from, 8);
+    std::memcpy(&tail, from + count - 4, 8);
+    std::memcpy(to, &head, 8);
+    std::memcpy(to + count - 4, &tail, 8);
+  } else {
+    for (size_t k = 0; k < count; ++k) to[k] = from[k];
+  }
+}
+
+// Moves count units from `from` to `to`, wherever they lie.
+inline void MoveUnits(char16_t* to, const char16_t* from, size_t count) {
+  const size_t apart = to > from ? static_cast<size_t>(to - from) : static_cast<size_t>(from - to);
+  if (apart >= count && count <= 256) {
+    CopyUnits(to, from, count);
+  } else {
+    std::char_traits<char16_t>::move(to, from, count);
+  }
+}
+
 template <class Fold>
 bool ReplaceOccurrences(WideText& subject, std::u16string_view search,
                         std::u16string_view replacement, Fold fold) {
@@ -144,7 +175,7 @@ bool ReplaceOccurrences(WideText& subject, std::u16string_view search,
     bool changed = false;
     finder.Scan(data, size, [&](size_t start) {
       if (!std::equal(replacement.begin(), replacement.end(), data + start)) {
-        Units::copy(data + start, replacement.data(), replacementLength);
+        CopyUnits(data + start, replacement.data(), replacementLength);
         changed = true;
       }
     });
@@ -156,9 +187,9 @@ bool ReplaceOccurrences(WideText& subject, std::u16string_view search,
     size_t written = 0;
     size_t copied = 0;
     finder.Scan(data, size, [&](size_t start) {
-      Units::move(data + written, data + copied, start - copied);
+      MoveUnits(data + written, data + copied, start - copied);
       written += start - copied;
-      Units::copy(data + written, replacement.data(), replacementLength);
+      CopyUnits(data + written, replacement.data(), replacementLength);
       written += replacementLength;
       copied = start + searchLength;
     });
@@ -202,11 +233,11 @@ bool ReplaceOccurrences(WideText& subject, std::u16string_view search,
       const size_t start = word * 64 + static_cast<size_t>(top);
       const size_t after = start + searchLength;
       to -= end - after;
-      Units::move(base + to, base + after, end - after);
+      MoveUnits(base + to, base + after, end - after);
       // to stays at or behind start + searchLength: the replacement only covers the
       // occurrence and what has already been moved away.
       to -= replacementLength;
-      Units::copy(base + to, replacement.data(), replacementLength);
+      CopyUnits(base + to, replacement.data(), replacementLength);
       end = start;
     }
   }
