@@ -29,6 +29,16 @@ inline size_t FirstLane(uint64_t word) {
   return static_cast<size_t>(std::countr_zero(word)) / 16;
 }
 
+// Bit k set when lane k of a comparison result of eight units is set (lanes 0..3 in the
+// first word): the top bit of each lane is carried to the top of the word by one
+// multiplication, whose partial products never meet.
+inline uint32_t LaneBits(Words2 lanes) {
+  constexpr uint64_t kTops = 0x8000800080008000ull;
+  constexpr uint64_t kGather = 0x0000200040008001ull;
+  return static_cast<uint32_t>(((lanes[0] & kTops) * kGather) >> 60) |
+         static_cast<uint32_t>(((lanes[1] & kTops) * kGather) >> 60) << 4;
+}
+
 }  // namespace find_unit
 
 // The first unit in [begin, end) equal to a or to b (a and b may be the same), or end.

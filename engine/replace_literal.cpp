@@ -76,20 +76,14 @@ class LiteralFinder {
                                                   ((endsLow == final) | (endsLow == finalOther)));
       const Words2 high = reinterpret_cast<Words2>(((startsHigh == first) | (startsHigh == firstOther)) &
                                                    ((endsHigh == final) | (endsHigh == finalOther)));
-      if ((low[0] | low[1] | high[0] | high[1]) != 0) {
-        const uint64_t lanes[4] = {low[0], low[1], high[0], high[1]};
-        for (size_t word = 0; word < 4; ++word) {
-          for (uint64_t bits = lanes[word]; bits != 0;) {
-            const size_t lane = FirstLane(bits);
-            bits &= ~(uint64_t{0xFFFF} << (16 * lane));
-            const size_t start = pos + 4 * word + lane;
-            if (start < next) continue;
-            checked += length;
-            if (Fits(data + start)) {
-              onHit(start);
-              next = start + length;
-            }
-          }
+      for (uint32_t candidates = LaneBits(low) | LaneBits(high) << 8; candidates != 0;
+           candidates &= candidates - 1) {
+        const size_t start = pos + static_cast<size_t>(std::countr_zero(candidates));
+        if (start < next) continue;
+        checked += length;
+        if (Fits(data + start)) {
+          onHit(start);
+          next = start + length;
         }
       }
       pos += 16;
