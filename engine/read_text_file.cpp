@@ -1,6 +1,8 @@
 #include "engine/read_text_file.h"
 
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -100,6 +102,78 @@ void InsertEveryNBytes(char* data, size_t* size, size_t markLength, uint64_t n,
   }
 }
 
+// Pieces of a file read piece by piece: small enough to stay in the cache.
+constexpr size_t kPieceBytes = size_t{256} << 10;
+
+// Reads and decodes a file of a code page the converter takes piece by piece: the text
+// is the only copy of the file held, and it is written once. Answers nothing when the
+// file begins with a byte-order mark (which names a code page of its own) or the
+// converter declines: the caller then reads the file whole.
+std::optional<ReadStatus> ReadInPieces(EngineContext& context, const NativePath& path,
+                                       uint32_t chosen, uint32_t* codePage, WideText* text) {
+  WideText result;
+  std::string pending;
+  std::unique_ptr<Codec> codec;
+  std::optional<ReadStatus> stopped;
+  bool wholeInstead = false;
+  bool first = true;
+  uint64_t kept = 0;
+  auto begin = [&](uint64_t size) {
+    // One unit at most per byte.
+    if (size > result.max_size()) return false;
+    if (size != 0) ReserveLarge(result, static_cast<size_t>(size));
+    return true;
+  };
+  auto take = [&](char* piece, size_t length) {
+    if (first) {
+      first = false;
+      Mark mark{0, 0};
+      if (FindMark(std::string_view(piece, length), &mark)) {
+        wholeInstead = true;
+        return false;
+      }
+      uint32_t failure = 0;
+      codec = context.createCodec(&failure);
+      if (!codec) {
+        stopped = ReadNoConverter;
+        return false;
+      }
+      *codePage = chosen;
+    }
+    RemoveNuls(piece, &length, false);
+    kept += length;
+    switch (codec->DecodePiece(chosen, std::string_view(piece, length), &pending, &result)) {
+      case DecodeAnswer::kDecoded:
+        return true;
+      case DecodeAnswer::kNotSupported:
+        wholeInstead = true;
+        return false;
+      case DecodeAnswer::kInvalid:
+        stopped = ReadCannotDecode;
+        return false;
+    }
+    return false;
+  };
+  switch (context.files->ReadFileInPieces(path, kPieceBytes, begin, take)) {
+    case ReadFileResult::kOk:
+      break;
+    case ReadFileResult::kCannotOpen:
+      return ReadCannotOpen;
+    case ReadFileResult::kFailed:
+      return ReadFailed;
+    case ReadFileResult::kTooLarge:
+      return ReadTooLarge;
+  }
+  if (wholeInstead) return std::nullopt;
+  if (stopped) return *stopped;
+  // No bytes, or nothing but NULs: there is no text to convert.
+  if (first || kept == 0) return ReadEmpty;
+  // The file ended inside a pair.
+  if (!pending.empty()) return ReadCannotDecode;
+  *text = std::move(result);
+  return ReadOk;
+}
+
 }  // namespace
 
 ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText* text,
@@ -119,6 +193,13 @@ ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText
                           : inputEncodingIndex >= 1 && inputEncodingIndex <= 8
                               ? CatalogueCodePage(inputEncodingIndex)
                               : 932;
+  // A code page the converter takes piece by piece, when nothing needs the whole file
+  // (detection, line endings put in every n bytes): the file is decoded as it is read.
+  if (inputEncodingIndex != 0 && n == 0 && SystemCodecDecodesPieces(likely)) {
+    if (const std::optional<ReadStatus> status = ReadInPieces(context, path, likely, codePage, text)) {
+      return *status;
+    }
+  }
   // Where the converter decodes the likely code page in place, the bytes are read into
   // the upper half of what becomes the text's buffer, one unit per byte of room, and
   // decoded from there into its lower half: a large file then takes one buffer, not two.

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <random>
 
 #include "tests/test_support.h"
 
@@ -165,6 +167,47 @@ TEST_F(ReadTextFileTest, FileLevelFailures) {
   };
   EXPECT_EQ(ReadTextFile(context, ToNative(dir / "f.txt"), &text, 1, &codePage, &bom, 0, 0),
             ReadNoConverter);
+}
+
+TEST_F(ReadTextFileTest, ShiftJisReadInPiecesDecodesAsTheWholeFile) {
+  // Pairs, runs of bytes that may lead, NULs (even between the two bytes of a pair), bad
+  // bytes and lone lead bytes, across every boundary of small pieces; the reference is the
+  // converter on the whole file without its NULs.
+  FailingFileSystem files;
+  context.files = &files;
+  uint32_t failure = 0;
+  const std::unique_ptr<Codec> reference = CreateSystemCodec(&failure);
+  ASSERT_TRUE(reference);
+  // The last two spoil the text (when they are not followed by a second byte).
+  const std::string tokens[] = {"a",        "\n",   "\x82\xA0",          "\x9F\xFC",
+                                "\x81\x81", "\xB1", std::string(1, '\0'), std::string("\x82\0\xA0", 3),
+                                "\x82",     "\x80"};
+  std::mt19937 random(20261207);
+  int decoded = 0;
+  int failed = 0;
+  for (int round = 0; round < 400; ++round) {
+    std::string bytes;
+    const size_t length = random() % 300;
+    while (bytes.size() < length) bytes += tokens[random() % (round % 3 == 0 ? 10 : 8)];
+    std::string withoutNuls = bytes;
+    withoutNuls.erase(std::remove(withoutNuls.begin(), withoutNuls.end(), '\0'), withoutNuls.end());
+    WideText expected;
+    const ReadStatus expectedStatus = withoutNuls.empty() ? ReadEmpty
+                                      : reference->Decode(932, withoutNuls, &expected)
+                                          ? ReadOk
+                                          : ReadCannotDecode;
+    for (const size_t piece : {3, 4, 7, 64, 65, 129}) {
+      files.pieceBytes = piece;
+      ASSERT_EQ(Read(bytes, 1), expectedStatus) << round << " " << piece;
+      if (expectedStatus == ReadOk) {
+        ASSERT_EQ(text, expected) << round << " " << piece;
+        EXPECT_EQ(codePage, 932u);
+      }
+    }
+    (expectedStatus == ReadOk ? decoded : failed) += 1;
+  }
+  EXPECT_GT(decoded, 50);
+  EXPECT_GT(failed, 50);
 }
 
 TEST_F(ReadTextFileTest, FileLargerThanMemoryIsRefusedUntouched) {

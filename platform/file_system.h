@@ -39,6 +39,17 @@ class FileSystem {
   ReadFileResult ReadWholeFile(const NativePath& path, std::string* bytes,
                                const std::function<uint64_t(uint64_t)>& capacityFor);
 
+  // Reads the file from its start in pieces of at most pieceBytes, for a caller that
+  // converts as it reads and so needs no copy of the whole: begin(size) is called once
+  // the size is known and answers false when the file cannot be held (kTooLarge); then
+  // take(piece, length) is called for each piece in order, with the bytes in a buffer it
+  // may change, and answers false to stop (the result is still kOk). Reading ends at the
+  // size begin was told, or earlier when the file shrank meanwhile. This one reads the
+  // whole file with ReadWholeFileInto and hands it on in pieces.
+  virtual ReadFileResult ReadFileInPieces(const NativePath& path, size_t pieceBytes,
+                                          const std::function<bool(uint64_t size)>& begin,
+                                          const std::function<bool(char* piece, size_t length)>& take);
+
   // Replaces the content of path by head followed by body in one step: a temporary file
   // in the same folder is written completely and then takes the file's place, keeping
   // its permissions. On failure the file is untouched and *error holds the system code.

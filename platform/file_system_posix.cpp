@@ -40,6 +40,10 @@ class FileDescriptor {
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   int get() const { return fd_; }
+  void Reset(int fd) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = fd;
+  }
   // Closes and reports whether the close succeeded (a late write error shows here).
   bool Close() {
     int fd = fd_;
@@ -175,38 +179,86 @@ ReplaceResult RewriteInPlace(const std::string& target, std::string_view head,
   return ReplaceResult::kOk;
 }
 
+// Opens path for reading: a regular file this machine can hold. Large files are read
+// ahead generously; a small one is one read anyway.
+ReadFileResult OpenForReading(const NativePath& path, FileDescriptor* fd, uint64_t* size) {
+  // O_NONBLOCK keeps a FIFO from hanging the run; it has no effect on regular files.
+  fd->Reset(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd->get() < 0) return ReadFileResult::kCannotOpen;
+  struct stat st;
+  if (fstat(fd->get(), &st) != 0) return ReadFileResult::kFailed;
+  if (!S_ISREG(st.st_mode)) return ReadFileResult::kCannotOpen;
+  *size = static_cast<uint64_t>(st.st_size);
+  if (*size > MaxFileBytes() || *size > std::numeric_limits<size_t>::max()) {
+    return ReadFileResult::kTooLarge;
+  }
+  if (*size >= (uint64_t{1} << 20)) posix_fadvise(fd->get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  return ReadFileResult::kOk;
+}
+
+constexpr size_t kReadFailed = static_cast<size_t>(-1);
+
+// One read of up to count bytes (at most 1 GB at a time), past interruptions: the bytes
+// read, 0 at the end of the file, or kReadFailed.
+size_t ReadSome(int fd, char* data, size_t count) {
+  const size_t chunk = std::min(count, size_t{1} << 30);
+  for (;;) {
+    const ssize_t got = read(fd, data, chunk);
+    if (got >= 0) return static_cast<size_t>(got);
+    if (errno != EINTR) return kReadFailed;
+  }
+}
+
 class PosixFileSystem : public FileSystem {
  public:
   ReadFileResult ReadWholeFileInto(const NativePath& path,
                                    const std::function<char*(uint64_t size)>& place,
                                    uint64_t* length) override {
     *length = 0;
-    // O_NONBLOCK keeps a FIFO from hanging the run; it has no effect on regular files.
-    FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) return ReadFileResult::kCannotOpen;
-    struct stat st;
-    if (fstat(fd.get(), &st) != 0) return ReadFileResult::kFailed;
-    if (!S_ISREG(st.st_mode)) return ReadFileResult::kCannotOpen;
-    const uint64_t size = static_cast<uint64_t>(st.st_size);
-    if (size > MaxFileBytes() || size > std::numeric_limits<size_t>::max()) {
-      return ReadFileResult::kTooLarge;
-    }
+    FileDescriptor fd;
+    uint64_t size = 0;
+    const ReadFileResult opened = OpenForReading(path, &fd, &size);
+    if (opened != ReadFileResult::kOk) return opened;
     char* const data = place(size);
     if (data == nullptr) return ReadFileResult::kTooLarge;
-    // Read ahead generously; a small file is one read anyway.
-    if (size >= (uint64_t{1} << 20)) posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     size_t done = 0;
     while (done < size) {
-      size_t chunk = size - done < (size_t{1} << 30) ? size - done : (size_t{1} << 30);
-      ssize_t got = read(fd.get(), data + done, chunk);
-      if (got < 0) {
-        if (errno == EINTR) continue;
-        return ReadFileResult::kFailed;
-      }
+      const size_t got = ReadSome(fd.get(), data + done, static_cast<size_t>(size) - done);
+      if (got == kReadFailed) return ReadFileResult::kFailed;
       if (got == 0) break;  // the file shrank meanwhile: take what is there
-      done += static_cast<size_t>(got);
+      done += got;
     }
     *length = done;
+    return ReadFileResult::kOk;
+  }
+
+  ReadFileResult ReadFileInPieces(const NativePath& path, size_t pieceBytes,
+                                  const std::function<bool(uint64_t size)>& begin,
+                                  const std::function<bool(char* piece, size_t length)>& take) override {
+    FileDescriptor fd;
+    uint64_t size = 0;
+    const ReadFileResult opened = OpenForReading(path, &fd, &size);
+    if (opened != ReadFileResult::kOk) return opened;
+    if (!begin(size)) return ReadFileResult::kTooLarge;
+    // One buffer for all pieces: it stays in the cache while each is converted.
+    const size_t step = static_cast<size_t>(std::min<uint64_t>(std::max<size_t>(pieceBytes, 1), size));
+    std::unique_ptr<char[]> piece(new char[std::max<size_t>(step, 1)]);
+    uint64_t done = 0;
+    while (done < size) {
+      const size_t want = static_cast<size_t>(std::min<uint64_t>(step, size - done));
+      size_t filled = 0;
+      // A piece is filled before it is handed on, so that pieces are whole except the last.
+      while (filled < want) {
+        const size_t got = ReadSome(fd.get(), piece.get() + filled, want - filled);
+        if (got == kReadFailed) return ReadFileResult::kFailed;
+        if (got == 0) break;
+        filled += got;
+      }
+      if (filled == 0) break;  // the file shrank meanwhile: take what is there
+      done += filled;
+      if (!take(piece.get(), filled)) break;
+      if (filled < want) break;
+    }
     return ReadFileResult::kOk;
   }
 

@@ -70,6 +70,15 @@ ReadFileResult FailingFileSystem::ReadWholeFileInto(
   return RealFileSystem().ReadWholeFileInto(path, place, length);
 }
 
+ReadFileResult FailingFileSystem::ReadFileInPieces(
+    const NativePath& path, size_t pieceBytes, const std::function<bool(uint64_t size)>& begin,
+    const std::function<bool(char* piece, size_t length)>& take) {
+  if (readResult != ReadFileResult::kOk) return readResult;
+  // Unless told the size of the pieces, through ReadWholeFileInto, which a test may watch.
+  if (this->pieceBytes == 0) return FileSystem::ReadFileInPieces(path, pieceBytes, begin, take);
+  return RealFileSystem().ReadFileInPieces(path, this->pieceBytes, begin, take);
+}
+
 ReplaceResult FailingFileSystem::ReplaceFileContents(const NativePath& path,
                                                      std::string_view head,
                                                      std::string_view body, uint32_t* error) {
@@ -128,6 +137,12 @@ DecodeAnswer ScriptedCodec::DecodeInPlace(uint32_t codePage, WideText* text, siz
                                           size_t count) {
   if (script_->throwOnDecode) throw std::bad_alloc();
   return real_->DecodeInPlace(codePage, text, offset, count);
+}
+
+DecodeAnswer ScriptedCodec::DecodePiece(uint32_t codePage, std::string_view piece,
+                                        std::string* pending, WideText* text) {
+  if (script_->throwOnDecode) throw std::bad_alloc();
+  return real_->DecodePiece(codePage, piece, pending, text);
 }
 
 EncodeAnswer ScriptedCodec::EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,

@@ -63,8 +63,12 @@ class FailingFileSystem : public FileSystem {
   bool CopyFileReplacing(const NativePath& from, const NativePath& to, uint32_t* error) override;
   bool GetFileTimes(const NativePath& path, FileTimes* times) override;
   SetTimesResult SetFileTimes(const NativePath& path, const FileTimes& times) override;
+  ReadFileResult ReadFileInPieces(const NativePath& path, size_t pieceBytes,
+                                  const std::function<bool(uint64_t size)>& begin,
+                                  const std::function<bool(char* piece, size_t length)>& take) override;
 
   ReadFileResult readResult = ReadFileResult::kOk;  // anything else fails the read
+  size_t pieceBytes = 0;  // when set, files read in pieces come in pieces of this size
   ReplaceResult replaceResult = ReplaceResult::kOk;
   bool failCopy = false;
   bool failGetTimes = false;
@@ -97,6 +101,8 @@ class ScriptedCodec : public Codec {
                       bool* substituted) override;
   DecodeAnswer DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
                              size_t count) override;
+  DecodeAnswer DecodePiece(uint32_t codePage, std::string_view piece, std::string* pending,
+                           WideText* text) override;
   EncodeAnswer EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
                              bool* substituted) override;
   bool EncodeFallback(uint32_t codePage, std::u16string_view text, std::string* bytes,

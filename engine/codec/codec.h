@@ -37,6 +37,17 @@ class Codec {
     return DecodeAnswer::kNotSupported;
   }
 
+  // Decodes a file that is read in pieces, appending each piece's characters to *text;
+  // *pending carries the bytes of a character that a piece ends inside of (empty at the
+  // start: a file that ends with bytes pending does not decode). kNotSupported, with
+  // nothing appended, where this codec does not decode the code page so (Decode is then
+  // the way). kInvalid: a byte sequence is not valid in the code page.
+  virtual DecodeAnswer DecodePiece(uint32_t codePage, std::string_view piece,
+                                   std::string* pending, WideText* text) {
+    (void)codePage, (void)piece, (void)pending, (void)text;
+    return DecodeAnswer::kNotSupported;
+  }
+
   // The primary encoder: puts "?" for every character the code page cannot represent
   // (no best-fit look-alikes) and sets *substituted when it did.
   virtual EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
@@ -66,6 +77,9 @@ class Codec {
 // Whether the platform's converter decodes the code page in place (see DecodeInPlace),
 // for laying out a buffer before there is a converter.
 bool SystemCodecDecodesInPlace(uint32_t codePage);
+
+// Whether the platform's converter decodes the code page piece by piece (DecodePiece).
+bool SystemCodecDecodesPieces(uint32_t codePage);
 
 // Creates the platform's converter; nullptr with *failureCode set when it cannot be made.
 std::unique_ptr<Codec> CreateSystemCodec(uint32_t* failureCode);

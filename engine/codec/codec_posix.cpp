@@ -244,6 +244,8 @@ class IcuCodec final : public Codec {
                       bool* substituted) override;
   DecodeAnswer DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
                              size_t count) override;
+  DecodeAnswer DecodePiece(uint32_t codePage, std::string_view piece, std::string* pending,
+                           WideText* text) override;
   EncodeAnswer EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
                              bool* substituted) override;
   bool EncodeFallback(uint32_t codePage, std::u16string_view text, std::string* bytes,
@@ -309,6 +311,14 @@ bool IcuCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text)
   }
   UConverter* converter = ConverterFor(codePage);
   return converter != nullptr && DecodeWithConverter(converter, bytes, text);
+}
+
+DecodeAnswer IcuCodec::DecodePiece(uint32_t codePage, std::string_view piece,
+                                   std::string* pending, WideText* text) {
+  const Cp932Table* table = codePage == 932 ? Cp932Table::Get() : nullptr;
+  if (!table) return DecodeAnswer::kNotSupported;
+  return table->DecodePiece(piece, pending, text) ? DecodeAnswer::kDecoded
+                                                  : DecodeAnswer::kInvalid;
 }
 
 DecodeAnswer IcuCodec::DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
@@ -422,6 +432,10 @@ int IcuCodec::BytesIn932(char16_t unit) {
 
 bool SystemCodecDecodesInPlace(uint32_t codePage) {
   return codePage == 1200 || codePage == 1201 || (codePage == 932 && Cp932Table::Get());
+}
+
+bool SystemCodecDecodesPieces(uint32_t codePage) {
+  return codePage == 932 && Cp932Table::Get();
 }
 
 std::unique_ptr<Codec> CreateSystemCodec(uint32_t* failureCode) {

@@ -379,6 +379,9 @@ int MLangCodec::BytesIn932(char16_t unit) {
 
 bool SystemCodecDecodesInPlace(uint32_t codePage) { return codePage == 1200 || codePage == 1201; }
 
+// The system's converter takes whole runs of characters only.
+bool SystemCodecDecodesPieces(uint32_t) { return false; }
+
 std::unique_ptr<Codec> CreateSystemCodec(uint32_t* failureCode) {
   IMultiLanguage2* mlang = nullptr;
   const HRESULT result = CoCreateInstance(CLSID_CMultiLanguage, nullptr, CLSCTX_INPROC_SERVER,

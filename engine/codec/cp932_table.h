@@ -26,6 +26,11 @@ class Cp932Table {
   // start (see Codec::DecodeInPlace). False when a byte sequence is not valid.
   bool DecodeInPlace(WideText* text, size_t offset, size_t count) const;
 
+  // Decodes one piece of a longer run of bytes, appending to *text (see
+  // Codec::DecodePiece): a lead byte at the end of the piece waits in *pending. False
+  // when a byte sequence is not valid.
+  bool DecodePiece(std::string_view piece, std::string* pending, WideText* text) const;
+
   // Writes "?" for every character the code page lacks (a surrogate pair, a lone half, a
   // unit without a mapping) and nothing for a default-ignorable unit it lacks, and sets
   // *substituted when it did either.

@@ -214,6 +214,45 @@ bool Cp932Table::Decode(std::string_view bytes, WideText* text) const {
   return true;
 }
 
+bool Cp932Table::DecodePiece(std::string_view piece, std::string* pending,
+                             WideText* text) const {
+  const auto* in = reinterpret_cast<const unsigned char*>(piece.data());
+  const auto* const end = in + piece.size();
+  if (!pending->empty() && in < end) {
+    // The lead byte the last piece ended with, and its second byte.
+    const char16_t unit =
+        characters_[static_cast<uint32_t>(static_cast<unsigned char>((*pending)[0])) << 8 | *in];
+    if (unit == kNoCharacter) return false;
+    text->push_back(unit);
+    pending->clear();
+    ++in;
+  }
+  // Blocks that stay in the first-level cache on their way into the text.
+  constexpr size_t kPieceBlock = 4096;
+  char16_t block[kPieceBlock + kStep];
+  while (in < end) {
+    // The last byte is left for the end: it may lead a pair whose second byte is in the
+    // next piece.
+    const unsigned char* const stop = in + std::min<size_t>(static_cast<size_t>(end - in) - 1, kPieceBlock);
+    if (in < stop) {
+      char16_t* filled = block;
+      if (!DecodeRun(in, stop, end, filled)) return false;
+      text->append(block, static_cast<size_t>(filled - block));
+    }
+    if (end - in == 1) {
+      const uint32_t entry = single_[*in];
+      if (entry == kInvalid) return false;
+      if (entry == kLead) {
+        pending->assign(1, static_cast<char>(*in));
+      } else {
+        text->push_back(static_cast<char16_t>(entry));
+      }
+      ++in;
+    }
+  }
+  return true;
+}
+
 bool Cp932Table::DecodeInPlace(WideText* text, size_t offset, size_t count) const {
   char16_t* const units = text->data();
   auto* const base = reinterpret_cast<unsigned char*>(units);
