@@ -145,12 +145,17 @@ bool Cp932Table::DecodeRun(const unsigned char*& in, const unsigned char* stop,
       const uint64_t seconds = SecondBytes(leads);
       uint64_t starts = ~seconds;
       char16_t* const first = out;
-      // Each unit is written below the bytes still to be read (see DecodeInPlace).
+      // Each unit is written below the bytes still to be read (see DecodeInPlace). The
+      // loop writes through a local pointer, which stays in a register.
+      char16_t* unit = out;
       do {
-        const auto at = static_cast<unsigned>(std::countr_zero(starts));
+        const auto at = static_cast<uint32_t>(std::countr_zero(starts));
         starts &= starts - 1;
-        *out++ = characters[static_cast<uint32_t>(in[at]) << 8 | in[at + 1]];
+        uint16_t bytes;
+        std::memcpy(&bytes, in + at, 2);
+        *unit++ = characters[__builtin_bswap16(bytes)];
       } while (starts != 0);
+      out = unit;
       if (AnyNoCharacter(first, out)) return false;
       // A pair that begins at the last byte ends in the next step's first.
       in += kStep + ((leads & ~seconds) >> (kStep - 1));
