@@ -9,6 +9,7 @@
 #include "core/encoding_catalogue.h"
 #include "core/message_format.h"
 #include "engine/large_buffer.h"
+#include "engine/page_warmer.h"
 #include "platform/message_host.h"
 
 namespace {
@@ -118,10 +119,12 @@ std::optional<ReadStatus> ReadInPieces(EngineContext& context, const NativePath&
   bool wholeInstead = false;
   bool first = true;
   uint64_t kept = 0;
+  std::optional<PageWarmer> warmer;
   auto begin = [&](uint64_t size) {
     // One unit at most per byte.
     if (size > result.max_size()) return false;
     if (size != 0) ReserveLarge(result, static_cast<size_t>(size));
+    warmer.emplace(result.data(), result.capacity() * sizeof(char16_t));
     return true;
   };
   auto take = [&](char* piece, size_t length) {
@@ -144,6 +147,7 @@ std::optional<ReadStatus> ReadInPieces(EngineContext& context, const NativePath&
     kept += length;
     switch (codec->DecodePiece(chosen, std::string_view(piece, length), &pending, &result)) {
       case DecodeAnswer::kDecoded:
+        warmer->Filled(result.size() * sizeof(char16_t));
         return true;
       case DecodeAnswer::kNotSupported:
         wholeInstead = true;
