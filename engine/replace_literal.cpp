@@ -7,6 +7,8 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "engine/find_unit.h"
@@ -109,6 +111,12 @@ class LiteralFinder {
     }
   }
 
+  // Whether a unit (folded) is one of the search text's: no occurrence lies across a
+  // unit that is not.
+  bool Holds(char16_t unit) const {
+    return pattern_.find(fold_(unit)) != std::u16string::npos;
+  }
+
  private:
   // Whether the search text stands at p.
   bool Fits(const char16_t* p) const {
@@ -153,6 +161,58 @@ inline void MoveUnits(char16_t* to, const char16_t* from, size_t count) {
   }
 }
 
+// From this many units on, a text is searched in two parts at once.
+constexpr size_t kPartsFrom = size_t{4} << 20;
+// How far from the middle a place to cut is looked for.
+constexpr size_t kCutSearch = 4096;
+
+// What one part of a search keeps count of, on a cache line of its own: the parts run on
+// two threads at once.
+struct alignas(64) PartTally {
+  size_t hits = 0;
+  bool changed = false;
+  uint64_t shared = 0;  // marks in the word that holds the cut
+};
+
+// Where a large text is cut in two to be searched in parts at once: at a unit near the
+// middle that the search text does not hold, so that no occurrence lies across the cut
+// and each part finds exactly the occurrences one pass would. size: no cut.
+template <class Fold>
+size_t CutForParts(const LiteralFinder<Fold>& finder, const char16_t* data, size_t size) {
+  if (size < kPartsFrom) return size;
+  for (size_t i = size / 2; i < size / 2 + kCutSearch; ++i) {
+    if (!finder.Holds(data[i])) return i;
+  }
+  return size;
+}
+
+// Calls onHit(start, part) for each occurrence, as LiteralFinder::Scan does; with a cut
+// (below size), the part behind it (1) is searched on a helper thread while the part
+// before it (0) is. Each part's calls come from one thread, in order.
+template <class Fold, class OnHit>
+void ScanInParts(const LiteralFinder<Fold>& finder, const char16_t* data, size_t size,
+                 size_t cut, OnHit&& onHit) {
+  if (cut >= size) {
+    finder.Scan(data, size, [&](size_t start) { onHit(start, 0); });
+    return;
+  }
+  auto second = [&] {
+    finder.Scan(data + cut, size - cut, [&](size_t start) { onHit(cut + start, 1); });
+  };
+  std::thread helper;
+  try {
+    helper = std::thread(second);
+  } catch (const std::system_error&) {
+    // No thread to be had: one part after the other.
+  }
+  finder.Scan(data, cut, [&](size_t start) { onHit(start, 0); });
+  if (helper.joinable()) {
+    helper.join();
+  } else {
+    second();
+  }
+}
+
 template <class Fold>
 bool ReplaceOccurrences(WideText& subject, std::u16string_view search,
                         std::u16string_view replacement, Fold fold) {
@@ -166,14 +226,14 @@ bool ReplaceOccurrences(WideText& subject, std::u16string_view search,
   if (replacementLength == searchLength) {
     // Overwrite in place; an occurrence already equal to the replacement (ignoring case
     // it may be) changes nothing.
-    bool changed = false;
-    finder.Scan(data, size, [&](size_t start) {
+    PartTally parts[2];
+    ScanInParts(finder, data, size, CutForParts(finder, data, size), [&](size_t start, int part) {
       if (!std::equal(replacement.begin(), replacement.end(), data + start)) {
         CopyUnits(data + start, replacement.data(), replacementLength);
-        changed = true;
+        parts[part].changed = true;
       }
     });
-    return changed;
+    return parts[0].changed || parts[1].changed;
   }
 
   if (replacementLength < searchLength) {
@@ -198,11 +258,22 @@ bool ReplaceOccurrences(WideText& subject, std::u16string_view search,
   // moves once. The marks take one bit per unit.
   const size_t words = size / 64 + 1;
   LargeWords starts(words);
-  size_t hits = 0;
-  finder.Scan(data, size, [&](size_t start) {
-    starts[start / 64] |= uint64_t{1} << (start % 64);
-    ++hits;
+  // The parts share one word of marks, the one that holds the cut: the second part keeps
+  // its marks there aside until both are done.
+  const size_t cut = CutForParts(finder, data, size);
+  const size_t sharedWord = cut / 64;
+  PartTally parts[2];
+  ScanInParts(finder, data, size, cut, [&](size_t start, int part) {
+    const uint64_t bit = uint64_t{1} << (start % 64);
+    if (part == 1 && start / 64 == sharedWord) {
+      parts[1].shared |= bit;
+    } else {
+      starts[start / 64] |= bit;
+    }
+    ++parts[part].hits;
   });
+  starts[sharedWord] |= parts[1].shared;
+  const size_t hits = parts[0].hits + parts[1].hits;
   if (hits == 0) return false;
   const size_t growth = replacementLength - searchLength;
   if (growth > (std::numeric_limits<size_t>::max() - size) / hits) {

@@ -150,6 +150,26 @@ TEST(ReplaceLiteral, RandomTextsOverFewLettersAsTheObviousWay) {
   }
 }
 
+TEST(ReplaceLiteral, LargeTextsSearchedInTwoPartsAsInOne) {
+  // Over 4M units, so the text is searched in two parts cut near the middle at a unit the
+  // search text lacks ('c' here, rare): occurrences crowd on both sides of the cut, and
+  // the cut falls at every offset within a word of marks.
+  std::mt19937 random(11);
+  for (int round = 0; round < 6; ++round) {
+    WideText subject;
+    const size_t length = (size_t{4} << 20) + random() % 5000;
+    subject.reserve(length);
+    while (subject.size() < length) subject += random() % 700 == 0 ? u'c' : u"ab"[random() % 2];
+    const WideText search = round % 2 == 0 ? u"aba" : u"bA";
+    const bool ignoreCase = round % 2 == 1;
+    for (const char16_t* replacement : {u"X", u"YZ", u"123456"}) {
+      ASSERT_EQ(Literal(subject, search, replacement, ignoreCase),
+                NaiveLiteral(subject, search, replacement, ignoreCase))
+          << round << " " << Utf8FromWide(replacement);
+    }
+  }
+}
+
 TEST(ReplaceLiteral, NulAndSurrogatesAreOrdinaryUnits) {
   EXPECT_EQ(Literal(WideText(u"a\0b\0a", 5), u"a", u"x"), WideText(u"x\0b\0x", 5));
   EXPECT_EQ(Literal(u"😀a😀", u"😀", u"e"), u"eae");
