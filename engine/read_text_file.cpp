@@ -103,6 +103,20 @@ void InsertEveryNBytes(char* data, size_t* size, size_t markLength, uint64_t n,
   }
 }
 
+// The reader's answer for a read that failed.
+ReadStatus FailedRead(ReadFileResult result) {
+  switch (result) {
+    case ReadFileResult::kCannotOpen:
+      return ReadCannotOpen;
+    case ReadFileResult::kTooLarge:
+      return ReadTooLarge;
+    case ReadFileResult::kOk:
+    case ReadFileResult::kFailed:
+      break;
+  }
+  return ReadFailed;
+}
+
 // Pieces of a file read piece by piece: small enough to stay in the cache.
 constexpr size_t kPieceBytes = size_t{256} << 10;
 
@@ -158,16 +172,8 @@ std::optional<ReadStatus> ReadInPieces(EngineContext& context, const NativePath&
     }
     return false;
   };
-  switch (context.files->ReadFileInPieces(path, kPieceBytes, begin, take)) {
-    case ReadFileResult::kOk:
-      break;
-    case ReadFileResult::kCannotOpen:
-      return ReadCannotOpen;
-    case ReadFileResult::kFailed:
-      return ReadFailed;
-    case ReadFileResult::kTooLarge:
-      return ReadTooLarge;
-  }
+  const ReadFileResult read = context.files->ReadFileInPieces(path, kPieceBytes, begin, take);
+  if (read != ReadFileResult::kOk) return FailedRead(read);
   if (wholeInstead) return std::nullopt;
   if (stopped) return *stopped;
   // No bytes, or nothing but NULs: there is no text to convert.
@@ -229,16 +235,8 @@ ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText
     return data;
   };
   uint64_t length = 0;
-  switch (context.files->ReadWholeFileInto(path, place, &length)) {
-    case ReadFileResult::kOk:
-      break;
-    case ReadFileResult::kCannotOpen:
-      return ReadCannotOpen;
-    case ReadFileResult::kFailed:
-      return ReadFailed;
-    case ReadFileResult::kTooLarge:
-      return ReadTooLarge;
-  }
+  const ReadFileResult read = context.files->ReadWholeFileInto(path, place, &length);
+  if (read != ReadFileResult::kOk) return FailedRead(read);
   if (length == 0) return ReadEmpty;
   size_t size = static_cast<size_t>(length);
 

@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <algorithm>
+#include <limits>
 #include <new>
 #include <stdexcept>
 
@@ -33,21 +34,15 @@ ReadFileResult FileSystem::ReadFileInPieces(
     const NativePath& path, size_t pieceBytes, const std::function<bool(uint64_t size)>& begin,
     const std::function<bool(char* piece, size_t length)>& take) {
   std::string bytes;
-  auto place = [&](uint64_t size) -> char* {
-    if (!begin(size) || size > bytes.max_size()) return nullptr;
-    try {
-      bytes.resize(static_cast<size_t>(size));
-    } catch (const std::bad_alloc&) {
-      return nullptr;
-    }
-    return bytes.data();
-  };
-  uint64_t length = 0;
-  const ReadFileResult result = ReadWholeFileInto(path, place, &length);
+  // A size the caller cannot hold asks for more room than there can be: kTooLarge.
+  const ReadFileResult result = ReadWholeFile(path, &bytes, [&](uint64_t size) {
+    return begin(size) ? size : std::numeric_limits<uint64_t>::max();
+  });
   if (result != ReadFileResult::kOk) return result;
+  const size_t length = bytes.size();
   const size_t step = std::max<size_t>(pieceBytes, 1);
   for (size_t at = 0; at < length;) {
-    const size_t piece = std::min<size_t>(step, static_cast<size_t>(length) - at);
+    const size_t piece = std::min(step, length - at);
     if (!take(bytes.data() + at, piece)) break;
     at += piece;
   }
