@@ -138,7 +138,6 @@ std::optional<ReadStatus> ReadInPieces(EngineContext& context, const NativePath&
     // One unit at most per byte.
     if (size > result.max_size()) return false;
     if (size != 0) ReserveLarge(result, static_cast<size_t>(size));
-    warmer.emplace(result.data(), result.capacity() * sizeof(char16_t));
     return true;
   };
   auto take = [&](char* piece, size_t length) {
@@ -156,6 +155,7 @@ std::optional<ReadStatus> ReadInPieces(EngineContext& context, const NativePath&
         return false;
       }
       *codePage = chosen;
+      warmer.emplace(result.data(), result.capacity() * sizeof(char16_t));
     }
     RemoveNuls(piece, &length, false);
     kept += length;
