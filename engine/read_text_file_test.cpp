@@ -197,7 +197,7 @@ TEST_F(ReadTextFileTest, ShiftJisReadInPiecesDecodesAsTheWholeFile) {
                                           ? ReadOk
                                           : ReadCannotDecode;
     for (const size_t piece : {3, 4, 7, 64, 65, 129}) {
-      files.pieceBytes = piece;
+      files.forcedPieceBytes = piece;
       ASSERT_EQ(Read(bytes, 1), expectedStatus) << round << " " << piece;
       if (expectedStatus == ReadOk) {
         ASSERT_EQ(text, expected) << round << " " << piece;

@@ -198,15 +198,20 @@ ReadFileResult OpenForReading(const NativePath& path, FileDescriptor* fd, uint64
 
 constexpr size_t kReadFailed = static_cast<size_t>(-1);
 
-// One read of up to count bytes (at most 1 GB at a time), past interruptions: the bytes
-// read, 0 at the end of the file, or kReadFailed.
-size_t ReadSome(int fd, char* data, size_t count) {
-  const size_t chunk = std::min(count, size_t{1} << 30);
-  for (;;) {
-    const ssize_t got = read(fd, data, chunk);
-    if (got >= 0) return static_cast<size_t>(got);
-    if (errno != EINTR) return kReadFailed;
+// Reads count bytes (at most 1 GB a call), past interruptions: the bytes read, fewer at
+// the end of the file (it may have shrunk meanwhile), or kReadFailed.
+size_t ReadFull(int fd, char* data, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t got = read(fd, data + done, std::min(count - done, size_t{1} << 30));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return kReadFailed;
+    }
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
   }
+  return done;
 }
 
 class PosixFileSystem : public FileSystem {
@@ -221,13 +226,9 @@ class PosixFileSystem : public FileSystem {
     if (opened != ReadFileResult::kOk) return opened;
     char* const data = place(size);
     if (data == nullptr) return ReadFileResult::kTooLarge;
-    size_t done = 0;
-    while (done < size) {
-      const size_t got = ReadSome(fd.get(), data + done, static_cast<size_t>(size) - done);
-      if (got == kReadFailed) return ReadFileResult::kFailed;
-      if (got == 0) break;  // the file shrank meanwhile: take what is there
-      done += got;
-    }
+    // A file that shrank meanwhile gives what is there.
+    const size_t done = ReadFull(fd.get(), data, static_cast<size_t>(size));
+    if (done == kReadFailed) return ReadFileResult::kFailed;
     *length = done;
     return ReadFileResult::kOk;
   }
@@ -240,24 +241,16 @@ class PosixFileSystem : public FileSystem {
     const ReadFileResult opened = OpenForReading(path, &fd, &size);
     if (opened != ReadFileResult::kOk) return opened;
     if (!begin(size)) return ReadFileResult::kTooLarge;
-    // One buffer for all pieces: it stays in the cache while each is converted.
+    // One buffer for all pieces: it stays in the cache while each is converted. Pieces
+    // are whole but the last; a file that shrank meanwhile gives what is there.
     const size_t step = static_cast<size_t>(std::min<uint64_t>(std::max<size_t>(pieceBytes, 1), size));
-    std::unique_ptr<char[]> piece(new char[std::max<size_t>(step, 1)]);
-    uint64_t done = 0;
-    while (done < size) {
+    std::unique_ptr<char[]> piece(new char[step + 1]);
+    for (uint64_t done = 0; done < size;) {
       const size_t want = static_cast<size_t>(std::min<uint64_t>(step, size - done));
-      size_t filled = 0;
-      // A piece is filled before it is handed on, so that pieces are whole except the last.
-      while (filled < want) {
-        const size_t got = ReadSome(fd.get(), piece.get() + filled, want - filled);
-        if (got == kReadFailed) return ReadFileResult::kFailed;
-        if (got == 0) break;
-        filled += got;
-      }
-      if (filled == 0) break;  // the file shrank meanwhile: take what is there
+      const size_t filled = ReadFull(fd.get(), piece.get(), want);
+      if (filled == kReadFailed) return ReadFileResult::kFailed;
+      if (filled == 0 || !take(piece.get(), filled) || filled < want) break;
       done += filled;
-      if (!take(piece.get(), filled)) break;
-      if (filled < want) break;
     }
     return ReadFileResult::kOk;
   }

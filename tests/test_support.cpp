@@ -75,8 +75,8 @@ ReadFileResult FailingFileSystem::ReadFileInPieces(
     const std::function<bool(char* piece, size_t length)>& take) {
   if (readResult != ReadFileResult::kOk) return readResult;
   // Unless told the size of the pieces, through ReadWholeFileInto, which a test may watch.
-  if (this->pieceBytes == 0) return FileSystem::ReadFileInPieces(path, pieceBytes, begin, take);
-  return RealFileSystem().ReadFileInPieces(path, this->pieceBytes, begin, take);
+  if (forcedPieceBytes == 0) return FileSystem::ReadFileInPieces(path, pieceBytes, begin, take);
+  return RealFileSystem().ReadFileInPieces(path, forcedPieceBytes, begin, take);
 }
 
 ReplaceResult FailingFileSystem::ReplaceFileContents(const NativePath& path,

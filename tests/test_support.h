@@ -68,7 +68,7 @@ class FailingFileSystem : public FileSystem {
                                   const std::function<bool(char* piece, size_t length)>& take) override;
 
   ReadFileResult readResult = ReadFileResult::kOk;  // anything else fails the read
-  size_t pieceBytes = 0;  // when set, files read in pieces come in pieces of this size
+  size_t forcedPieceBytes = 0;  // when set, files read in pieces come in pieces of this size
   ReplaceResult replaceResult = ReplaceResult::kOk;
   bool failCopy = false;
   bool failGetTimes = false;
