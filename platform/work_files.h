@@ -1,0 +1,41 @@
+// The files the program itself makes beside a target while it writes it, and how they are
+// named, so that a run never takes them for targets and a later run can tidy up after one
+// that was killed.
+//
+//   .~ql<pid>-<n>.tmp   the new content, written completely and then renamed over the
+//                       target; <pid> is the writing process, so a file whose writer no
+//                       longer runs is known to be left over.
+//   <name>.~qlkeep      a complete copy of the old content of <name>, kept while a file
+//                       with several hard links is rewritten where it is. Left behind only
+//                       when the program was killed during that rewrite: then it holds the
+//                       file's content from before the run. A name too long for the
+//                       suffix is shortened first.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/native_path.h"
+
+// The name of a temporary file for the process pid, the counter'th of its run.
+NativePath TemporaryFileName(uint32_t pid, uint32_t counter);
+
+// True when name has the form of a temporary file of this program; *pid (when given) is
+// then the process that made it.
+bool IsTemporaryFileName(const NativePath& name, uint32_t* pid = nullptr);
+
+// The name of the keep copy of the file name (a bare name, without folder): the name with
+// ".~qlkeep" appended, shortened where needed so that the whole stays within maxLength
+// units (bytes on POSIX systems, UTF-16 units on Windows) without cutting a character.
+NativePath KeepCopyName(const NativePath& name, size_t maxLength = 255);
+
+// True when name has the form of a keep copy.
+bool IsKeepCopyName(const NativePath& name);
+
+// True for a temporary file or a keep copy: never a target of a run.
+inline bool IsWorkFileName(const NativePath& name) {
+  return IsTemporaryFileName(name) || IsKeepCopyName(name);
+}
+
+// This process, and whether the process pid still runs (true when that cannot be told).
+uint32_t CurrentProcessId();
+bool ProcessIsRunning(uint32_t pid);
