@@ -1,5 +1,7 @@
 #include "ui/win32/dialog_host.h"
 
+#include <vector>
+
 #include "core/process_flags.h"
 #include "ui/win32/results_dialog.h"
 #include "ui/win32/window_controls.h"
@@ -26,6 +28,39 @@ int DialogHost::ShowMessageBox(std::u16string_view text, std::u16string_view cap
   return MessageBoxW(dialog_, ToWindowText(text).c_str(), ToWindowText(caption).c_str(), style);
 }
 
+namespace {
+
+bool IsEscape(const MSG& message) {
+  switch (message.message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+      return message.wParam == VK_ESCAPE;
+    case WM_CHAR:
+    case WM_SYSCHAR:
+      return message.wParam == 0x1B;
+  }
+  return false;
+}
+
+// A run takes no messages, so an Esc tapped between two polls waits in the queue; the
+// results dialog would take it and close the moment it opens, before the summary is
+// seen. Such presses are dropped; every other key is put back in its order.
+void DropQueuedEscape() {
+  std::vector<MSG> kept;
+  MSG message;
+  while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    if (!IsEscape(message)) kept.push_back(message);
+  }
+  for (const MSG& key : kept) PostMessageW(key.hwnd, key.message, key.wParam, key.lParam);
+  // The key's "pressed since the last look" note goes too.
+  GetAsyncKeyState(VK_ESCAPE);
+}
+
+}  // namespace
+
 void DialogHost::ShowResults(std::u16string_view summary, std::u16string_view details) {
+  DropQueuedEscape();
   ShowResultsDialog(dialog_, summary, details);
 }

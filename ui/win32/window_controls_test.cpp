@@ -313,4 +313,39 @@ TEST(DialogHost, NoAbortWhileTheDialogIsNotInFront) {
   EXPECT_FALSE(withoutDialog.AbortRequested());
 }
 
+bool resultsStayedOpen = false;
+
+// Looks at the results dialog once the queue has been worked off, then closes it.
+void CALLBACK LookAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  HWND results = FindWindowW(nullptr, W(u"実行結果").c_str());
+  resultsStayedOpen = results != nullptr && IsWindowVisible(results);
+  if (results) PostMessageW(results, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST(DialogHost, EscPressedDuringARunDoesNotCloseTheResults) {
+  FlagsGuard flags;
+  consoleMode = false;
+  TemplateDialog dialog(IDD_MAIN_ENGLISH);
+  ASSERT_NE(dialog.get(), nullptr);
+  DialogHost host;
+  host.SetDialog(dialog.get());
+  // What a run leaves queued when Esc was tapped between two polls (it takes no messages
+  // meanwhile), with another key behind it.
+  resultsStayedOpen = false;
+  ShowWindow(dialog.get(), SW_SHOW);
+  SetForegroundWindow(dialog.get());
+  INPUT keys[4] = {};
+  const WORD codes[4] = {VK_ESCAPE, VK_ESCAPE, 'A', 'A'};
+  for (int i = 0; i < 4; ++i) {
+    keys[i].type = INPUT_KEYBOARD;
+    keys[i].ki.wVk = codes[i];
+    keys[i].ki.dwFlags = i % 2 ? KEYEVENTF_KEYUP : 0;
+  }
+  ASSERT_EQ(SendInput(4, keys, sizeof(INPUT)), 4u);
+  SetTimer(nullptr, 0, 500, LookAndClose);
+  host.ShowResults(u"Target files:1, Replaced files:1", u"No errors occured.");
+  EXPECT_TRUE(resultsStayedOpen);
+}
+
 }  // namespace
