@@ -6,7 +6,15 @@
 #include "settings/settings_store.h"
 #include "tests/test_support.h"
 #include "ui/control_states.h"
+#include "ui/dialog_modes.h"
 #include "ui/memory_controls.h"
+
+#ifndef _WIN32
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include "platform/directory.h"
+#endif
 
 namespace {
 
@@ -62,7 +70,21 @@ TEST_F(SettingsIoTest, LoadingRules) {
   WriteIntSetting(u"Tab2SpaceClm", 100);
   LoadSettings(controls);
   EXPECT_EQ(controls.GetSelection(kIdInputList), 0);
-  EXPECT_EQ(controls.GetText(kIdTabWidth), u"100");
+  EXPECT_EQ(controls.GetText(kIdTabWidth), u"4") << "beyond what the dialog and quillonc store";
+
+  // A width stored as -1 or as a number beyond 32 bits would expand each TAB to billions
+  // of spaces; it loads as the default, and the job then uses 4.
+  for (int32_t stored : {-1, 0, INT32_MIN, INT32_MAX}) {
+    WriteIntSetting(u"Tab2SpaceClm", stored);
+    LoadSettings(controls);
+    EXPECT_EQ(controls.GetText(kIdTabWidth), u"4") << stored;
+  }
+  WriteTextSetting(u"Tab2SpaceClm", u"99999999999999");
+  LoadSettings(controls);
+  EXPECT_EQ(controls.GetText(kIdTabWidth), u"4");
+  WriteIntSetting(u"Tab2SpaceClm", 99);
+  LoadSettings(controls);
+  EXPECT_EQ(controls.GetText(kIdTabWidth), u"99");
 }
 
 TEST_F(SettingsIoTest, SaveAndLoadKeepEveryValue) {
@@ -98,5 +120,99 @@ TEST_F(SettingsIoTest, SaveAndLoadKeepEveryValue) {
   EXPECT_EQ(loaded.GetSelection(kIdLineEndingList), 1);
   EXPECT_FALSE(loaded.IsChecked(kIdSubfolders));
 }
+
+#ifndef _WIN32
+// quillon in console mode (and a settings copy) with a store it cannot read: it says so,
+// naming the file, and neither runs the job nor copies defaults over the other store.
+class UnreadableStoreTest : public SettingsIoTest {
+ protected:
+  UnreadableStoreTest() {
+    savedConsole_ = consoleMode;
+    savedCopy_ = copySettingsMode;
+    savedJapanese_ = japaneseUi;
+    japaneseUi = false;
+    context_.host = &host_;
+  }
+  ~UnreadableStoreTest() override {
+    consoleMode = savedConsole_;
+    copySettingsMode = savedCopy_;
+    japaneseUi = savedJapanese_;
+  }
+  std::string Ini() const { return (dir / "quillon.ini").string(); }
+
+  RecordingHost host_;
+  EngineContext context_;
+  bool savedConsole_, savedCopy_, savedJapanese_;
+};
+
+TEST_F(UnreadableStoreTest, ConsoleModeNamesTheStoreAndRunsNothing) {
+  consoleMode = true;
+  EXPECT_TRUE(CheckStoreReadable(host_)) << "a missing store reads as the defaults";
+  EXPECT_TRUE(host_.messages.empty());
+
+  ASSERT_EQ(mkfifo(Ini().c_str(), 0600), 0);
+  MemoryControls fresh;
+  EXPECT_TRUE(InitializeMainDialog(fresh, context_));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0],
+            u"Cannot read the settings " + PathForDisplay(Ini()) + u" - not a regular file\n");
+  EXPECT_TRUE(std::filesystem::is_fifo(dir / "quillon.ini"));
+
+  host_.messages.clear();
+  japaneseUi = true;
+  EXPECT_FALSE(CheckStoreReadable(host_));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0], u"設定ファイル " + PathForDisplay(Ini()) +
+                                   u" を読み込めません - 通常のファイルではありません\n");
+
+  // Below a plain file: the system's reason.
+  host_.messages.clear();
+  japaneseUi = false;
+  WriteBytes(dir / "plain", "x");
+  SetIniFilePath(ToNative(dir / "plain" / "quillon.ini"));
+  EXPECT_FALSE(CheckStoreReadable(host_));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0], u"Cannot read the settings " +
+                                   PathForDisplay(ToNative(dir / "plain" / "quillon.ini")) +
+                                   u" - Not a directory\n");
+}
+
+TEST_F(UnreadableStoreTest, ARelativeStorePathIsNamedInFull) {
+  consoleMode = true;
+  std::filesystem::create_directory(dir / "quillon.ini");
+  NativePath before;
+  ASSERT_TRUE(GetCurrentFolder(&before));
+  ASSERT_TRUE(SetCurrentFolder(ToNative(dir.path())));
+  SetIniFilePath("./quillon.ini");
+  bool readable = CheckStoreReadable(host_);
+  SetCurrentFolder(before);
+  EXPECT_FALSE(readable);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0], u"Cannot read the settings " + PathForDisplay(Ini()) +
+                                   u" - not a regular file\n");
+}
+
+TEST_F(UnreadableStoreTest, ACopyFromAnUnreadableStoreLeavesTheOtherAlone) {
+  // /RO: from the registry store (a FIFO in the hive's place) into the INI file.
+  const char* config = getenv("XDG_CONFIG_HOME");
+  std::string savedConfig = config ? config : "";
+  setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+  std::filesystem::create_directories(dir / "quillon");
+  ASSERT_EQ(mkfifo((dir / "quillon" / "registry.reg").c_str(), 0600), 0);
+  WriteBytes(dir / "quillon.ini", "\xFF\xFE" + Utf16Le(u"[Main]\r\nTab2SpaceClm=8\r\n"));
+  const std::string before = ReadBytes(dir / "quillon.ini");
+  useIniStore = false;
+  copySettingsMode = true;
+  MemoryControls fresh;
+  EXPECT_TRUE(InitializeMainDialog(fresh, context_));
+  if (config) setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+  else unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(ReadBytes(dir / "quillon.ini"), before);
+  ASSERT_EQ(host_.boxes.size(), 1u);
+  EXPECT_EQ(host_.boxes[0].text, u"Cannot read the settings " +
+                                     PathForDisplay(ToNative(dir / "quillon" / "registry.reg")) +
+                                     u" - not a regular file");
+}
+#endif
 
 }  // namespace

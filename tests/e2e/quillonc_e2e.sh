@@ -611,6 +611,42 @@ if [[ "$MODE" == --native ]]; then
   reset_stores
 fi
 
+# --- a store that is no file ---------------------------------------------------------------
+if [[ "$MODE" == --native ]]; then
+  echo "== FIFO as the store"
+  # Nothing may wait on the FIFO: quillonc cannot write its settings, says so and runs
+  # no quillon.
+  reset_stores
+  fresh_tree
+  printf 'a \n' >"$T/a.txt"
+  mkfifo "$BIN/quillon.ini"
+  run "$T" "$BIN/quillonc_o" /W a.txt
+  expect_eq "FIFO INI: no hang, exit 1" 1 "$RC"
+  expect_eq "FIFO INI: message" "quillonc: The settings could not be written - $BIN/quillon.ini (FileBackup)$NL" "$ERR"
+  expect_eq "FIFO INI: file untouched" "61200a" "$(hexof "$T/a.txt")"
+  if [[ -p "$BIN/quillon.ini" ]]; then ok; else bad "FIFO INI: the FIFO was replaced"; fi
+  rm -f "$BIN/quillon.ini"
+  mkdir -p "$XDG_CONFIG_HOME/quillon"
+  mkfifo "$XDG_CONFIG_HOME/quillon/registry.reg"
+  run "$T" "$BIN/quillonc" /W a.txt
+  expect_eq "FIFO hive: no hang, exit 1" 1 "$RC"
+  expect_eq "FIFO hive: message" \
+    "quillonc: The settings could not be written - HKEY_CURRENT_USER\\Software\\Orvalent\\quillon\\CurrentVersion (FileBackup)$NL" "$ERR"
+  expect_eq "FIFO hive: file untouched" "61200a" "$(hexof "$T/a.txt")"
+  reset_stores
+
+  # A TAB width from a hand-edited store that quillonc never writes is taken as 4.
+  for width in 99999999999999 -1; do
+    printf '\xff\xfe' >"$BIN/quillon.ini"
+    printf '[Main]\r\nTargetPath=%s\r\nTab2Space=1\r\nTab2SpaceClm=%s\r\n' "$T/t.txt" "$width" |
+      iconv -f UTF-8 -t UTF-16LE >>"$BIN/quillon.ini"
+    printf 'a\tb\n' >"$T/t.txt"
+    run "$T" "$BIN/quillon_o" /CUIMODE
+    expect_eq "stored TAB width $width" "0 61202020620a" "$RC $(hexof "$T/t.txt")"
+  done
+  reset_stores
+fi
+
 # --- two hand-overs at the same moment ------------------------------------------------------
 echo "== two calls at once"
 reset_stores
