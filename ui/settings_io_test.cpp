@@ -9,11 +9,11 @@
 #include "ui/dialog_modes.h"
 #include "ui/memory_controls.h"
 
+#include "platform/directory.h"
+
 #ifndef _WIN32
 #include <stdlib.h>
 #include <sys/stat.h>
-
-#include "platform/directory.h"
 #endif
 
 namespace {
@@ -121,7 +121,6 @@ TEST_F(SettingsIoTest, SaveAndLoadKeepEveryValue) {
   EXPECT_FALSE(loaded.IsChecked(kIdSubfolders));
 }
 
-#ifndef _WIN32
 // quillon in console mode (and a settings copy) with a store it cannot read: it says so,
 // naming the file, and neither runs the job nor copies defaults over the other store.
 class UnreadableStoreTest : public SettingsIoTest {
@@ -138,13 +137,27 @@ class UnreadableStoreTest : public SettingsIoTest {
     copySettingsMode = savedCopy_;
     japaneseUi = savedJapanese_;
   }
-  std::string Ini() const { return (dir / "quillon.ini").string(); }
+  NativePath Ini() const { return ToNative(dir / "quillon.ini"); }
 
   RecordingHost host_;
   EngineContext context_;
   bool savedConsole_, savedCopy_, savedJapanese_;
 };
 
+TEST_F(UnreadableStoreTest, AFolderInTheStoresPlaceIsNamedAndRunsNothing) {
+  consoleMode = true;
+  EXPECT_TRUE(CheckStoreReadable(host_)) << "a missing store reads as the defaults";
+  EXPECT_TRUE(host_.messages.empty());
+  std::filesystem::create_directory(dir / "quillon.ini");
+  MemoryControls fresh;
+  EXPECT_TRUE(InitializeMainDialog(fresh, context_));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0], u"Cannot read the settings " +
+                                   PathForDisplay(ToNative(dir / "quillon.ini")) +
+                                   u" - not a regular file\n");
+}
+
+#ifndef _WIN32
 TEST_F(UnreadableStoreTest, ConsoleModeNamesTheStoreAndRunsNothing) {
   consoleMode = true;
   EXPECT_TRUE(CheckStoreReadable(host_)) << "a missing store reads as the defaults";
