@@ -575,6 +575,23 @@ if [[ "$MODE" == --native ]]; then
   fi
 fi
 
+# Both builds: a quillon that fails (quillonc in its place refuses "/CUIMODE" with exit
+# code 1, after its own message).
+echo "== failing quillon"
+FAILING="$WORK/failing"
+mkdir -p "$FAILING"
+cp "$QC_SOURCE" "$FAILING/quillonc$EXE"
+cp "$QC_SOURCE" "$FAILING/quillon$EXE"
+fresh_tree
+printf 'a \n' >"$T/a.txt"
+run "$T" "$FAILING/quillonc" /W a.txt b.txt
+expect_eq "failing quillon: exit code" 1 "$RC"
+line="quillonc: quillon ended abnormally - exit code 1"
+expect_eq "failing quillon: reported after each target" \
+  "quillonc: Invalid option - /CUIMODE$NL$line${NL}quillonc: Invalid option - /CUIMODE$NL$line$NL" "$ERR"
+expect_eq "failing quillon: file untouched" "61200a" "$(hexof "$T/a.txt")"
+reset_stores
+
 # --- a lock that cannot be taken ------------------------------------------------------------
 if [[ "$MODE" == --native ]]; then
   echo "== lock not taken"
