@@ -41,7 +41,8 @@ uint32_t ParseProfileNumber(std::u16string_view value) {
   for (size_t i = start.digits; i < value.size(); ++i) {
     int digit = DigitValue(value[i], start.base);
     if (digit < 0) break;
-    number = number * start.base + static_cast<uint32_t>(digit);  // wraps like the 32-bit pattern it stands for
+    // Wraps like the 32-bit pattern it stands for.
+    number = number * start.base + static_cast<uint32_t>(digit);
   }
   return start.negative ? 0u - number : number;
 }

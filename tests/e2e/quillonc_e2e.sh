@@ -652,15 +652,6 @@ if [[ "$MODE" == --native ]]; then
   expect_eq "FIFO hive: file untouched" "61200a" "$(hexof "$T/a.txt")"
   reset_stores
 
-  # A TAB width from a hand-edited store that quillonc never writes is taken as 4.
-  for width in 99999999999999 -1; do
-    printf '\xff\xfe' >"$BIN/quillon.ini"
-    printf '[Main]\r\nTargetPath=%s\r\nTab2Space=1\r\nTab2SpaceClm=%s\r\n' "$T/t.txt" "$width" |
-      iconv -f UTF-8 -t UTF-16LE >>"$BIN/quillon.ini"
-    printf 'a\tb\n' >"$T/t.txt"
-    run "$T" "$BIN/quillon_o" /CUIMODE
-    expect_eq "stored TAB width $width" "0 61202020620a" "$RC $(hexof "$T/t.txt")"
-  done
   reset_stores
 fi
 
