@@ -40,3 +40,13 @@ const char16_t* SettingsNotWrittenText(bool japanese) {
   return japanese ? u"quillonc: 設定を書き込めませんでした - %s\n"
                   : u"quillonc: The settings could not be written - %s\n";
 }
+
+const char16_t* AbnormalEndText(bool japanese) {
+  return japanese ? u"quillonc: quillon が異常終了しました - %s\n"
+                  : u"quillonc: quillon ended abnormally - %s\n";
+}
+
+const char16_t* LockFailureText(bool japanese) {
+  return japanese ? u"quillonc: 設定のロック %s を取得できません - %s\n"
+                  : u"quillonc: cannot lock the settings %s - %s\n";
+}

@@ -12,3 +12,7 @@ const char16_t* InvalidFileNameText(bool japanese);
 const char16_t* LaunchFailureText(bool japanese);
 // %s receives the store (the INI file or the registry key).
 const char16_t* SettingsNotWrittenText(bool japanese);
+// %s receives how quillon ended ("signal 9 (Killed)", "exit code 3").
+const char16_t* AbnormalEndText(bool japanese);
+// The first %s receives the lock, the second the system's reason.
+const char16_t* LockFailureText(bool japanese);

@@ -12,6 +12,7 @@
 #include "platform/environment.h"
 #include "platform/process_launch.h"
 #include "platform/store_lock.h"
+#include "platform/system_error.h"
 #include "settings/rega.h"
 #include "settings/registry.h"
 #include "settings/settings_store.h"
@@ -101,7 +102,15 @@ int QuillonCMain(const std::vector<NativePath>& nativeArgs) {
 
   // Held until the last quillon has ended, so that no other hand-over to the same store
   // can change the settings a running job reads.
-  StoreLock lock(StoreLockIdentity(iniPath));
+  // Without it another hand-over could change the settings under this one's job, so
+  // nothing is written and nothing is run then.
+  const NativePath lockIdentity = StoreLockIdentity(iniPath);
+  StoreLock lock(lockIdentity);
+  if (!lock.held()) {
+    Report(LockFailureText(japanese),
+           {PathForDisplay(lockIdentity), SystemErrorText(japanese, lock.error())});
+    return 1;
+  }
 
   if (useIniStore) EnsureIniFile();
   std::u16string_view failedKey;
@@ -112,6 +121,9 @@ int QuillonCMain(const std::vector<NativePath>& nativeArgs) {
   }
 
   const WideText argument = u"/CUIMODE";
+  // Each target is handed over in turn, whatever became of the one before; an abnormal
+  // end of quillon shows in the exit code once all have been handed over.
+  bool abnormalEnd = false;
   for (size_t i = parse.firstTarget; i < nativeArgs.size(); ++i) {
     NativePath fullPath;
     if (!FormFullPath(nativeArgs[i], &fullPath)) {
@@ -123,9 +135,14 @@ int QuillonCMain(const std::vector<NativePath>& nativeArgs) {
       continue;
     }
     uint32_t error = 0;
-    if (!RunProgramAndWait(program, argument, &error)) {
+    ProgramEnd end;
+    if (!RunProgramAndWait(program, argument, &error, &end)) {
       Report(LaunchFailureText(japanese), {error, LaunchCommandLine(program, argument)});
+    } else if (!end.Normal()) {
+      // Killed (out of memory, a signal) or failed: its job may be half done.
+      Report(AbnormalEndText(japanese), {ProgramEndText(end, japanese)});
+      abnormalEnd = true;
     }
   }
-  return 0;
+  return abnormalEnd ? 1 : 0;
 }

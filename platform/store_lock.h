@@ -3,6 +3,8 @@
 // ends, or by the system when the process ends.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/native_path.h"
 
 class StoreLock {
@@ -15,11 +17,14 @@ class StoreLock {
   StoreLock(const StoreLock&) = delete;
   StoreLock& operator=(const StoreLock&) = delete;
 
-  // False when the lock could not be taken (the file or mutex could not be made).
+  // False when the lock could not be taken (the file or mutex could not be made);
+  // error() then holds the system's code (an errno value, or a Win32 error code).
   bool held() const { return held_; }
+  uint32_t error() const { return error_; }
 
  private:
   bool held_ = false;
+  uint32_t error_ = 0;
 #ifdef _WIN32
   void* mutex_ = nullptr;
 #else

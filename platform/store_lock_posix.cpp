@@ -20,12 +20,18 @@ void MakeParentFolders(const NativePath& path) {
 
 StoreLock::StoreLock(const NativePath& identity) {
   MakeParentFolders(identity);
-  fd_ = open(identity.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd_ < 0) return;
+  // O_NONBLOCK: something other than a file in the lock's place must not hang the open.
+  // It has no effect on the flock below, which waits for the holder.
+  fd_ = open(identity.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+  if (fd_ < 0) {
+    error_ = static_cast<uint32_t>(errno);
+    return;
+  }
   int result;
   while ((result = flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
   }
   held_ = result == 0;
+  if (!held_) error_ = static_cast<uint32_t>(errno);
 }
 
 StoreLock::~StoreLock() {

@@ -16,11 +16,15 @@ StoreLock::StoreLock(const NativePath& identity) {
   wchar_t name[64];
   swprintf(name, 64, L"Local\\quillon-store-%016llx", static_cast<unsigned long long>(hash));
   HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
-  if (!mutex) return;
+  if (!mutex) {
+    error_ = GetLastError();
+    return;
+  }
   mutex_ = mutex;
   // An owner that ended without releasing leaves the mutex abandoned; it is ours then.
   DWORD result = WaitForSingleObject(mutex, INFINITE);
   held_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+  if (!held_) error_ = result == WAIT_FAILED ? GetLastError() : static_cast<uint32_t>(result);
 }
 
 StoreLock::~StoreLock() {

@@ -40,11 +40,15 @@ bool WriteIniStringNarrow(const NativePath& path, std::string_view section,
 
 // Creates the file as the mark FF FE and one empty line (FF FE 0D 00 0A 00) unless it
 // already has content; an existing file is never replaced. True when the file exists
-// afterwards.
+// afterwards; false, without waiting, when a folder, FIFO or device is in its place.
 bool CreateIniFileIfMissing(const NativePath& path);
 
 // The numeric reading of a profile value, shared by both platforms' tests and code.
 uint32_t ParseProfileNumber(std::u16string_view value);
+
+// The same reading without the wrap-around: a number beyond 32 bits stays beyond them
+// (held at 2^62 and its negative), so that a huge value cannot pass for a small one.
+int64_t ParseProfileNumberUnwrapped(std::u16string_view value);
 
 // True when the text holds a character that would end the value's line.
 bool HasLineBreak(std::u16string_view text);

@@ -9,6 +9,7 @@
 
 #include "platform/file_system.h"
 #include "settings/settings_file_text.h"
+#include "settings/store_file.h"
 
 namespace {
 
@@ -154,23 +155,28 @@ bool WriteIniStringNarrow(const NativePath& path, std::string_view section,
 
 bool CreateIniFileIfMissing(const NativePath& path) {
   static constexpr char kEmptyFile[] = "\xFF\xFE\x0D\x00\x0A\x00";
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd >= 0) {
-    struct stat st;
-    bool empty = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
-    close(fd);
-    if (!empty) return true;
-    // An empty file would be taken for ANSI text; it gets the mark like a new one.
-    fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return true;
-    bool written = write(fd, kEmptyFile, 6) == 6;
-    return close(fd) == 0 && written;
+  uint32_t error = 0;
+  switch (ProbeStoreFile(path, &error)) {
+    case StoreFileState::kNotAFile:
+      // A FIFO or a folder is no INI file; opening it could wait for ever.
+      return false;
+    case StoreFileState::kCannotOpen: {
+      struct stat st;
+      return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    }
+    case StoreFileState::kReadable: {
+      // An empty file would be taken for ANSI text; it gets the mark like a new one.
+      int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+      if (fd < 0) return true;
+      struct stat st;
+      bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+      bool written = !regular || st.st_size != 0 || write(fd, kEmptyFile, 6) == 6;
+      return close(fd) == 0 && regular && written;
+    }
+    case StoreFileState::kMissing:
+      break;
   }
-  if (errno != ENOENT) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
-  }
-  fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return errno == EEXIST;
   bool written = write(fd, kEmptyFile, 6) == 6;
   if (close(fd) != 0) written = false;

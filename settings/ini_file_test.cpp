@@ -7,6 +7,10 @@
 #include <chrono>
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "core/process_flags.h"
 #include "settings/settings_store.h"
 #include "tests/test_support.h"
@@ -108,6 +112,25 @@ TEST_F(IniStoreTest, NumbersAreReadUpToTheFirstOtherCharacter) {
   EXPECT_EQ(ReadIntSetting(u"E", 9), 0);  // the 32-bit pattern wraps
   EXPECT_EQ(ReadIntSetting(u"F", 9), 16);
   EXPECT_EQ(ReadIntSetting(u"G", 9), INT32_MIN);
+}
+
+TEST_F(IniStoreTest, RangedNumbersAreNeverWrappedIntoRange) {
+  WriteUtf16(
+      u"[Main]\r\nHuge=99999999999999\r\nMinus=-1\r\nWrapsTo8=4294967304\r\n"
+      u"HexWrapsTo8=0x100000008\r\nHex=0x63\r\nTrailing= 7x\r\nWord=abc\r\nOver=100\r\n");
+  auto read = [](std::u16string_view key) { return ReadIntSettingInRange(key, 1, 99, 4); };
+  EXPECT_EQ(read(u"Huge"), 4);
+  EXPECT_EQ(read(u"Minus"), 4);
+  EXPECT_EQ(read(u"WrapsTo8"), 4);
+  EXPECT_EQ(read(u"HexWrapsTo8"), 4);
+  EXPECT_EQ(read(u"Hex"), 99);
+  EXPECT_EQ(read(u"Trailing"), 7) << "read up to the first other character, as ReadIntSetting";
+  EXPECT_EQ(read(u"Word"), 4);
+  EXPECT_EQ(read(u"Missing"), 4);
+  EXPECT_EQ(read(u"Over"), 4);
+  EXPECT_EQ(ParseProfileNumberUnwrapped(u"0xFFFFFFFFFFFFFFFFFFFFFFFF"), int64_t{1} << 62);
+  EXPECT_EQ(ParseProfileNumberUnwrapped(u"-99999999999999999999999"), -(int64_t{1} << 62));
+  EXPECT_EQ(ParseProfileNumberUnwrapped(u"4294967304"), int64_t{4294967304});
 }
 
 TEST_F(IniStoreTest, LongTextsAreCutAt8191Units) {
@@ -216,6 +239,26 @@ TEST_F(IniStoreTest, ValueWrittenAsItStandsLeavesTheFileAlone) {
   ASSERT_TRUE(WriteIntSetting(u"CharEncode", 6));
   EXPECT_NE(std::filesystem::last_write_time(file_), old);
   EXPECT_EQ(ReadIntSetting(u"CharEncode", 0), 6);
+}
+
+// A FIFO or a folder in the INI file's place: nothing waits for a writer that never
+// comes, reads give the defaults and writes fail.
+TEST_F(IniStoreTest, AStoreThatIsNoFileIsNeverWaitedFor) {
+  ASSERT_EQ(mkfifo(file_.c_str(), 0600), 0);
+  auto started = std::chrono::steady_clock::now();
+  EXPECT_FALSE(EnsureIniFile());
+  EXPECT_EQ(ReadIntSetting(u"CharEncode", 7), 7);
+  EXPECT_EQ(ReadIntSettingInRange(u"Tab2SpaceClm", 1, 99, 4), 4);
+  EXPECT_FALSE(WriteIntSetting(u"CharEncode", 1));
+  EXPECT_FALSE(WriteIntSettingNarrow(u"CharEncode", 1));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+  EXPECT_TRUE(std::filesystem::is_fifo(file_));
+
+  std::filesystem::remove(file_);
+  std::filesystem::create_directory(file_);
+  EXPECT_FALSE(EnsureIniFile());
+  EXPECT_FALSE(WriteIntSetting(u"CharEncode", 1));
+  EXPECT_TRUE(std::filesystem::is_directory(file_));
 }
 
 TEST_F(IniStoreTest, UnreadableInputFallsBackWithoutLosingBytes) {

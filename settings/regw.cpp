@@ -1,5 +1,6 @@
 #include "settings/regw.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "settings/registry_guard.h"
@@ -144,6 +145,66 @@ int32_t REGW::ReadIntegerW(std::u16string_view name, int32_t defaultValue) {
   uint32_t room = size;
   if (RegistryQueryValue(key_, name, &type, data.data(), &room) != kRegOk) return defaultValue;
   return RegistryIntegerFromData(type, data.data(), room, defaultValue);
+}
+
+bool RegistryNumberFromData(uint32_t type, const unsigned char* data, size_t size,
+                            int64_t* number) {
+  switch (type) {
+    case kRegSz:
+    case kRegExpandSz:
+    case kRegMultiSz: {
+      constexpr uint64_t kLimit = uint64_t{1} << 62;
+      auto unitAt = [&](size_t i) -> char16_t {
+        return 2 * i + 1 < size + 2 ? static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8)
+                                    : u'\0';
+      };
+      size_t i = 0;
+      bool negative = unitAt(0) == u'-';
+      if (negative || unitAt(0) == u'+') i = 1;
+      if (unitAt(i) < u'0' || unitAt(i) > u'9') return false;
+      uint64_t magnitude = 0;
+      for (;; ++i) {
+        char16_t unit = unitAt(i);
+        if (unit == 0) break;
+        if (unit < u'0' || unit > u'9') return false;
+        const auto digit = static_cast<uint64_t>(unit - u'0');
+        magnitude = magnitude > (kLimit - digit) / 10 ? kLimit : magnitude * 10 + digit;
+      }
+      *number = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+      return true;
+    }
+    case kRegQword: {
+      // The buffer holds zeros after the data, at least four: a short value reads
+      // zero-extended.
+      uint64_t bits = 0;
+      for (size_t b = 0; b < 8 && b < std::max<size_t>(size, 4); ++b) {
+        bits |= static_cast<uint64_t>(data[b]) << (8 * b);
+      }
+      *number = static_cast<int64_t>(bits);
+      return true;
+    }
+    case kRegDword:
+    case kRegBinary:
+    case kRegDwordBigEndian:
+      *number = RegistryIntegerFromData(type, data, size, 0);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool REGW::ReadNumberW(std::u16string_view name, int64_t* number) {
+  if (!key_) {
+    ShowRegistryGuard(kReadIntegerWithoutKey, regwJapanese);
+    return false;
+  }
+  uint32_t type = 0;
+  uint32_t size = 0;
+  if (RegistryQueryValue(key_, name, &type, nullptr, &size) != kRegOk) return false;
+  std::vector<unsigned char> data(static_cast<size_t>(size) + 4, 0);
+  uint32_t room = size;
+  if (RegistryQueryValue(key_, name, &type, data.data(), &room) != kRegOk) return false;
+  return RegistryNumberFromData(type, data.data(), room, number);
 }
 
 bool REGW::WriteStringW(std::u16string_view name, std::u16string_view text) {

@@ -32,6 +32,9 @@ class REGW {
   // that does not fit leaves it empty and fails.
   bool ReadStringW(std::u16string_view name, WideText* buffer);
   int32_t ReadIntegerW(std::u16string_view name, int32_t defaultValue);
+  // The value's number without the 32-bit wrap-around (see RegistryNumberFromData);
+  // false when the value is missing or stands for no number.
+  bool ReadNumberW(std::u16string_view name, int64_t* number);
   bool WriteStringW(std::u16string_view name, std::u16string_view text);
   bool WriteIntegerW(std::u16string_view name, int32_t value);
 
@@ -45,3 +48,10 @@ class REGW {
 // followed by at least two zero bytes.
 int32_t RegistryIntegerFromData(uint32_t type, const unsigned char* data, size_t size,
                                 int32_t defaultValue);
+
+// The same reading without the 32-bit wrap-around: decimal text beyond 32 bits stays
+// beyond them (held at 2^62 and its negative), REG_QWORD is taken whole (signed);
+// REG_DWORD and the other four-byte readings are signed 32-bit numbers. False for a
+// value that stands for no number.
+bool RegistryNumberFromData(uint32_t type, const unsigned char* data, size_t size,
+                            int64_t* number);

@@ -65,6 +65,23 @@ int32_t ReadIntSetting(std::u16string_view key, int32_t defaultValue) {
   return value;
 }
 
+int32_t ReadIntSettingInRange(std::u16string_view key, int32_t low, int32_t high,
+                              int32_t defaultValue) {
+  int64_t number = 0;
+  if (useIniStore) {
+    WideText text = ReadIniString(IniFilePath(), kSection, key, u"");
+    if (text.empty()) return defaultValue;
+    number = ParseProfileNumberUnwrapped(text);
+  } else {
+    REGW reg;
+    if (!reg.OpenKey(REGW::kReadOnly)) return defaultValue;
+    bool found = reg.ReadNumberW(key, &number);
+    reg.CloseKey();
+    if (!found) return defaultValue;
+  }
+  return number >= low && number <= high ? static_cast<int32_t>(number) : defaultValue;
+}
+
 WideText ReadTextSetting(std::u16string_view key) {
   if (useIniStore) return ReadIniString(IniFilePath(), kSection, key, u"");
   WideText text;
@@ -117,4 +134,18 @@ bool WriteTextSettingNarrow(std::u16string_view key, std::u16string_view text) {
   if (!reg.OpenKey()) return false;
   bool written = reg.WriteStringA(NarrowName(key), ansi);
   return reg.CloseKey() && written;
+}
+
+bool ActiveStoreReadable(StoreProblem* problem) {
+  NativePath path;
+  if (useIniStore) {
+    path = IniFilePath();
+  } else if (!RegistryStoreFile(&path)) {
+    return true;
+  }
+  uint32_t error = 0;
+  StoreFileState state = ProbeStoreFile(path, &error);
+  if (state == StoreFileState::kReadable || state == StoreFileState::kMissing) return true;
+  *problem = StoreProblem{path, state, error};
+  return false;
 }

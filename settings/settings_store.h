@@ -7,6 +7,7 @@
 
 #include "core/wide_text.h"
 #include "platform/native_path.h"
+#include "settings/store_file.h"
 
 // The INI file the accessors use: "quillon.ini" in the current directory unless set
 // (the console front end addresses the one beside its own executable).
@@ -18,6 +19,11 @@ const NativePath& IniFilePath();
 bool EnsureIniFile();
 
 int32_t ReadIntSetting(std::u16string_view key, int32_t defaultValue);
+// A number that is good only from low to high: defaultValue when it is missing or stands
+// for anything else. Read without the 32-bit wrap-around of ReadIntSetting, so that a
+// huge stored number cannot come back as a small one.
+int32_t ReadIntSettingInRange(std::u16string_view key, int32_t low, int32_t high,
+                              int32_t defaultValue);
 // At most 8191 units; empty when missing.
 WideText ReadTextSetting(std::u16string_view key);
 bool WriteIntSetting(std::u16string_view key, int32_t value);
@@ -27,3 +33,16 @@ bool WriteTextSetting(std::u16string_view key, std::u16string_view text);
 // wide ones elsewhere.
 bool WriteIntSettingNarrow(std::u16string_view key, int32_t value);
 bool WriteTextSettingNarrow(std::u16string_view key, std::u16string_view text);
+
+// Why the active store cannot be read: its file and the state found there.
+struct StoreProblem {
+  NativePath path;
+  StoreFileState state = StoreFileState::kReadable;
+  uint32_t error = 0;  // the system's code for kCannotOpen
+};
+
+// Whether the active store can be read: true when it can, or when it is missing (it then
+// reads as the defaults). False when its file is something other than a regular file or
+// cannot be opened, with *problem saying which and why. The system's registry is
+// always taken as readable.
+bool ActiveStoreReadable(StoreProblem* problem);

@@ -162,6 +162,30 @@ TEST_F(RegistryStoreTest, IntegersAreReadFromEveryValueType) {
   EXPECT_EQ(read(kRegLink, std::string("\x03\x00\x00\x00", 4)), 1);
 }
 
+TEST_F(RegistryStoreTest, RangedNumbersAreNeverWrappedIntoRange) {
+  auto read = [](uint32_t type, const std::string& bytes) {
+    SetRaw(u"Tab2SpaceClm", type, bytes);
+    return ReadIntSettingInRange(u"Tab2SpaceClm", 1, 99, 4);
+  };
+  EXPECT_EQ(ReadIntSettingInRange(u"Tab2SpaceClm", 1, 99, 4), 4) << "missing";
+  EXPECT_EQ(read(kRegDword, std::string("\x08\x00\x00\x00", 4)), 8);
+  EXPECT_EQ(read(kRegDword, std::string("\x63\x00\x00\x00", 4)), 99);
+  EXPECT_EQ(read(kRegDword, std::string("\x64\x00\x00\x00", 4)), 4);
+  EXPECT_EQ(read(kRegDword, std::string("\x00\x00\x00\x00", 4)), 4);
+  EXPECT_EQ(read(kRegDword, std::string("\xFF\xFF\xFF\xFF", 4)), 4);
+  EXPECT_EQ(read(kRegSz, TextData(u"12")), 12);
+  EXPECT_EQ(read(kRegSz, TextData(u"99999999999999")), 4);
+  EXPECT_EQ(read(kRegSz, TextData(u"99999999999999999999999999")), 4);
+  EXPECT_EQ(read(kRegSz, TextData(u"4294967304")), 4) << "2^32 + 8 must not read as 8";
+  EXPECT_EQ(read(kRegSz, TextData(u"-4294967288")), 4) << "-(2^32 - 8) must not read as 8";
+  EXPECT_EQ(read(kRegSz, TextData(u"-1")), 4);
+  EXPECT_EQ(read(kRegSz, TextData(u"8x")), 4);
+  EXPECT_EQ(read(kRegQword, std::string("\x08\x00\x00\x00\x00\x00\x00\x00", 8)), 8);
+  EXPECT_EQ(read(kRegQword, std::string("\x08\x00\x00\x00\x01\x00\x00\x00", 8)), 4);
+  EXPECT_EQ(read(kRegDwordBigEndian, std::string("\x00\x00\x00\x10", 4)), 16);
+  EXPECT_EQ(read(kRegNone, std::string("\x08\x00\x00\x00", 4)), 4);
+}
+
 TEST_F(RegistryStoreTest, ValueNamesMatchWithoutRegardToCase) {
   ASSERT_TRUE(WriteIntSetting(u"charencode", 4));
   EXPECT_EQ(ReadIntSetting(u"CharEncode", 1), 4);

@@ -7,6 +7,9 @@
 
 bool InitializeMainDialog(DialogControls& controls, EngineContext& context) {
   FillLists(controls);
+  // A job run or a copy made from defaults, in place of settings that could not be
+  // read, would do what nobody asked for.
+  if ((consoleMode || copySettingsMode) && !CheckStoreReadable(*context.host)) return true;
   LoadSettings(controls);
   UpdateControlStates(controls);
   if (consoleMode) {

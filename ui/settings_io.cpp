@@ -2,7 +2,11 @@
 
 #include <string>
 
+#include "core/message_format.h"
 #include "core/process_flags.h"
+#include "engine/run_error.h"
+#include "platform/directory.h"
+#include "platform/system_error.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -49,7 +53,29 @@ int32_t Number(const DialogControls& controls, int id) {
   return static_cast<int32_t>(ReadNumberEdit(controls, id));
 }
 
+// The store's file as the user can find it: "./quillon.ini" becomes the path in the
+// current folder (the program's folder by now).
+WideText StorePathForMessage(const NativePath& path) {
+  NativePath folder;
+  bool relative = path.size() > 2 && path[0] == '.' && (path[1] == '/' || path[1] == '\\');
+  if (!relative || !GetCurrentFolder(&folder) || folder.empty()) return PathForDisplay(path);
+  if (folder.back() == path[1]) folder.pop_back();
+  return PathForDisplay(folder + path.substr(1));
+}
+
 }  // namespace
+
+bool CheckStoreReadable(MessageHost& host) {
+  StoreProblem problem;
+  if (ActiveStoreReadable(&problem)) return true;
+  WideText reason = problem.state == StoreFileState::kNotAFile
+                        ? WideText(Text(u"通常のファイルではありません", u"not a regular file"))
+                        : SystemErrorText(japaneseUi, problem.error);
+  ReportRunError(host, FormatMessageText(Text(u"設定ファイル %s を読み込めません - %s",
+                                              u"Cannot read the settings %s - %s"),
+                                         {StorePathForMessage(problem.path), reason}));
+  return false;
+}
 
 void LoadSettings(DialogControls& controls) {
   if (useIniStore) EnsureIniFile();
@@ -65,8 +91,10 @@ void LoadSettings(DialogControls& controls) {
   LoadFlag(controls, kIdFullWidthToOne, u"ZenSp2Sp", 0);
   LoadFlag(controls, kIdTrimWhiteSpace, u"DelRightWhiteSpace", 0);
   LoadFlag(controls, kIdTabsCheck, u"Tab2Space", 0);
-  int32_t columns = ReadIntSetting(u"Tab2SpaceClm", 4);
-  controls.SetText(kIdTabWidth, UnsignedText(columns == 0 ? 4u : static_cast<uint32_t>(columns)));
+  // 1 to 99 is what the dialog and quillonc store; anything else (a hand-edited or
+  // damaged store) would expand every TAB to a huge run of spaces.
+  int32_t columns = ReadIntSettingInRange(u"Tab2SpaceClm", 1, 99, 4);
+  controls.SetText(kIdTabWidth, UnsignedText(static_cast<uint32_t>(columns)));
   LoadFlag(controls, kIdDeleteControlCodes, u"DelControlCode", 0);
   LoadFlag(controls, kIdBlankControlCodes, u"ControlCode2Space", 0);
   LoadFlag(controls, kIdKeepTimestamps, u"SETTS", 0);

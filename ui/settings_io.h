@@ -2,6 +2,12 @@
 #pragma once
 
 #include "core/dialog_controls.h"
+#include "platform/message_host.h"
+
+// True when the active store can be read (or is missing, which reads as the defaults).
+// Otherwise reports that it cannot, naming its file and the reason, and answers false:
+// a job or a copy must not go on with defaults taken for the stored settings.
+bool CheckStoreReadable(MessageHost& host);
 
 // Fills the controls from the active store, defaults for what is missing.
 void LoadSettings(DialogControls& controls);

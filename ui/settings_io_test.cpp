@@ -6,7 +6,14 @@
 #include "settings/settings_store.h"
 #include "tests/test_support.h"
 #include "ui/control_states.h"
+#include "ui/dialog_modes.h"
 #include "ui/memory_controls.h"
+
+#include "platform/directory.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -62,7 +69,15 @@ TEST_F(SettingsIoTest, LoadingRules) {
   WriteIntSetting(u"Tab2SpaceClm", 100);
   LoadSettings(controls);
   EXPECT_EQ(controls.GetSelection(kIdInputList), 0);
-  EXPECT_EQ(controls.GetText(kIdTabWidth), u"100");
+  EXPECT_EQ(controls.GetText(kIdTabWidth), u"4") << "beyond what the dialog and quillonc store";
+
+  // -1 would expand each TAB to four billion spaces.
+  WriteIntSetting(u"Tab2SpaceClm", -1);
+  LoadSettings(controls);
+  EXPECT_EQ(controls.GetText(kIdTabWidth), u"4");
+  WriteIntSetting(u"Tab2SpaceClm", 99);
+  LoadSettings(controls);
+  EXPECT_EQ(controls.GetText(kIdTabWidth), u"99");
 }
 
 TEST_F(SettingsIoTest, SaveAndLoadKeepEveryValue) {
@@ -98,5 +113,78 @@ TEST_F(SettingsIoTest, SaveAndLoadKeepEveryValue) {
   EXPECT_EQ(loaded.GetSelection(kIdLineEndingList), 1);
   EXPECT_FALSE(loaded.IsChecked(kIdSubfolders));
 }
+
+// quillon in console mode with a store it cannot read: it says so, naming the file, and
+// runs no job.
+class UnreadableStoreTest : public SettingsIoTest {
+ protected:
+  UnreadableStoreTest() {
+    savedConsole_ = consoleMode;
+    savedJapanese_ = japaneseUi;
+    japaneseUi = false;
+    context_.host = &host_;
+  }
+  ~UnreadableStoreTest() override {
+    consoleMode = savedConsole_;
+    japaneseUi = savedJapanese_;
+  }
+  NativePath Ini() const { return ToNative(dir / "quillon.ini"); }
+
+  RecordingHost host_;
+  EngineContext context_;
+  bool savedConsole_, savedJapanese_;
+};
+
+TEST_F(UnreadableStoreTest, AFolderInTheStoresPlaceIsNamedAndRunsNothing) {
+  consoleMode = true;
+  EXPECT_TRUE(CheckStoreReadable(host_)) << "a missing store reads as the defaults";
+  EXPECT_TRUE(host_.messages.empty());
+  std::filesystem::create_directory(dir / "quillon.ini");
+  MemoryControls fresh;
+  EXPECT_TRUE(InitializeMainDialog(fresh, context_));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0], u"Cannot read the settings " +
+                                   PathForDisplay(ToNative(dir / "quillon.ini")) +
+                                   u" - not a regular file\n");
+}
+
+#ifndef _WIN32
+TEST_F(UnreadableStoreTest, TheReasonIsTheSystemsOrOursInBothLanguages) {
+  consoleMode = true;
+  ASSERT_EQ(mkfifo(Ini().c_str(), 0600), 0);
+  japaneseUi = true;
+  EXPECT_FALSE(CheckStoreReadable(host_));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0], u"設定ファイル " + PathForDisplay(Ini()) +
+                                   u" を読み込めません - 通常のファイルではありません\n");
+  EXPECT_TRUE(std::filesystem::is_fifo(dir / "quillon.ini"));
+
+  // Below a plain file: the system's reason.
+  host_.messages.clear();
+  japaneseUi = false;
+  WriteBytes(dir / "plain", "x");
+  SetIniFilePath(ToNative(dir / "plain" / "quillon.ini"));
+  EXPECT_FALSE(CheckStoreReadable(host_));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0], u"Cannot read the settings " +
+                                   PathForDisplay(ToNative(dir / "plain" / "quillon.ini")) +
+                                   u" - Not a directory\n");
+}
+
+TEST_F(UnreadableStoreTest, ARelativeStorePathIsNamedInFull) {
+  consoleMode = true;
+  std::filesystem::create_directory(dir / "quillon.ini");
+  NativePath before;
+  ASSERT_TRUE(GetCurrentFolder(&before));
+  ASSERT_TRUE(SetCurrentFolder(ToNative(dir.path())));
+  SetIniFilePath("./quillon.ini");
+  bool readable = CheckStoreReadable(host_);
+  SetCurrentFolder(before);
+  EXPECT_FALSE(readable);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0], u"Cannot read the settings " + PathForDisplay(Ini()) +
+                                   u" - not a regular file\n");
+}
+#endif
 
 }  // namespace

@@ -72,6 +72,45 @@ check "all 26 keys copied" test "$keys" = 26
 out=$(QUILLON_LANG=ja "$work/bin/quillon_o" /CUIMODE)
 check "Japanese summary" test "$out" = "1個中 0個のファイルの置換を行いました。"
 
+# A TAB width the dialog and quillonc never store (huge, negative, beyond 32 bits) is
+# taken as 4, not as billions of spaces per TAB.
+tabs="$work/tabs"
+mkdir -p "$tabs"
+for width in 99999999999999 -1 4294967304 0; do
+  printf 'a\tb\n' > "$tabs/t.txt"
+  ini "$work/bin" "TargetPath=$tabs/t.txt" "Tab2Space=1" "Tab2SpaceClm=$width"
+  timeout 20 "$work/bin/quillon_o" /CUIMODE >/dev/null 2>&1
+  check "TAB width $width taken as 4" cmp -s "$tabs/t.txt" <(printf 'a   b\n')
+done
+
+# A FIFO in the store's place: nothing waits on it, quillon names the file and runs no
+# job; a settings copy from it writes nothing.
+rm -f "$work/bin/quillon.ini"
+mkfifo "$work/bin/quillon.ini"
+printf 'x \n' > "$tabs/t.txt"
+out=$(cd / && timeout 20 "$work/bin/quillon_o" /CUIMODE 2>&1); code=$?
+check "FIFO INI: no hang, exit 0" test $code = 0
+check "FIFO INI: named" test "$out" = "Cannot read the settings $work/bin/quillon.ini - not a regular file"
+out=$(cd / && QUILLON_LANG=ja timeout 20 "$work/bin/quillon_o" /CUIMODE 2>&1)
+check "FIFO INI: named in Japanese" \
+  test "$out" = "設定ファイル $work/bin/quillon.ini を読み込めません - 通常のファイルではありません"
+hive_before=$(od -An -tx1 "$XDG_CONFIG_HOME/quillon/registry.reg")
+err=$(timeout 20 "$work/bin/quillon_o" /OR 2>&1 >/dev/null); code=$?
+check "FIFO INI: copy not made" test "$code $err" = "0 Tidewright: Cannot read the settings $work/bin/quillon.ini - not a regular file"
+check "FIFO INI: registry untouched" test "$hive_before" = "$(od -An -tx1 "$XDG_CONFIG_HOME/quillon/registry.reg")"
+rm -f "$work/bin/quillon.ini"
+hive="$XDG_CONFIG_HOME/quillon/registry.reg"
+mv "$hive" "$hive.saved"
+mkfifo "$hive"
+out=$(timeout 20 "$work/bin/quillon" /CUIMODE 2>&1); code=$?
+check "FIFO hive: no hang, named" test "$code $out" = "0 Cannot read the settings $hive - not a regular file"
+check "FIFO hive: no job ran" cmp -s "$tabs/t.txt" <(printf 'x \n')
+err=$(timeout 20 "$work/bin/quillon" /RO 2>&1 >/dev/null); code=$?
+check "FIFO hive: copy not made" test "$code $err" = "0 Tidewright: Cannot read the settings $hive - not a regular file"
+check "FIFO hive: no INI made" test ! -e "$work/bin/quillon.ini"
+rm -f "$hive"
+mv "$hive.saved" "$hive"
+
 # Without a console mode switch there is no dialog on this platform.
 "$work/bin/quillon" /cuimode >/dev/null 2>&1
 check "lower-case /cuimode is no console mode" test $? != 0

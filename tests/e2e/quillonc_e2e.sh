@@ -533,6 +533,128 @@ if ((JAPANESE_CONSOLE)); then
   with_english_console
 fi
 
+# --- quillon that does not end normally ----------------------------------------------------
+if [[ "$MODE" == --native ]]; then
+  echo "== abnormal end of quillon"
+  FAKE="$WORK/fake"
+  mkdir -p "$FAKE"
+  cp "$QC_SOURCE" "$FAKE/quillonc"
+  # fake_quillon BODY: a quillon that counts its starts in $FAKE/starts, then does BODY.
+  fake_quillon() {
+    printf '#!/bin/sh\necho x >>"%s/starts"\n%s\n' "$FAKE" "$1" >"$FAKE/quillon"
+    chmod +x "$FAKE/quillon"
+    rm -f "$FAKE/starts"
+  }
+  starts() { if [[ -f "$FAKE/starts" ]]; then wc -l <"$FAKE/starts" | tr -d ' '; else echo 0; fi; }
+  fresh_tree
+  printf 'a \n' >"$T/a.txt"
+  fake_quillon 'kill -9 $$'
+  run "$T" "$FAKE/quillonc" /W a.txt b.txt
+  expect_eq "killed quillon: exit code" 1 "$RC"
+  line="quillonc: quillon ended abnormally - signal 9 (Killed)"
+  expect_eq "killed quillon: one message per target" "$line$NL$line$NL" "$ERR"
+  expect_eq "killed quillon: every target still handed over" 2 "$(starts)"
+  fake_quillon 'exit 3'
+  run "$T" "$FAKE/quillonc" /W a.txt
+  expect_eq "quillon exit 3" "1 quillonc: quillon ended abnormally - exit code 3$NL" "$RC $ERR"
+  # Only the failed one counts: a later normal end does not make the run a success,
+  # nor does an earlier failure stop the later targets.
+  printf '#!/bin/sh\necho x >>"%s/starts"\n[ "$(wc -l <"%s/starts")" -eq 1 ] && exit 4\nexit 0\n' \
+    "$FAKE" "$FAKE" >"$FAKE/quillon"
+  rm -f "$FAKE/starts"
+  run "$T" "$FAKE/quillonc" /W a.txt b.txt c.txt
+  expect_eq "first of three fails" "1 quillonc: quillon ended abnormally - exit code 4$NL 3" \
+    "$RC $ERR $(starts)"
+  fake_quillon 'exit 0'
+  run "$T" "$FAKE/quillonc" /W a.txt
+  expect_eq "quillon exit 0" "0 " "$RC $ERR"
+  if ((JAPANESE_CONSOLE)); then
+    fake_quillon 'exit 3'
+    QUILLON_LANG=ja run "$T" "$FAKE/quillonc" /W a.txt
+    expect_eq "quillon exit 3 in Japanese" "1 quillonc: quillon が異常終了しました - 終了コード 3$NL" "$RC $ERR"
+  fi
+fi
+
+# Both builds: a quillon that fails (quillonc in its place refuses "/CUIMODE" with exit
+# code 1, after its own message).
+echo "== failing quillon"
+FAILING="$WORK/failing"
+mkdir -p "$FAILING"
+cp "$QC_SOURCE" "$FAILING/quillonc$EXE"
+cp "$QC_SOURCE" "$FAILING/quillon$EXE"
+fresh_tree
+printf 'a \n' >"$T/a.txt"
+run "$T" "$FAILING/quillonc" /W a.txt b.txt
+expect_eq "failing quillon: exit code" 1 "$RC"
+line="quillonc: quillon ended abnormally - exit code 1"
+expect_eq "failing quillon: reported after each target" \
+  "quillonc: Invalid option - /CUIMODE$NL$line${NL}quillonc: Invalid option - /CUIMODE$NL$line$NL" "$ERR"
+expect_eq "failing quillon: file untouched" "61200a" "$(hexof "$T/a.txt")"
+reset_stores
+
+# --- a lock that cannot be taken ------------------------------------------------------------
+if [[ "$MODE" == --native ]]; then
+  echo "== lock not taken"
+  # A folder in the lock file's place: the lock cannot be opened. Nothing may be written
+  # and quillon may not run (a run without the lock could take another call's options).
+  reset_stores
+  fresh_tree
+  printf 'a \n' >"$T/a.txt"
+  mkdir -p "$XDG_CONFIG_HOME/quillon/registry.reg.lock"
+  run "$T" "$BIN/quillonc" /W a.txt
+  expect_eq "registry lock: exit code" 1 "$RC"
+  expect_eq "registry lock: message" \
+    "quillonc: cannot lock the settings $XDG_CONFIG_HOME/quillon/registry.reg.lock - Is a directory$NL" "$ERR"
+  if registry_exists; then bad "registry lock: the store was written"; else ok; fi
+  expect_eq "registry lock: file untouched" "61200a" "$(hexof "$T/a.txt")"
+  rm -rf "$XDG_CONFIG_HOME"
+
+  printf '\xff\xfe[\0M\0a\0i\0n\0]\0\r\0\n\0' >"$BIN/quillon.ini"
+  before=$(hexof "$BIN/quillon.ini")
+  rm -f "$BIN/quillon.ini.lock"  # the lock file of the calls above
+  mkdir -p "$BIN/quillon.ini.lock"
+  run "$T" "$BIN/quillonc_o" /W a.txt
+  expect_eq "INI lock: exit code" 1 "$RC"
+  expect_eq "INI lock: message" \
+    "quillonc: cannot lock the settings $BIN/quillon.ini.lock - Is a directory$NL" "$ERR"
+  expect_eq "INI lock: store untouched" "$before" "$(hexof "$BIN/quillon.ini")"
+  expect_eq "INI lock: file untouched" "61200a" "$(hexof "$T/a.txt")"
+  if ((JAPANESE_CONSOLE)); then
+    QUILLON_LANG=ja run "$T" "$BIN/quillonc_o" /W a.txt
+    expect_eq "INI lock in Japanese" \
+      "1 quillonc: 設定のロック $BIN/quillon.ini.lock を取得できません - Is a directory$NL" "$RC $ERR"
+  fi
+  rmdir "$BIN/quillon.ini.lock"
+  reset_stores
+fi
+
+# --- a store that is no file ---------------------------------------------------------------
+if [[ "$MODE" == --native ]]; then
+  echo "== FIFO as the store"
+  # Nothing may wait on the FIFO: quillonc cannot write its settings, says so and runs
+  # no quillon.
+  reset_stores
+  fresh_tree
+  printf 'a \n' >"$T/a.txt"
+  mkfifo "$BIN/quillon.ini"
+  run "$T" "$BIN/quillonc_o" /W a.txt
+  expect_eq "FIFO INI: no hang, exit 1" 1 "$RC"
+  expect_eq "FIFO INI: message" "quillonc: The settings could not be written - $BIN/quillon.ini (FileBackup)$NL" "$ERR"
+  expect_eq "FIFO INI: file untouched" "61200a" "$(hexof "$T/a.txt")"
+  if [[ -p "$BIN/quillon.ini" ]]; then ok; else bad "FIFO INI: the FIFO was replaced"; fi
+  rm -f "$BIN/quillon.ini"
+  mkdir -p "$XDG_CONFIG_HOME/quillon"
+  mkfifo "$XDG_CONFIG_HOME/quillon/registry.reg"
+  run "$T" "$BIN/quillonc" /W a.txt
+  expect_eq "FIFO hive: no hang, exit 1" 1 "$RC"
+  expect_eq "FIFO hive: message" \
+    "quillonc: The settings could not be written - HKEY_CURRENT_USER\\Software\\Orvalent\\quillon\\CurrentVersion (FileBackup)$NL" "$ERR"
+  expect_eq "FIFO hive: file untouched" "61200a" "$(hexof "$T/a.txt")"
+  reset_stores
+
+  reset_stores
+fi
+
 # --- two hand-overs at the same moment ------------------------------------------------------
 echo "== two calls at once"
 reset_stores
