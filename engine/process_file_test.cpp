@@ -7,6 +7,7 @@
 
 #include "core/encoding_catalogue.h"
 #include "core/process_flags.h"
+#include "engine/large_buffer.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;
@@ -264,6 +265,95 @@ TEST_F(ProcessFileTest, ExceptionsEndOnlyThisFile) {
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0], WideText(u"Not enough memory. - ") +
                                   PathForDisplay(ToNative(dir / "a.txt")) + u"\r\n");
+}
+
+TEST_F(ProcessFileTest, BinaryFilesComeOutByteIdenticalAndUncounted) {
+  // A real program, as it sits among text files; a PNG; and, under detection, a text
+  // that holds a NUL byte.
+  const fs::path program = "/bin/true";
+  std::error_code error;
+  const bool haveProgram = fs::copy_file(program, dir / "true", error) && !error;
+  WriteBytes(dir / "p.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\n\n\t", 19));
+  WriteBytes(dir / "n.txt", std::string("line\n\0line\t\n", 12));
+  job.inputEncodingIndex = 0;
+  job.lineEndingConversion = 0;
+  job.expandTabs = true;
+  job.removeControlCodes = true;
+  job.makeBackup = true;
+  std::vector<std::string> names = {"p.png", "n.txt"};
+  if (haveProgram) names.push_back("true");
+  for (const std::string& name : names) {
+    const std::string before = ReadBytes(dir / name);
+    host.messages.clear();
+    EXPECT_EQ(Run(name), FileOutcome::kContinue);
+    EXPECT_EQ(ReadBytes(dir / name), before) << name;
+    EXPECT_FALSE(fs::exists(dir / (name + ".bak"))) << name;
+    ASSERT_EQ(host.messages.size(), 1u) << name;
+    EXPECT_EQ(host.messages[0], PathForDisplay(ToNative(dir / name)) +
+                                    u" is a binary file; not converted.\r\n");
+  }
+  EXPECT_EQ(context.counters.targetsSeen, 0u);
+  EXPECT_EQ(context.counters.filesWritten, 0u);
+
+  japaneseUi = true;
+  job.inputEncodingIndex = 1;
+  host.messages.clear();
+  Run("p.png");
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0], u"ファイル " + PathForDisplay(ToNative(dir / "p.png")) +
+                                  u" はバイナリファイルのため変換しません。\r\n");
+
+  // Under a named code page the NUL is a stray byte of a text, removed as before.
+  Run("n.txt");
+  EXPECT_EQ(ReadBytes(dir / "n.txt"), "line\r\nline    \r\n");
+  EXPECT_EQ(context.counters.targetsSeen, 1u);
+  if (!haveProgram) GTEST_SKIP() << "no /bin/true to copy: " << error.message();
+}
+
+TEST_F(ProcessFileTest, GrowthPastTheLimitIsTooLargeAndTheRunGoesOn) {
+  // Each job would grow the 90-unit file beyond 100 units; the next file, which does not
+  // grow, is converted.
+  std::string content;
+  for (int i = 0; i < 20; ++i) content += "\tx";
+  content += std::string(50, '\n');
+  const std::string small = "x \n";
+  const ScopedHeldLimit limit(100);
+  std::vector<std::pair<const char*, JobOptions>> jobs;
+  job.trimTrailingWhiteSpace = true;
+  JobOptions tabs = job;
+  tabs.expandTabs = true;
+  tabs.tabColumns = 0xFFFFFFFF;  // what -1 became in a store
+  jobs.emplace_back("tabs", tabs);
+  JobOptions crlf = job;
+  crlf.lineEndingConversion = 0;
+  jobs.emplace_back("crlf", crlf);
+  JobOptions breaks = job;
+  breaks.insertEveryChars = 1;
+  breaks.lineEndingKind = 0;
+  jobs.emplace_back("breaks", breaks);
+  JobOptions literal = job;
+  literal.replaceEnabled = true;
+  literal.searchText = u"\n";
+  literal.replacementText = u"<br>\n";
+  jobs.emplace_back("literal", literal);
+  for (const auto& [what, grown] : jobs) {
+    SCOPED_TRACE(what);
+    WriteBytes(dir / "a.txt", content);
+    WriteBytes(dir / "b.txt", small);
+    Age("a.txt");
+    host.messages.clear();
+    context.counters = {};
+    job = grown;
+    EXPECT_EQ(Run("a.txt"), FileOutcome::kContinue);
+    EXPECT_EQ(Run("b.txt"), FileOutcome::kContinue);
+    EXPECT_EQ(ReadBytes(dir / "a.txt"), content);
+    EXPECT_EQ(fs::last_write_time(dir / "a.txt"), oldTime);
+    ASSERT_EQ(host.messages.size(), 1u) << host.AllMessagesUtf8();
+    EXPECT_EQ(host.messages[0],
+              PathForDisplay(ToNative(dir / "a.txt")) + u" is too large.\r\n");
+    EXPECT_NE(ReadBytes(dir / "b.txt"), small) << "the next file is converted";
+    EXPECT_EQ(context.counters.filesWritten, 1u);
+  }
 }
 
 }  // namespace

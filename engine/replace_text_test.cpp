@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/process_flags.h"
+#include "engine/large_buffer.h"
 #include "engine/process_file.h"
 #include "tests/test_support.h"
 #include "ui/memory_controls.h"
@@ -275,6 +276,49 @@ TEST_F(ReplaceFixture, RunawayMatchThrowsAndTheFileIsKept) {
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].find(u"exception. - "), 0u);
   EXPECT_EQ(ReadBytes(dir / "a.txt"), std::string(200'000, 'a'));
+}
+
+TEST_F(ReplaceFixture, GrowthStopsAtTheLimitAndNotBefore) {
+  // "a" → "abc" in "a-a-a-a": 7 units become 15. Literal and regular expression alike,
+  // fine at a limit of 15, too large at 14 with the text as it was.
+  JobOptions literal;
+  literal.replaceEnabled = true;
+  literal.searchText = u"a";
+  literal.replacementText = u"abc";
+  const JobOptions jobs[] = {literal, RegexJob(u"a", u"$&bc")};
+  for (const JobOptions& job : jobs) {
+    SCOPED_TRACE(job.replaceUseRegex);
+    {
+      const ScopedHeldLimit limit(15);
+      WideText text = u"a-a-a-a";
+      EXPECT_TRUE(ReplaceInText(text, job));
+      EXPECT_EQ(text, u"abc-abc-abc-abc");
+    }
+    const ScopedHeldLimit limit(14);
+    WideText text = u"a-a-a-a";
+    EXPECT_THROW(ReplaceInText(text, job), TooLargeError);
+    EXPECT_EQ(text, u"a-a-a-a");
+  }
+}
+
+TEST_F(ReplaceFixture, ShrinkingOrSameSizeIgnoresTheLimit) {
+  const ScopedHeldLimit limit(3);
+  EXPECT_EQ(Literal(u"abcabcabc", u"abc", u"x"), u"xxx");
+  EXPECT_EQ(Literal(u"abcabcabc", u"b", u"B"), u"aBcaBcaBc");
+  EXPECT_EQ(Regex(u"abcabcabc", u"b", u""), u"acacac");
+  EXPECT_EQ(Regex(u"abcabcabc", u"(a)(b)", u"$2$1"), u"bacbacbac");
+}
+
+TEST_F(ReplaceFixture, ManyHitsOfALongReplacementAreTooLargeBeforeAnyReservation) {
+  // A million hits, each growing by a million units: 2^40 units, worked out exactly
+  // and refused by the system's limit rather than by running out of memory.
+  JobOptions job;
+  job.replaceEnabled = true;
+  job.searchText = u"x";
+  job.replacementText = WideText(1'000'001, u'y');
+  WideText text(1'000'000, u'x');
+  EXPECT_THROW(ReplaceInText(text, job), TooLargeError);
+  EXPECT_EQ(text, WideText(1'000'000, u'x'));
 }
 
 // Logs the order in which controls are read; fails one text read on request.

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "engine/column_width.h"
+#include "engine/large_buffer.h"
 
 using namespace std::string_literals;
 
@@ -326,4 +328,82 @@ TEST(TransformTabs, WideTabsAndBlankOnlyTexts) {
                                        WideText(20, u' ') + u"x", true},
                                       {WideText(30, u'a') + u"\r" + WideText(30, u'b'),
                                        WideText(30, u'a') + u"\r" + WideText(30, u'b'), false}});
+}
+
+namespace {
+
+// The text as it was, and whether the step refused with TooLargeError.
+template <typename Op>
+bool RefusedAsTooLarge(const WideText& input, Op op) {
+  WideText text = input;
+  try {
+    op(text);
+  } catch (const TooLargeError&) {
+    EXPECT_EQ(text, input) << "a refused step leaves the text as it was";
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST(TransformGrowth, EveryGrowingStepStopsAtTheLimitAndNotBefore) {
+  // Each step is run at a limit of exactly its result's size, then at one unit less.
+  struct Step {
+    const char* name;
+    WideText input;
+    std::function<bool(WideText&)> op;
+  };
+  const Step steps[] = {
+      {"crlf", u"ab\ncd\refghi\n", [](WideText& t) { return UnifyLineEndings(t, 0); }},
+      {"full width", u"\u3000a\u3000bcdefgh", SplitFullWidthSpaces},
+      {"tabs", u"\tab\tcdefgh", [](WideText& t) { return ExpandTabsToColumns(t, 4); }},
+      {"wide tabs", u"\tab\tcdefgh", [](WideText& t) { return ExpandTabsToColumns(t, 5'000'000); }},
+      {"breaks", u"abcdefghi", [](WideText& t) { return InsertLineBreaks(t, 3, 0); }},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    WideText grown = step.input;
+    ASSERT_TRUE(step.op(grown));
+    ASSERT_GT(grown.size(), step.input.size());
+    {
+      const ScopedHeldLimit limit(grown.size());
+      WideText text = step.input;
+      EXPECT_TRUE(step.op(text));
+      EXPECT_EQ(text, grown);
+    }
+    const ScopedHeldLimit limit(grown.size() - 1);
+    EXPECT_TRUE(RefusedAsTooLarge(step.input, step.op));
+  }
+}
+
+TEST(TransformGrowth, StepsThatDoNotGrowIgnoreTheLimit) {
+  // A text already beyond the limit may still shrink, or keep its size.
+  const ScopedHeldLimit limit(4);
+  ExpectCases([](WideText& t) { return UnifyLineEndings(t, 1); }, {{u"a\r\nb\r\n", u"a\nb\n", true}});
+  ExpectCases([](WideText& t) { return UnifyLineEndings(t, 0); }, {{u"a\r\nb\r\n", u"a\r\nb\r\n", false}});
+  ExpectCases([](WideText& t) { return ExpandTabsToColumns(t, 1); }, {{u"a\tb\tcd", u"a b cd", true}});
+  ExpectCases(ReplaceFullWidthSpaces, {{u"\u3000\u3000\u3000\u3000\u3000", u"     ", true}});
+  ExpectCases([](WideText& t) { return InsertLineBreaks(t, 100, 0); }, {{u"abcdefgh", u"abcdefgh", false}});
+}
+
+TEST(TransformGrowth, HostileTabWidthsNeitherLoopNorWrap) {
+  // 0 expands nothing; the widest width a store can hand over is too large for a text
+  // with a TAB, however short, and is worked out before anything is reserved.
+  WideText text = u"a\tb";
+  EXPECT_FALSE(ExpandTabsToColumns(text, 0));
+  EXPECT_EQ(text, u"a\tb");
+  {
+    const ScopedHeldLimit limit(uint64_t{1} << 30);
+    EXPECT_TRUE(RefusedAsTooLarge(u"a\tb", [](WideText& t) { return ExpandTabsToColumns(t, 0xFFFFFFFF); }));
+    EXPECT_TRUE(RefusedAsTooLarge(u"\t\t\t\t", [](WideText& t) { return ExpandTabsToColumns(t, 0x80000001); }));
+  }
+  // Without an injected limit: the system's holds too (no machine holds 2^32 TABs' worth
+  // times a thousand TABs).
+  EXPECT_TRUE(RefusedAsTooLarge(WideText(1000, u'\t'), [](WideText& t) { return ExpandTabsToColumns(t, 0xFFFFFFFF); }));
+  // A wide width within the limit still expands exactly.
+  const ScopedHeldLimit limit(uint64_t{1} << 24);
+  WideText wide = u"\t\t";
+  EXPECT_TRUE(ExpandTabsToColumns(wide, 0x200000));
+  EXPECT_EQ(wide, WideText(0x400000, u' '));
 }
