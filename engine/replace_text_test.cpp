@@ -301,26 +301,6 @@ TEST_F(ReplaceFixture, GrowthStopsAtTheLimitAndNotBefore) {
   }
 }
 
-TEST_F(ReplaceFixture, ShrinkingOrSameSizeIgnoresTheLimit) {
-  const ScopedHeldLimit limit(3);
-  EXPECT_EQ(Literal(u"abcabcabc", u"abc", u"x"), u"xxx");
-  EXPECT_EQ(Literal(u"abcabcabc", u"b", u"B"), u"aBcaBcaBc");
-  EXPECT_EQ(Regex(u"abcabcabc", u"b", u""), u"acacac");
-  EXPECT_EQ(Regex(u"abcabcabc", u"(a)(b)", u"$2$1"), u"bacbacbac");
-}
-
-TEST_F(ReplaceFixture, ManyHitsOfALongReplacementAreTooLargeBeforeAnyReservation) {
-  // A million hits, each growing by a million units: 2^40 units, worked out exactly
-  // and refused by the system's limit rather than by running out of memory.
-  JobOptions job;
-  job.replaceEnabled = true;
-  job.searchText = u"x";
-  job.replacementText = WideText(1'000'001, u'y');
-  WideText text(1'000'000, u'x');
-  EXPECT_THROW(ReplaceInText(text, job), TooLargeError);
-  EXPECT_EQ(text, WideText(1'000'000, u'x'));
-}
-
 // Logs the order in which controls are read; fails one text read on request.
 class LoggingControls : public MemoryControls {
  public:
