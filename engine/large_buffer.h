@@ -90,7 +90,8 @@ void ReserveLarge(std::basic_string<Char>& buffer, size_t count) {
   // A large buffer is reserved one large page longer than asked: only whole large pages
   // inside it can be advised, and without the spare one the large page holding the end
   // of what is used would be left to small pages, a fault per 4 kB.
-  const size_t spare = count >= kLargeBufferFrom / sizeof(Char) ? kLargePageBytes / sizeof(Char) : 0;
+  const size_t spare =
+      count >= kLargeBufferFrom / sizeof(Char) ? kLargePageBytes / sizeof(Char) : 0;
   // More than a string holds (a size worked out from a huge count, say) is too large,
   // not a fault of the program.
   if (count > buffer.max_size() - spare) throw TooLargeError("buffer too large");

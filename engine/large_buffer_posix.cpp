@@ -37,9 +37,8 @@ uint64_t SystemHeldLimit() {
   static const uint64_t limit = [] {
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);
-    const uint64_t eighth = pages <= 0 || pageSize <= 0
-                                ? uint64_t{1} << 31
-                                : static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) / 8;
+    if (pages <= 0 || pageSize <= 0) return uint64_t{1} << 31;
+    const uint64_t eighth = static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) / 8;
     return std::min<uint64_t>(eighth, std::u16string().max_size());
   }();
   return limit;
