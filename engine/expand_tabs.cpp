@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 
 #include "engine/column_width.h"
 #include "engine/large_buffer.h"
@@ -17,8 +16,9 @@ constexpr char16_t kLastSpecial = u'\r';
 uint64_t TabSpaces(uint64_t column, uint64_t width) { return width - column % width; }
 
 // The exact length of the expanded text, for the rare widths where the bound of
-// ExpandTabsToColumns would reserve far more than needed.
-uint64_t ExpandedLength(const char16_t* data, size_t size, uint64_t width, size_t maxSize) {
+// ExpandTabsToColumns would reserve far more than needed or more than a text may hold.
+// Throws TooLargeError as soon as the text grows past limit.
+uint64_t ExpandedLength(const char16_t* data, size_t size, uint64_t width, uint64_t limit) {
   const uint8_t* widths = ColumnWidths();
   uint64_t column = 0;
   uint64_t total = size;
@@ -28,8 +28,9 @@ uint64_t ExpandedLength(const char16_t* data, size_t size, uint64_t width, size_
       column += widths[unit];
     } else if (unit == u'\t') {
       const uint64_t spaces = TabSpaces(column, width);
+      // At most width - 1 < 2^32 a TAB: no wrap in 64 bits before the check.
       total += spaces - 1;
-      if (total > maxSize) throw std::length_error("expanded text too long");
+      if (spaces > 1 && total > limit) throw TooLargeError("expanded text too long");
       column += spaces;
     } else if (unit == u'\r' || unit == u'\n') {
       column = 0;
@@ -52,13 +53,13 @@ bool ExpandTabsToColumns(WideText& text, uint32_t width) {
   // Every TAB makes at most width spaces, so size + tabs * (width - 1) bounds the result.
   // A reservation is only claimed as it is written, so the bound costs nothing beyond the
   // result; the exact length is worked out first only when the bound is far off (a
-  // width from a hand-edited store can be up to 2^32 - 1) or beyond what a string holds.
-  const uint64_t maxSize = text.max_size();
+  // width from a hand-edited store can be up to 2^32 - 1) or beyond what a text may hold.
+  const uint64_t limit = HeldLimit();
   const uint64_t extra = width - 1;
   uint64_t room = 0;
-  if (extra == 0 || tabs <= (maxSize - size) / extra) room = size + tabs * extra;
+  if (extra == 0 || (size <= limit && tabs <= (limit - size) / extra)) room = size + tabs * extra;
   if (room == 0 || room > 2 * static_cast<uint64_t>(size) + (uint64_t{1} << 20)) {
-    room = ExpandedLength(data, size, width, maxSize);
+    room = ExpandedLength(data, size, width, limit);
   }
 
   WideText result;

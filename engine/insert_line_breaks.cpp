@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/large_buffer.h"
 #include "engine/transformations.h"
 
 bool InsertLineBreaks(WideText& text, uint32_t n, int16_t kind) {
@@ -29,7 +30,7 @@ bool InsertLineBreaks(WideText& text, uint32_t n, int16_t kind) {
   const uint64_t count = (size - length - 1) / n;
   if (count == 0) return false;
 
-  text.resize(static_cast<size_t>(size + count * length));
+  text.resize(static_cast<size_t>(GrownSize(size, count, length)));
   // Fill from the back: the tail after the last ending, then each ending and the n
   // units before it. The first n + L units stay where they are.
   auto end = text.begin() + static_cast<size_t>(size);

@@ -21,11 +21,12 @@ bool ToCrLf(WideText& text) {
   }
   if (inserts == 0) return false;
 
-  if (size + inserts > text.capacity()) {
+  const size_t grown = static_cast<size_t>(GrownSize(size, inserts, 1));
+  if (grown > text.capacity()) {
     // No room to grow in place: build the result once, at its final size, in a fresh
     // buffer rather than letting the string reallocate and copy before the fill.
     WideText result;
-    ReserveLarge(result, size + inserts);
+    ReserveLarge(result, grown);
     const char16_t* data = text.data();
     size_t copied = 0;
     for (size_t i = 0; i < size; ++i) {
@@ -47,7 +48,7 @@ bool ToCrLf(WideText& text) {
     return true;
   }
 
-  text.resize(size + inserts);
+  text.resize(grown);
   size_t read = size;
   size_t write = text.size();
   // The original unit after text[read] (0 past the end); the buffer there may already

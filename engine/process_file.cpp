@@ -8,6 +8,7 @@
 #include "core/message_format.h"
 #include "core/process_flags.h"
 #include "engine/read_text_file.h"
+#include "engine/too_large_error.h"
 #include "engine/replace_text.h"
 #include "engine/transformations.h"
 #include "engine/write_text_file.h"
@@ -39,6 +40,9 @@ const char16_t* ReadStatusMessage(int status, bool insertingBytes) {
           u"Cannot encode %s to Unicode.\r\n");
     case ReadAborted:
       return Text(u"ファイル %s 処理中止しました。\r\n", u"Abort %s.\r\n");
+    case ReadBinary:
+      return Text(u"ファイル %s はバイナリファイルのため変換しません。\r\n",
+                  u"%s is a binary file; not converted.\r\n");
     case ReadTooLarge:
     default:
       return Text(u"ファイル %s は大きすぎるため処理できません。\r\n", u"%s is too large.\r\n");
@@ -166,6 +170,9 @@ FileOutcome ProcessFile(EngineContext& context, const NativePath& name, const Jo
   WideText shownName = PathForDisplay(name);
   try {
     return ProcessFileSteps(context, name, job, shownName);
+  } catch (const TooLargeError&) {
+    // A step would have grown the text past what the program holds.
+    Report(context, ReadStatusMessage(ReadTooLarge, false), shownName);
   } catch (const std::bad_alloc&) {
     Report(context,
            Text(u"ファイル %s を読込むためのメモリが足りません。\r\n", u"Not enough memory. - %s\r\n"),

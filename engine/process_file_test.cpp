@@ -7,6 +7,7 @@
 
 #include "core/encoding_catalogue.h"
 #include "core/process_flags.h"
+#include "engine/large_buffer.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;
@@ -264,6 +265,61 @@ TEST_F(ProcessFileTest, ExceptionsEndOnlyThisFile) {
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0], WideText(u"Not enough memory. - ") +
                                   PathForDisplay(ToNative(dir / "a.txt")) + u"\r\n");
+}
+
+TEST_F(ProcessFileTest, BinaryFilesComeOutByteIdenticalAndUncounted) {
+  // A real program as it sits among text files, and a PNG, under detection with steps
+  // that would change them.
+  std::error_code error;
+  const bool haveProgram = fs::copy_file("/bin/true", dir / "true", error) && !error;
+  WriteBytes(dir / "p.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\n\t", 18));
+  job.inputEncodingIndex = 0;
+  job.lineEndingConversion = 0;
+  job.expandTabs = true;
+  job.makeBackup = true;
+  for (const char* name : {"p.png", "true"}) {
+    if (!fs::exists(dir / name)) continue;
+    const std::string before = ReadBytes(dir / name);
+    Run(name);
+    EXPECT_EQ(ReadBytes(dir / name), before) << name;
+    EXPECT_FALSE(fs::exists(dir / (std::string(name) + ".bak")));
+    EXPECT_EQ(host.messages.back(), PathForDisplay(ToNative(dir / name)) +
+                                        u" is a binary file; not converted.\r\n");
+  }
+  EXPECT_EQ(context.counters.targetsSeen, 0u);
+  japaneseUi = true;
+  Run("p.png");
+  EXPECT_EQ(host.messages.back(), u"ファイル " + PathForDisplay(ToNative(dir / "p.png")) +
+                                      u" はバイナリファイルのため変換しません。\r\n");
+  if (!haveProgram) GTEST_SKIP() << "no /bin/true to copy: " << error.message();
+}
+
+TEST_F(ProcessFileTest, GrowthPastTheLimitIsTooLargeAndTheRunGoesOn) {
+  // The TAB width -1 from a store, and a replacement that grows every line: the file
+  // stays as it was, and the next file, which does not grow, is converted.
+  const ScopedHeldLimit limit(100);
+  const std::string content = "\tx" + std::string(40, '\n');
+  job.trimTrailingWhiteSpace = true;
+  JobOptions tabs = job;
+  tabs.expandTabs = true;
+  tabs.tabColumns = 0xFFFFFFFF;
+  JobOptions literal = job;
+  literal.replaceEnabled = true;
+  literal.searchText = u"\n";
+  literal.replacementText = u"<br>\n";
+  for (const JobOptions& grown : {tabs, literal}) {
+    WriteBytes(dir / "a.txt", content);
+    WriteBytes(dir / "b.txt", "x \n");
+    host.messages.clear();
+    context.counters = {};
+    job = grown;
+    EXPECT_EQ(Run("a.txt"), FileOutcome::kContinue);
+    Run("b.txt");
+    EXPECT_EQ(ReadBytes(dir / "a.txt"), content);
+    ASSERT_EQ(host.messages.size(), 1u) << host.AllMessagesUtf8();
+    EXPECT_EQ(host.messages[0], PathForDisplay(ToNative(dir / "a.txt")) + u" is too large.\r\n");
+    EXPECT_EQ(context.counters.filesWritten, 1u) << "the next file is converted";
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "core/encoding_catalogue.h"
 #include "core/message_format.h"
+#include "engine/binary_format.h"
 #include "engine/large_buffer.h"
 #include "engine/page_warmer.h"
 #include "platform/message_host.h"
@@ -143,6 +144,11 @@ std::optional<ReadStatus> ReadInPieces(EngineContext& context, const NativePath&
   auto take = [&](char* piece, size_t length) {
     if (first) {
       first = false;
+      // The first piece holds far more than any signature takes.
+      if (HasBinarySignature(std::string_view(piece, length))) {
+        stopped = ReadBinary;
+        return false;
+      }
       Mark mark{0, 0};
       if (FindMark(std::string_view(piece, length), &mark)) {
         wholeInstead = true;
@@ -220,7 +226,11 @@ ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText
   char* data = nullptr;
   auto place = [&](uint64_t size) -> char* {
     const uint64_t capacity = capacityFor(size);
-    if (capacity < size || capacity > buffer.max_size() / 2) return nullptr;
+    // The line endings put in may make the content more than the program holds.
+    if (capacity < size || capacity > buffer.max_size() / 2 ||
+        (capacity > size && capacity > HeldLimit())) {
+      return nullptr;
+    }
     room = static_cast<size_t>(capacity);
     if (intoText) {
       ReserveLarge(buffer, room);
@@ -239,6 +249,7 @@ ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText
   if (read != ReadFileResult::kOk) return FailedRead(read);
   if (length == 0) return ReadEmpty;
   size_t size = static_cast<size_t>(length);
+  if (HasBinarySignature(std::string_view(data, size))) return ReadBinary;
 
   uint32_t failure = 0;
   std::unique_ptr<Codec> codec = context.createCodec(&failure);
@@ -258,7 +269,13 @@ ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText
   }
   *codePage = chosen;
 
-  RemoveNuls(data, &size, IsUtf16(chosen));
+  if (inputEncodingIndex == 0 && !IsUtf16(chosen)) {
+    // Detected text holds no NUL bytes: they are a binary file's. One look for the first
+    // does for both, as without one there is nothing to remove either.
+    if (std::memchr(data, 0, size) != nullptr) return ReadBinary;
+  } else {
+    RemoveNuls(data, &size, IsUtf16(chosen));
+  }
   // Nothing but a mark or NULs: there is no text to convert, and rewriting the file
   // would only throw those bytes away.
   if (size <= mark.length) return ReadEmpty;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <random>
 
+#include "engine/large_buffer.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -208,6 +209,59 @@ TEST_F(ReadTextFileTest, ShiftJisReadInPiecesDecodesAsTheWholeFile) {
   }
   EXPECT_GT(decoded, 50);
   EXPECT_GT(failed, 50);
+}
+
+TEST_F(ReadTextFileTest, BinaryFilesAreRefusedOnEveryRoadBeforeDecoding) {
+  // A PE program of several pieces: detection, Shift-JIS (read in pieces), UTF-8, a typed
+  // code page, and line endings put in every n bytes (read whole).
+  std::string pe(600'000, 'z');
+  pe.replace(0, 2, "MZ");
+  pe.replace(0x3C, 4, std::string("\x80\0\0\0", 4));
+  pe.replace(0x80, 4, std::string("PE\0\0", 4));
+  for (const int16_t index : {0, 1, 4, 9}) EXPECT_EQ(Read(pe, index, 0, 0, 65001), ReadBinary);
+  EXPECT_EQ(Read(pe, 1, 10), ReadBinary);
+  EXPECT_EQ(script.created, 0) << "refused before a converter was made";
+}
+
+TEST_F(ReadTextFileTest, NulBytesMarkABinaryFileOnlyUnderDetection) {
+  const std::string withNul("ab\0cd", 5);
+  script.detectResult = false;  // read as Shift-JIS
+  EXPECT_EQ(Read(withNul, 0), ReadBinary);
+  EXPECT_EQ(Read("\xEF\xBB\xBF" + withNul, 0), ReadBinary) << "a UTF-8 mark explains no NUL";
+  // UTF-16, by mark or by detection: NUL bytes belong to it; NUL units still go.
+  EXPECT_EQ(Read(std::string("\xFF\xFE" "a\0\0\0b\0", 8), 0), ReadOk);
+  EXPECT_EQ(text, u"ab");
+  script.detectResult = true;
+  script.detectedCodePage = 1201;
+  EXPECT_EQ(Read(std::string("\0a\0b", 4), 0), ReadOk);
+  EXPECT_EQ(text, u"ab");
+  // A named code page keeps removing stray NULs.
+  EXPECT_EQ(Read(withNul, 4), ReadOk);
+  EXPECT_EQ(text, u"abcd");
+}
+
+TEST_F(ReadTextFileTest, UnmarkedUtf16IsTextWhenThePlatformDetectorSaysSo) {
+  // Not every converter detects (Wine's does not): the file is text exactly when the
+  // platform's detector finds UTF-16, else its NUL bytes refuse it.
+  std::u16string content;
+  for (int i = 0; i < 20; ++i) content += u"The quick brown fox jumps over the lazy dog.\r\n";
+  const std::string bytes = Utf16Le(content);
+  uint32_t failure = 0;
+  uint32_t detected = 0;
+  const std::unique_ptr<Codec> real = CreateSystemCodec(&failure);
+  ASSERT_TRUE(real);
+  const bool utf16 = real->Detect(bytes, &detected) && detected == 1200;
+  EXPECT_EQ(Read(bytes, 0), utf16 ? ReadOk : ReadBinary);
+  if (utf16) {
+    EXPECT_EQ(text, content);
+  }
+}
+
+TEST_F(ReadTextFileTest, LineEndingsPutInMayNotGrowPastTheLimit) {
+  const ScopedHeldLimit limit(20);
+  EXPECT_EQ(Read("abcdefgh", 1, 1), ReadTooLarge) << "room for 8 + 7 * 4 bytes asked";
+  EXPECT_EQ(Read("abcdefgh", 1, 4), ReadOk);
+  EXPECT_EQ(Read(std::string(30, 'a'), 0), ReadOk) << "a file read as it is never grows";
 }
 
 TEST_F(ReadTextFileTest, FileLargerThanMemoryIsRefusedUntouched) {

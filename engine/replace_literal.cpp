@@ -4,8 +4,6 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <limits>
-#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -275,11 +273,8 @@ bool ReplaceOccurrences(WideText& subject, std::u16string_view search,
   starts[sharedWord] |= parts[1].shared;
   const size_t hits = parts[0].hits + parts[1].hits;
   if (hits == 0) return false;
-  const size_t growth = replacementLength - searchLength;
-  if (growth > (std::numeric_limits<size_t>::max() - size) / hits) {
-    throw std::length_error("replacement result too large");
-  }
-  const size_t newSize = size + hits * growth;
+  const size_t newSize =
+      static_cast<size_t>(GrownSize(size, hits, replacementLength - searchLength));
   if (newSize > subject.capacity()) {
     WideText larger;
     ReserveLarge(larger, newSize);

@@ -1,8 +1,11 @@
 #include "engine/replace_regex.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <iterator>
 #include <string>
+
+#include "engine/large_buffer.h"
 
 namespace {
 
@@ -44,7 +47,9 @@ std::wstring LibraryTextOf(std::u16string_view units) {
 // first difference on it holds the result.
 class ResultBuilder {
  public:
-  explicit ResultBuilder(std::u16string_view original) : original_(original) {}
+  // A result longer than the original may hold no more units than HeldLimit().
+  explicit ResultBuilder(std::u16string_view original)
+      : original_(original), most_(std::max<uint64_t>(HeldLimit(), original.size())) {}
 
   void PutCharacter(wchar_t character) {
     const uint32_t point = static_cast<uint32_t>(character);
@@ -74,6 +79,7 @@ class ResultBuilder {
       }
       Diverge();
     }
+    if (result_.size() >= most_) throw TooLargeError("replacement result too large");
     result_.push_back(unit);
   }
 
@@ -85,6 +91,7 @@ class ResultBuilder {
 
   std::u16string_view original_;
   size_t agreed_ = 0;
+  uint64_t most_;
   bool diverged_ = false;
   WideText result_;
 };

@@ -16,6 +16,7 @@ std::shared_ptr<const CompiledPattern> CompilePattern(std::u16string_view patter
 // Replaces every match of pattern in text by the expansion of format (Perl format syntax),
 // with matchOptions as the library's match flags. Returns true and rewrites text when the
 // result differs from it; otherwise text is left as it was, and nothing is copied. Errors
-// of the library (complexity, memory) propagate, and text is then untouched.
+// of the library (complexity, memory) propagate, and text is then untouched; so does
+// TooLargeError, for a result that would grow past HeldLimit() units.
 bool ReplaceByPattern(WideText& text, const CompiledPattern& pattern,
                       std::u16string_view format, uint32_t matchOptions);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/process_flags.h"
+#include "engine/large_buffer.h"
 #include "engine/process_file.h"
 #include "tests/test_support.h"
 #include "ui/memory_controls.h"
@@ -275,6 +276,29 @@ TEST_F(ReplaceFixture, RunawayMatchThrowsAndTheFileIsKept) {
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].find(u"exception. - "), 0u);
   EXPECT_EQ(ReadBytes(dir / "a.txt"), std::string(200'000, 'a'));
+}
+
+TEST_F(ReplaceFixture, GrowthStopsAtTheLimitAndNotBefore) {
+  // "a" → "abc" in "a-a-a-a": 7 units become 15. Literal and regular expression alike,
+  // fine at a limit of 15, too large at 14 with the text as it was.
+  JobOptions literal;
+  literal.replaceEnabled = true;
+  literal.searchText = u"a";
+  literal.replacementText = u"abc";
+  const JobOptions jobs[] = {literal, RegexJob(u"a", u"$&bc")};
+  for (const JobOptions& job : jobs) {
+    SCOPED_TRACE(job.replaceUseRegex);
+    {
+      const ScopedHeldLimit limit(15);
+      WideText text = u"a-a-a-a";
+      EXPECT_TRUE(ReplaceInText(text, job));
+      EXPECT_EQ(text, u"abc-abc-abc-abc");
+    }
+    const ScopedHeldLimit limit(14);
+    WideText text = u"a-a-a-a";
+    EXPECT_THROW(ReplaceInText(text, job), TooLargeError);
+    EXPECT_EQ(text, u"a-a-a-a");
+  }
 }
 
 // Logs the order in which controls are read; fails one text read on request.

@@ -18,8 +18,12 @@ bool ReplaceFullWidthSpaces(WideText& text);
 // Spaces and TABs before a CR or LF, or at the end of the text, are removed.
 bool TrimLineEndWhiteSpace(WideText& text);
 
-// TABs become spaces up to the next multiple of width (at least 1) columns; a unit that
-// code page 932 writes in two bytes takes two columns.
+// TABs become spaces up to the next multiple of width columns; a unit that code page 932
+// writes in two bytes takes two columns. A width of 0 expands nothing.
+//
+// The steps that grow the text (here UnifyLineEndings to CR LF, SplitFullWidthSpaces,
+// ExpandTabsToColumns and InsertLineBreaks) throw TooLargeError, before they reserve
+// anything and with the text as it was, when it would grow past HeldLimit().
 bool ExpandTabsToColumns(WideText& text, uint32_t width);
 
 // The control codes U+0000..U+001F other than TAB, LF, CR and U+001A are removed.

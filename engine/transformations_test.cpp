@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "engine/column_width.h"
+#include "engine/large_buffer.h"
 
 using namespace std::string_literals;
 
@@ -326,4 +328,61 @@ TEST(TransformTabs, WideTabsAndBlankOnlyTexts) {
                                        WideText(20, u' ') + u"x", true},
                                       {WideText(30, u'a') + u"\r" + WideText(30, u'b'),
                                        WideText(30, u'a') + u"\r" + WideText(30, u'b'), false}});
+}
+
+namespace {
+
+// The text as it was, and whether the step refused with TooLargeError.
+template <typename Op>
+bool RefusedAsTooLarge(const WideText& input, Op op) {
+  WideText text = input;
+  try {
+    op(text);
+  } catch (const TooLargeError&) {
+    EXPECT_EQ(text, input) << "a refused step leaves the text as it was";
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST(TransformGrowth, EveryGrowingStepStopsAtTheLimitAndNotBefore) {
+  // Each step is run at a limit of exactly its result's size, then at one unit less.
+  struct Step {
+    const char* name;
+    WideText input;
+    std::function<bool(WideText&)> op;
+  };
+  const Step steps[] = {
+      {"crlf", u"ab\ncd\refghi\n", [](WideText& t) { return UnifyLineEndings(t, 0); }},
+      {"full width", u"\u3000a\u3000bcdefgh", SplitFullWidthSpaces},
+      {"tabs", u"\tab\tcdefgh", [](WideText& t) { return ExpandTabsToColumns(t, 4); }},
+      {"wide tabs", u"\tab\tcdefgh", [](WideText& t) { return ExpandTabsToColumns(t, 5'000'000); }},
+      {"breaks", u"abcdefghi", [](WideText& t) { return InsertLineBreaks(t, 3, 0); }},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    WideText grown = step.input;
+    ASSERT_TRUE(step.op(grown));
+    ASSERT_GT(grown.size(), step.input.size());
+    {
+      const ScopedHeldLimit limit(grown.size());
+      WideText text = step.input;
+      EXPECT_TRUE(step.op(text));
+      EXPECT_EQ(text, grown);
+    }
+    const ScopedHeldLimit limit(grown.size() - 1);
+    EXPECT_TRUE(RefusedAsTooLarge(step.input, step.op));
+  }
+}
+
+TEST(TransformGrowth, HostileTabWidthsNeitherLoopNorWrap) {
+  // 0 expands nothing; the widest width a store can hand over (-1 read as unsigned) is
+  // too large for a text with a TAB, and is found so before anything is reserved.
+  WideText text = u"a\tb";
+  EXPECT_FALSE(ExpandTabsToColumns(text, 0));
+  EXPECT_EQ(text, u"a\tb");
+  EXPECT_TRUE(RefusedAsTooLarge(WideText(1000, u'\t'),
+                                [](WideText& t) { return ExpandTabsToColumns(t, 0xFFFFFFFF); }));
 }

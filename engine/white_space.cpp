@@ -2,6 +2,7 @@
 #include <string>
 
 #include "engine/find_unit.h"
+#include "engine/large_buffer.h"
 #include "engine/transformations.h"
 
 namespace {
@@ -21,7 +22,7 @@ bool SplitFullWidthSpaces(WideText& text) {
 
   // Grow once, then fill from the back so that every unit moves exactly once.
   size_t read = text.size();
-  text.resize(read + count);
+  text.resize(static_cast<size_t>(GrownSize(read, count, 1)));
   size_t write = text.size();
   while (read != write) {
     const char16_t unit = text[--read];
