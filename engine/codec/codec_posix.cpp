@@ -1,5 +1,6 @@
-// The converter on ICU. UTF-8 and UTF-16 are done by hand (utf8_codec, utf16_codec);
-// everything else goes through an ICU converter found from the Windows code-page number.
+// The converter on ICU. UTF-8 and UTF-16 are done by hand (utf8_codec, utf16_codec), and
+// so is decoding UTF-7 and ISO-2022-JP (utf7_decoder, iso2022jp_decoder); everything else
+// goes through an ICU converter found from the Windows code-page number.
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
@@ -16,7 +17,9 @@
 
 #include "engine/codec/codec.h"
 #include "engine/codec/cp932_table.h"
+#include "engine/codec/iso2022jp_decoder.h"
 #include "engine/codec/unicode_pages.h"
+#include "engine/codec/utf7_decoder.h"
 #include "engine/large_buffer.h"
 
 namespace {
@@ -308,6 +311,14 @@ bool IcuCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text)
   }
   if (codePage == 932) {
     if (const Cp932Table* table = Cp932Table::Get()) return table->Decode(bytes, text);
+  }
+  if (codePage == 65000) return DecodeUtf7(bytes, text);
+  if (codePage == 50220) {
+    // ICU's converter turns down some valid spellings (an escape sequence right after
+    // another) and reads JIS-Roman's 5C and 7E other than Windows does. ICU has no
+    // encoder for 50221 and 50222, so they stay unsupported here.
+    std::string shiftJis;
+    return Iso2022JpToShiftJis(bytes, &shiftJis) && Decode(932, shiftJis, text);
   }
   UConverter* converter = ConverterFor(codePage);
   return converter != nullptr && DecodeWithConverter(converter, bytes, text);

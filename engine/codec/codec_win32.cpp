@@ -1,6 +1,7 @@
 // The converter on Windows: MLang (IMultiLanguage2) for detection and the primary
 // encoder, the kernel's MultiByteToWideChar / WideCharToMultiByte where they can be
-// strict, and UTF-8 / UTF-16 by hand (utf8_codec, utf16_codec).
+// strict, UTF-8 / UTF-16 by hand (utf8_codec, utf16_codec), and decoding UTF-7 and
+// ISO-2022-JP by hand too (utf7_decoder, iso2022jp_decoder).
 #include <windows.h>
 #include <objbase.h>
 #include <mlang.h>
@@ -11,7 +12,9 @@
 #include <unordered_map>
 
 #include "engine/codec/codec.h"
+#include "engine/codec/iso2022jp_decoder.h"
 #include "engine/codec/unicode_pages.h"
+#include "engine/codec/utf7_decoder.h"
 
 namespace {
 
@@ -225,10 +228,9 @@ HRESULT MLangCodec::MLangFromUnicodeStrictly(uint32_t codePage, std::u16string_v
 }
 
 // MLang decodes whatever it is given and says nothing about bytes it could not map, so
-// each block is encoded again and must give back exactly its bytes. That also turns
-// down valid but unusual spellings (another encoder's escape sequences in ISO-2022-JP,
-// other characters written directly in UTF-7): such a file fails to decode rather than
-// risk losing anything.
+// each block is encoded again and must give back exactly its bytes. That would also
+// turn down valid but unusual spellings, which is why UTF-7 and ISO-2022-JP do not come
+// here (see Decode).
 bool MLangCodec::DecodeWithMLang(uint32_t codePage, std::string_view bytes, WideText* text) {
   WideText out;
   std::string check;
@@ -251,6 +253,14 @@ bool MLangCodec::DecodeWithMLang(uint32_t codePage, std::string_view bytes, Wide
 
 bool MLangCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text) {
   if (IsUnicodePage(codePage)) return DecodeUnicodePage(codePage, bytes, text);
+  if (codePage == 65000) return DecodeUtf7(bytes, text);
+  if (IsIso2022JpPage(codePage)) {
+    // Checked by the encoding's rules, then decoded as code page 932 by the kernel, which
+    // refuses a pair without a character (MLang puts in U+30FB and says nothing).
+    std::string shiftJis;
+    return Iso2022JpToShiftJis(bytes, &shiftJis) &&
+           DecodeWithKernel(932, shiftJis, text) == Outcome::kDone;
+  }
   if (bytes.empty()) {
     if (!IsValidCodePage(codePage) && mlang_->IsConvertible(codePage, 1200) != S_OK) {
       return false;

@@ -1,0 +1,98 @@
+#include "engine/codec/iso2022jp_decoder.h"
+
+#include "engine/large_buffer.h"
+
+namespace {
+
+constexpr unsigned char kEsc = 0x1B;
+constexpr unsigned char kShiftOut = 0x0E;  // SO: half-width katakana until SI
+constexpr unsigned char kShiftIn = 0x0F;
+
+// The set that bytes 21..7E stand for while no SO is in force.
+enum class Set { kAscii, kKatakana, kTwoByte };
+
+struct Escape {
+  std::string_view bytes;  // after ESC
+  Set set;
+  bool designatesG1;  // ESC ) I: names the set SO shifts to, changes nothing now
+};
+constexpr Escape kEscapes[] = {
+    {"(B", Set::kAscii, false},    {"(J", Set::kAscii, false},
+    {"(I", Set::kKatakana, false}, {"$@", Set::kTwoByte, false},
+    {"$B", Set::kTwoByte, false},  {"$(@", Set::kTwoByte, false},
+    {"$(B", Set::kTwoByte, false}, {")I", Set::kKatakana, true},
+};
+
+bool InPairRange(unsigned char byte) { return byte >= 0x21 && byte <= 0x7E; }
+
+// A JIS X 0208 row and cell (each 21..7E) as the Shift-JIS pair of the same character.
+void AppendShiftJisPair(unsigned char row, unsigned char cell, std::string* out) {
+  const unsigned lead = (row + 1u) / 2 + (row <= 0x5E ? 0x70 : 0xB0);
+  unsigned trail = cell + 0x7Eu;  // even rows take the upper half of the trail bytes
+  if (row & 1) trail = cell + (cell <= 0x5F ? 0x1Fu : 0x20u);  // skipping 7F
+  out->push_back(static_cast<char>(lead));
+  out->push_back(static_cast<char>(trail));
+}
+
+}  // namespace
+
+bool IsIso2022JpPage(uint32_t codePage) { return codePage >= 50220 && codePage <= 50222; }
+
+bool Iso2022JpToShiftJis(std::string_view bytes, std::string* shiftJis) {
+  std::string out;
+  ReserveLarge(out, bytes.size());
+  Set set = Set::kAscii;
+  bool shiftedOut = false;
+  // A line end was seen in a two-byte set and no escape sequence since.
+  bool lineEndInTwoByte = false;
+  const size_t size = bytes.size();
+  for (size_t i = 0; i < size;) {
+    const unsigned char byte = static_cast<unsigned char>(bytes[i]);
+    if (byte >= 0x80) return false;
+    if (byte == kEsc) {
+      const Escape* found = nullptr;
+      for (const Escape& escape : kEscapes) {
+        if (bytes.substr(i + 1, escape.bytes.size()) == escape.bytes) {
+          found = &escape;
+          break;
+        }
+      }
+      if (found == nullptr) return false;
+      i += 1 + found->bytes.size();
+      if (!found->designatesG1) {
+        set = found->set;
+        lineEndInTwoByte = false;
+      }
+      continue;
+    }
+    if (byte == kShiftOut || byte == kShiftIn) {
+      shiftedOut = byte == kShiftOut;
+      ++i;
+      continue;
+    }
+    if (!InPairRange(byte)) {  // control codes, space and DEL stand for themselves
+      if (set == Set::kTwoByte && (byte == '\r' || byte == '\n')) lineEndInTwoByte = true;
+      out.push_back(static_cast<char>(byte));
+      ++i;
+      continue;
+    }
+    if (shiftedOut || set == Set::kKatakana) {
+      if (byte > 0x5F) return false;
+      out.push_back(static_cast<char>(byte + 0x80));  // A1..DF in Shift-JIS
+      ++i;
+      continue;
+    }
+    if (set == Set::kAscii) {
+      out.push_back(static_cast<char>(byte));
+      ++i;
+      continue;
+    }
+    if (lineEndInTwoByte || i + 1 == size) return false;
+    const unsigned char cell = static_cast<unsigned char>(bytes[i + 1]);
+    if (!InPairRange(cell)) return false;
+    AppendShiftJisPair(byte, cell, &out);
+    i += 2;
+  }
+  *shiftJis = std::move(out);
+  return true;
+}
