@@ -8,7 +8,7 @@ constexpr unsigned char kEsc = 0x1B;
 constexpr unsigned char kShiftOut = 0x0E;  // SO: half-width katakana until SI
 constexpr unsigned char kShiftIn = 0x0F;
 
-// The set that bytes 21..7E stand for while no SO is in force.
+// What bytes 21..7E stand for.
 enum class Set { kAscii, kKatakana, kTwoByte };
 
 struct Escape {
@@ -21,6 +21,14 @@ constexpr Escape kEscapes[] = {
     {"(I", Set::kKatakana, false}, {"$@", Set::kTwoByte, false},
     {"$B", Set::kTwoByte, false},  {"$(@", Set::kTwoByte, false},
     {"$(B", Set::kTwoByte, false}, {")I", Set::kKatakana, true},
+};
+
+struct Mode {
+  Set set = Set::kAscii;  // G0, named by ESC ( and ESC $
+  bool shiftedOut = false;
+
+  // The set that bytes 21..7E stand for.
+  Set InForce() const { return shiftedOut ? Set::kKatakana : set; }
 };
 
 bool InPairRange(unsigned char byte) { return byte >= 0x21 && byte <= 0x7E; }
@@ -41,10 +49,11 @@ bool IsIso2022JpPage(uint32_t codePage) { return codePage >= 50220 && codePage <
 bool Iso2022JpToShiftJis(std::string_view bytes, std::string* shiftJis) {
   std::string out;
   ReserveLarge(out, bytes.size());
-  Set set = Set::kAscii;
-  bool shiftedOut = false;
-  // A line end was seen in a two-byte set and no escape sequence since.
-  bool lineEndInTwoByte = false;
+  // The state as read by a decoder that keeps it over line ends, and as read by one that
+  // goes back to ASCII (and SI) at every line end. A byte 21..7E must mean the same to
+  // both.
+  Mode kept;
+  Mode reset;
   const size_t size = bytes.size();
   for (size_t i = 0; i < size;) {
     const unsigned char byte = static_cast<unsigned char>(bytes[i]);
@@ -59,39 +68,36 @@ bool Iso2022JpToShiftJis(std::string_view bytes, std::string* shiftJis) {
       }
       if (found == nullptr) return false;
       i += 1 + found->bytes.size();
-      if (!found->designatesG1) {
-        set = found->set;
-        lineEndInTwoByte = false;
-      }
+      if (!found->designatesG1) kept.set = reset.set = found->set;
       continue;
     }
     if (byte == kShiftOut || byte == kShiftIn) {
-      shiftedOut = byte == kShiftOut;
+      kept.shiftedOut = reset.shiftedOut = byte == kShiftOut;
       ++i;
       continue;
     }
     if (!InPairRange(byte)) {  // control codes, space and DEL stand for themselves
-      if (set == Set::kTwoByte && (byte == '\r' || byte == '\n')) lineEndInTwoByte = true;
+      if (byte == '\r' || byte == '\n') reset = Mode{};
       out.push_back(static_cast<char>(byte));
       ++i;
       continue;
     }
-    if (shiftedOut || set == Set::kKatakana) {
-      if (byte > 0x5F) return false;
-      out.push_back(static_cast<char>(byte + 0x80));  // A1..DF in Shift-JIS
-      ++i;
-      continue;
-    }
+    const Set set = kept.InForce();
+    if (set != reset.InForce()) return false;
     if (set == Set::kAscii) {
       out.push_back(static_cast<char>(byte));
       ++i;
-      continue;
+    } else if (set == Set::kKatakana) {
+      if (byte > 0x5F) return false;
+      out.push_back(static_cast<char>(byte + 0x80));  // A1..DF in Shift-JIS
+      ++i;
+    } else {
+      if (i + 1 == size) return false;
+      const unsigned char cell = static_cast<unsigned char>(bytes[i + 1]);
+      if (!InPairRange(cell)) return false;
+      AppendShiftJisPair(byte, cell, &out);
+      i += 2;
     }
-    if (lineEndInTwoByte || i + 1 == size) return false;
-    const unsigned char cell = static_cast<unsigned char>(bytes[i + 1]);
-    if (!InPairRange(cell)) return false;
-    AppendShiftJisPair(byte, cell, &out);
-    i += 2;
   }
   *shiftJis = std::move(out);
   return true;

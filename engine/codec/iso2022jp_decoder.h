@@ -17,9 +17,9 @@
 // code page 932 has no JIS X 0212), ESC at the end or cut short, a pair cut in half (by
 // a control code, an escape sequence or the end), a pair code page 932 has no character
 // for (left to the 932 decoder), a katakana byte outside 21..5F. And after a line end in
-// a two-byte set, a byte that would start a pair before the next escape sequence:
-// decoders differ on whether a line end goes back to ASCII, so such a file has no one
-// reading.
+// a two-byte or katakana set, a byte 21..7E before an escape sequence (or SO) names the
+// set again: decoders differ on whether a line end goes back to ASCII, so such a file
+// has no one reading.
 #pragma once
 
 #include <cstdint>

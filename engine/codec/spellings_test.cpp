@@ -36,6 +36,7 @@ const std::vector<Spelling>& Corpus() {
       {50220, "\x1b(I12\x1b(B", u"ｱｲ"},
       {50220, "\x1b)Ia\x0e" "12\x0fz", u"aｱｲz"},
       {50220, "\x1b$B\x0e" "1\x0f" "F|\x1b(B", u"ｱ日"},
+      {50220, "\x1b(I1\r\n\x1b(I2\x0e" "3\n\x0e" "4\x0f", u"ｱ\r\nｲｳ\nｴ"},
       // Code page 932's two-byte set: its symbols, NEC's row 13 and IBM's kanji in rows
       // 89-92; the first and last pairs of the two lead-byte ranges and cells 5F/60.
       {50220, "\x1b$B!A!]-!y!\x1b(B", u"\uff5e\uff0d\u2460\u7e8a"},
@@ -53,7 +54,10 @@ const std::vector<Spelling>& Corpus() {
       {50220, "\x1b$B\"/\x1b(B", kRefused},   // a cell with no character
       {50220, "\x1b$B~~\x1b(B", kRefused},
       {50220, "\x1b(I`\x1b(B", kRefused},     // not a katakana byte
-      {50220, "\x1b$BF|\r\nK\\\x1b(B", kRefused},  // pair or ASCII after the line end?
+      // After a line end, what the set in force was is not clear until it is named again.
+      {50220, "\x1b$BF|\r\nK\\\x1b(B", kRefused},
+      {50220, "\x1b(I1\r\n2\x1b(B", kRefused},
+      {50220, "\x1b$B\x0e" "1\r\n\x0f" "F|", kRefused},
       // UTF-7 as written by the usual encoders and by others.
       {65000, "A+ZeU-", u"A日"},
       {65000, "a!\"#$%&*;<=>@[]^_{}|~\\b", u"a!\"#$%&*;<=>@[]^_{}|~\\b"},
