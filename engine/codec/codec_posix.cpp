@@ -318,7 +318,7 @@ bool IcuCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text)
     // another) and reads JIS-Roman's 5C and 7E other than Windows does. ICU has no
     // encoder for 50221 and 50222, so they stay unsupported here.
     std::string shiftJis;
-    return Iso2022JpToShiftJis(bytes, &shiftJis) && Decode(932, shiftJis, text);
+    return Iso2022JpToShiftJis(codePage, bytes, &shiftJis) && Decode(932, shiftJis, text);
   }
   UConverter* converter = ConverterFor(codePage);
   return converter != nullptr && DecodeWithConverter(converter, bytes, text);

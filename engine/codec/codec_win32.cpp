@@ -258,7 +258,7 @@ bool MLangCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* tex
     // Checked by the encoding's rules, then decoded as code page 932 by the kernel, which
     // refuses a pair without a character (MLang puts in U+30FB and says nothing).
     std::string shiftJis;
-    return Iso2022JpToShiftJis(bytes, &shiftJis) &&
+    return Iso2022JpToShiftJis(codePage, bytes, &shiftJis) &&
            DecodeWithKernel(932, shiftJis, text) == Outcome::kDone;
   }
   if (bytes.empty()) {
