@@ -229,6 +229,30 @@ bool EncodeWithConverter(UConverter* converter, std::u16string_view text, std::s
   return true;
 }
 
+// Writes the text to *out with "?" for every surrogate that is not half of a pair; false
+// (and *out untouched) when there is none.
+bool QuestionMarksForLoneSurrogates(std::u16string_view text, std::u16string* out) {
+  auto lone = [&](size_t i) {
+    const char16_t unit = text[i];
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+      return i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF;
+    }
+    if (unit >= 0xDC00 && unit <= 0xDFFF) {
+      return i == 0 || text[i - 1] < 0xD800 || text[i - 1] > 0xDBFF;
+    }
+    return false;
+  };
+  size_t i = 0;
+  while (i < text.size() && !lone(i)) ++i;
+  if (i == text.size()) return false;
+  std::u16string result(text);
+  for (; i < text.size(); ++i) {
+    if (lone(i)) result[i] = u'?';
+  }
+  *out = std::move(result);
+  return true;
+}
+
 // Converts one unit the way code page 932 would with look-alikes allowed, so that the
 // count matches what Windows reports for the same unit.
 int CountBytesIn932(UConverter* converter, char16_t unit) {
@@ -318,7 +342,7 @@ bool IcuCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text)
     // another) and reads JIS-Roman's 5C and 7E other than Windows does. ICU has no
     // encoder for 50221 and 50222, so they stay unsupported here.
     std::string shiftJis;
-    return Iso2022JpToShiftJis(codePage, bytes, &shiftJis) && Decode(932, shiftJis, text);
+    return Iso2022JpToShiftJis(bytes, &shiftJis) && Decode(932, shiftJis, text);
   }
   UConverter* converter = ConverterFor(codePage);
   return converter != nullptr && DecodeWithConverter(converter, bytes, text);
@@ -361,8 +385,16 @@ EncodeAnswer IcuCodec::Encode(uint32_t codePage, std::u16string_view text, std::
   }
   UConverter* converter = ConverterFor(codePage);
   if (converter == nullptr) return EncodeAnswer::kNotSupported;
-  return EncodeWithConverter(converter, text, bytes, substituted) ? EncodeAnswer::kConverted
-                                                                  : EncodeAnswer::kFailed;
+  // ICU's UTF-7 encoder writes a lone surrogate as it is, which no strict reader takes
+  // back (DecodeUtf7 refuses it): it becomes "?", as in the other code pages.
+  std::u16string withoutLone;
+  const bool lone = codePage == 65000 && QuestionMarksForLoneSurrogates(text, &withoutLone);
+  const std::u16string_view source = lone ? std::u16string_view(withoutLone) : text;
+  if (!EncodeWithConverter(converter, source, bytes, substituted)) {
+    return EncodeAnswer::kFailed;
+  }
+  *substituted = *substituted || lone;
+  return EncodeAnswer::kConverted;
 }
 
 EncodeAnswer IcuCodec::EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,

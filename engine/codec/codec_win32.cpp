@@ -102,6 +102,10 @@ class MLangCodec final : public Codec {
   bool DecodeWithMLang(uint32_t codePage, std::string_view bytes, WideText* text);
   // One block each, appended to *out; no checks beyond what MLang reports.
   HRESULT MLangToUnicode(uint32_t codePage, std::string_view bytes, WideText* out);
+  // What the encoder's bytes read as, appended to *out: as Decode reads them where it
+  // does not use MLang (MLang reads bytes its own encoder should not have written, such
+  // as Shift-JIS pairs in ISO-2022-JP, without a word), else MLang's reading.
+  HRESULT ReadBack(uint32_t codePage, std::string_view bytes, WideText* out);
   HRESULT MLangFromUnicode(uint32_t codePage, std::u16string_view text, std::string* out);
   // Encodes with one "?" for each character that does not come back from MLang alone.
   HRESULT MLangFromUnicodeStrictly(uint32_t codePage, std::u16string_view text,
@@ -173,6 +177,16 @@ HRESULT MLangCodec::MLangToUnicode(uint32_t codePage, std::string_view bytes, Wi
   return result;
 }
 
+HRESULT MLangCodec::ReadBack(uint32_t codePage, std::string_view bytes, WideText* out) {
+  if (codePage != 65000 && !IsIso2022JpPage(codePage)) {
+    return MLangToUnicode(codePage, bytes, out);
+  }
+  WideText text;
+  if (!Decode(codePage, bytes, &text)) return E_FAIL;
+  out->append(text);
+  return S_OK;
+}
+
 HRESULT MLangCodec::MLangFromUnicode(uint32_t codePage, std::u16string_view text,
                                      std::string* out) {
   DWORD mode = 0;
@@ -215,7 +229,7 @@ HRESULT MLangCodec::MLangFromUnicodeStrictly(uint32_t codePage, std::u16string_v
       bytes.clear();
       back.clear();
       entry->second = MLangFromUnicode(codePage, character, &bytes) == S_OK &&
-                      MLangToUnicode(codePage, bytes, &back) == S_OK && back == character;
+                      ReadBack(codePage, bytes, &back) == S_OK && back == character;
     }
     if (entry->second) {
       kept += character;
@@ -258,7 +272,7 @@ bool MLangCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* tex
     // Checked by the encoding's rules, then decoded as code page 932 by the kernel, which
     // refuses a pair without a character (MLang puts in U+30FB and says nothing).
     std::string shiftJis;
-    return Iso2022JpToShiftJis(codePage, bytes, &shiftJis) &&
+    return Iso2022JpToShiftJis(bytes, &shiftJis) &&
            DecodeWithKernel(932, shiftJis, text) == Outcome::kDone;
   }
   if (bytes.empty()) {
@@ -306,10 +320,13 @@ EncodeAnswer MLangCodec::Encode(uint32_t codePage, std::u16string_view text,
     if (result != S_OK) {
       // Wine's MLang answers E_FAIL rather than S_FALSE for a code page it lacks.
       const bool lacking = result == S_FALSE || mlang_->IsConvertible(1200, codePage) != S_OK;
-      return lacking ? EncodeAnswer::kNotSupported : EncodeAnswer::kFailed;
+      if (lacking) return EncodeAnswer::kNotSupported;
+      // Wine's also fails a block for some characters it has no bytes for (IBM's kanji
+      // in ISO-2022-JP): those become "?" below.
+      out.resize(old);
     }
     back.clear();
-    if (MLangToUnicode(codePage, std::string_view(out).substr(old), &back) != S_OK ||
+    if (result != S_OK || ReadBack(codePage, std::string_view(out).substr(old), &back) != S_OK ||
         back != block) {
       replaced = true;
       out.resize(old);

@@ -46,8 +46,7 @@ void AppendShiftJisPair(unsigned char row, unsigned char cell, std::string* out)
 
 bool IsIso2022JpPage(uint32_t codePage) { return codePage >= 50220 && codePage <= 50222; }
 
-bool Iso2022JpToShiftJis(uint32_t codePage, std::string_view bytes, std::string* shiftJis) {
-  const bool katakana = codePage != 50220;
+bool Iso2022JpToShiftJis(std::string_view bytes, std::string* shiftJis) {
   std::string out;
   ReserveLarge(out, bytes.size());
   // The state as read by a decoder that keeps it over line ends, and as read by one that
@@ -67,13 +66,12 @@ bool Iso2022JpToShiftJis(uint32_t codePage, std::string_view bytes, std::string*
           break;
         }
       }
-      if (found == nullptr || (found->set == Set::kKatakana && !katakana)) return false;
+      if (found == nullptr) return false;
       i += 1 + found->bytes.size();
       if (!found->designatesG1) kept.set = reset.set = found->set;
       continue;
     }
     if (byte == kShiftOut || byte == kShiftIn) {
-      if (!katakana) return false;
       kept.shiftedOut = reset.shiftedOut = byte == kShiftOut;
       ++i;
       continue;

@@ -7,9 +7,9 @@
 // - ESC ( B (ASCII) and ESC ( J (JIS-Roman, read as ASCII, so 5C is "\" and 7E is "~");
 // - ESC $ @ (the 1978 set) and ESC $ B, also in their long forms ESC $ ( @ and ESC $ ( B,
 //   all read with the one table;
-// - in 50221 and 50222, half-width katakana: ESC ( I, or SO ... SI (ESC ) I may announce
-//   them). 50220 refuses them: its encoder cannot write them back (Windows' turns them
-//   into full-width ones), so a file read with them could not be written as it was.
+// - half-width katakana: ESC ( I, or SO ... SI (ESC ) I may announce them), in all three
+//   code pages, as Windows and ICU read them (the encoders of 50220 cannot write them:
+//   they become "?" there, reported as a forced conversion);
 // - an escape sequence to the set already in force, and one escape sequence right after
 //   another;
 // - control codes and space between the pairs of a two-byte set (they stand for
@@ -34,4 +34,4 @@ bool IsIso2022JpPage(uint32_t codePage);
 // Writes the text of the ISO-2022-JP bytes as Shift-JIS bytes to *shiftJis (never more
 // bytes than given). False when the bytes break the rules above; *shiftJis is then
 // unspecified.
-bool Iso2022JpToShiftJis(uint32_t codePage, std::string_view bytes, std::string* shiftJis);
+bool Iso2022JpToShiftJis(std::string_view bytes, std::string* shiftJis);
