@@ -9,8 +9,6 @@
 
 #include "engine/codec/codec.h"
 
-using namespace std::string_literals;
-
 namespace {
 
 constexpr bool kOnWindows = sizeof(wchar_t) == 2;
