@@ -1,5 +1,6 @@
-// The converter on ICU. UTF-8 and UTF-16 are done by hand (utf8_codec, utf16_codec);
-// everything else goes through an ICU converter found from the Windows code-page number.
+// The converter on ICU. UTF-8 and UTF-16 are done by hand (utf8_codec, utf16_codec), and
+// so is decoding UTF-7 and ISO-2022-JP (utf7_decoder, iso2022jp_decoder); everything else
+// goes through an ICU converter found from the Windows code-page number.
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
@@ -16,7 +17,9 @@
 
 #include "engine/codec/codec.h"
 #include "engine/codec/cp932_table.h"
+#include "engine/codec/iso2022jp_decoder.h"
 #include "engine/codec/unicode_pages.h"
+#include "engine/codec/utf7_decoder.h"
 #include "engine/large_buffer.h"
 
 namespace {
@@ -226,6 +229,30 @@ bool EncodeWithConverter(UConverter* converter, std::u16string_view text, std::s
   return true;
 }
 
+// Writes the text to *out with "?" for every surrogate that is not half of a pair; false
+// (and *out untouched) when there is none.
+bool QuestionMarksForLoneSurrogates(std::u16string_view text, std::u16string* out) {
+  auto lone = [&](size_t i) {
+    const char16_t unit = text[i];
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+      return i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF;
+    }
+    if (unit >= 0xDC00 && unit <= 0xDFFF) {
+      return i == 0 || text[i - 1] < 0xD800 || text[i - 1] > 0xDBFF;
+    }
+    return false;
+  };
+  size_t i = 0;
+  while (i < text.size() && !lone(i)) ++i;
+  if (i == text.size()) return false;
+  std::u16string result(text);
+  for (; i < text.size(); ++i) {
+    if (lone(i)) result[i] = u'?';
+  }
+  *out = std::move(result);
+  return true;
+}
+
 // Converts one unit the way code page 932 would with look-alikes allowed, so that the
 // count matches what Windows reports for the same unit.
 int CountBytesIn932(UConverter* converter, char16_t unit) {
@@ -309,6 +336,14 @@ bool IcuCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text)
   if (codePage == 932) {
     if (const Cp932Table* table = Cp932Table::Get()) return table->Decode(bytes, text);
   }
+  if (codePage == 65000) return DecodeUtf7(bytes, text);
+  if (codePage == 50220) {
+    // ICU's converter turns down some valid spellings (an escape sequence right after
+    // another) and reads JIS-Roman's 5C and 7E other than Windows does. ICU has no
+    // encoder for 50221 and 50222, so they stay unsupported here.
+    std::string shiftJis;
+    return Iso2022JpToShiftJis(bytes, &shiftJis) && Decode(932, shiftJis, text);
+  }
   UConverter* converter = ConverterFor(codePage);
   return converter != nullptr && DecodeWithConverter(converter, bytes, text);
 }
@@ -350,8 +385,16 @@ EncodeAnswer IcuCodec::Encode(uint32_t codePage, std::u16string_view text, std::
   }
   UConverter* converter = ConverterFor(codePage);
   if (converter == nullptr) return EncodeAnswer::kNotSupported;
-  return EncodeWithConverter(converter, text, bytes, substituted) ? EncodeAnswer::kConverted
-                                                                  : EncodeAnswer::kFailed;
+  // ICU's UTF-7 encoder writes a lone surrogate as it is, which no strict reader takes
+  // back (DecodeUtf7 refuses it): it becomes "?", as in the other code pages.
+  std::u16string withoutLone;
+  const bool lone = codePage == 65000 && QuestionMarksForLoneSurrogates(text, &withoutLone);
+  const std::u16string_view source = lone ? std::u16string_view(withoutLone) : text;
+  if (!EncodeWithConverter(converter, source, bytes, substituted)) {
+    return EncodeAnswer::kFailed;
+  }
+  *substituted = *substituted || lone;
+  return EncodeAnswer::kConverted;
 }
 
 EncodeAnswer IcuCodec::EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,

@@ -1,6 +1,7 @@
 // The converter on Windows: MLang (IMultiLanguage2) for detection and the primary
 // encoder, the kernel's MultiByteToWideChar / WideCharToMultiByte where they can be
-// strict, and UTF-8 / UTF-16 by hand (utf8_codec, utf16_codec).
+// strict, UTF-8 / UTF-16 by hand (utf8_codec, utf16_codec), and decoding UTF-7 and
+// ISO-2022-JP by hand too (utf7_decoder, iso2022jp_decoder).
 #include <windows.h>
 #include <objbase.h>
 #include <mlang.h>
@@ -11,7 +12,9 @@
 #include <unordered_map>
 
 #include "engine/codec/codec.h"
+#include "engine/codec/iso2022jp_decoder.h"
 #include "engine/codec/unicode_pages.h"
+#include "engine/codec/utf7_decoder.h"
 
 namespace {
 
@@ -99,6 +102,10 @@ class MLangCodec final : public Codec {
   bool DecodeWithMLang(uint32_t codePage, std::string_view bytes, WideText* text);
   // One block each, appended to *out; no checks beyond what MLang reports.
   HRESULT MLangToUnicode(uint32_t codePage, std::string_view bytes, WideText* out);
+  // What the encoder's bytes read as, appended to *out: as Decode reads them where it
+  // does not use MLang (MLang reads bytes its own encoder should not have written, such
+  // as Shift-JIS pairs in ISO-2022-JP, without a word), else MLang's reading.
+  HRESULT ReadBack(uint32_t codePage, std::string_view bytes, WideText* out);
   HRESULT MLangFromUnicode(uint32_t codePage, std::u16string_view text, std::string* out);
   // Encodes with one "?" for each character that does not come back from MLang alone.
   HRESULT MLangFromUnicodeStrictly(uint32_t codePage, std::u16string_view text,
@@ -170,6 +177,16 @@ HRESULT MLangCodec::MLangToUnicode(uint32_t codePage, std::string_view bytes, Wi
   return result;
 }
 
+HRESULT MLangCodec::ReadBack(uint32_t codePage, std::string_view bytes, WideText* out) {
+  if (codePage != 65000 && !IsIso2022JpPage(codePage)) {
+    return MLangToUnicode(codePage, bytes, out);
+  }
+  WideText text;
+  if (!Decode(codePage, bytes, &text)) return E_FAIL;
+  out->append(text);
+  return S_OK;
+}
+
 HRESULT MLangCodec::MLangFromUnicode(uint32_t codePage, std::u16string_view text,
                                      std::string* out) {
   DWORD mode = 0;
@@ -212,7 +229,7 @@ HRESULT MLangCodec::MLangFromUnicodeStrictly(uint32_t codePage, std::u16string_v
       bytes.clear();
       back.clear();
       entry->second = MLangFromUnicode(codePage, character, &bytes) == S_OK &&
-                      MLangToUnicode(codePage, bytes, &back) == S_OK && back == character;
+                      ReadBack(codePage, bytes, &back) == S_OK && back == character;
     }
     if (entry->second) {
       kept += character;
@@ -225,10 +242,9 @@ HRESULT MLangCodec::MLangFromUnicodeStrictly(uint32_t codePage, std::u16string_v
 }
 
 // MLang decodes whatever it is given and says nothing about bytes it could not map, so
-// each block is encoded again and must give back exactly its bytes. That also turns
-// down valid but unusual spellings (another encoder's escape sequences in ISO-2022-JP,
-// other characters written directly in UTF-7): such a file fails to decode rather than
-// risk losing anything.
+// each block is encoded again and must give back exactly its bytes. That would also
+// turn down valid but unusual spellings, which is why UTF-7 and ISO-2022-JP do not come
+// here (see Decode).
 bool MLangCodec::DecodeWithMLang(uint32_t codePage, std::string_view bytes, WideText* text) {
   WideText out;
   std::string check;
@@ -251,6 +267,14 @@ bool MLangCodec::DecodeWithMLang(uint32_t codePage, std::string_view bytes, Wide
 
 bool MLangCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text) {
   if (IsUnicodePage(codePage)) return DecodeUnicodePage(codePage, bytes, text);
+  if (codePage == 65000) return DecodeUtf7(bytes, text);
+  if (IsIso2022JpPage(codePage)) {
+    // Checked by the encoding's rules, then decoded as code page 932 by the kernel, which
+    // refuses a pair without a character (MLang puts in U+30FB and says nothing).
+    std::string shiftJis;
+    return Iso2022JpToShiftJis(bytes, &shiftJis) &&
+           DecodeWithKernel(932, shiftJis, text) == Outcome::kDone;
+  }
   if (bytes.empty()) {
     if (!IsValidCodePage(codePage) && mlang_->IsConvertible(codePage, 1200) != S_OK) {
       return false;
@@ -296,10 +320,13 @@ EncodeAnswer MLangCodec::Encode(uint32_t codePage, std::u16string_view text,
     if (result != S_OK) {
       // Wine's MLang answers E_FAIL rather than S_FALSE for a code page it lacks.
       const bool lacking = result == S_FALSE || mlang_->IsConvertible(1200, codePage) != S_OK;
-      return lacking ? EncodeAnswer::kNotSupported : EncodeAnswer::kFailed;
+      if (lacking) return EncodeAnswer::kNotSupported;
+      // Wine's also fails a block for some characters it has no bytes for (IBM's kanji
+      // in ISO-2022-JP): those become "?" below.
+      out.resize(old);
     }
     back.clear();
-    if (MLangToUnicode(codePage, std::string_view(out).substr(old), &back) != S_OK ||
+    if (result != S_OK || ReadBack(codePage, std::string_view(out).substr(old), &back) != S_OK ||
         back != block) {
       replaced = true;
       out.resize(old);
