@@ -97,6 +97,7 @@ bool VisitFolder(EngineContext& context, const JobOptions& job) {
   FileIdentity identity;
   if (!context.files->HoldSubfolder(PathFromWide(u"."), &root, &identity)) {
     // Without a way back only this folder's own files can be converted.
+    ReportFolder(context, PathFromWide(job.targetDirectory));
     JobOptions flat = job;
     flat.searchSubfolders = false;
     return Visit(context, flat, memory, root);
