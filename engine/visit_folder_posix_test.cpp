@@ -1,7 +1,4 @@
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -15,68 +12,47 @@ namespace {
 
 using VisitFolderPosixTest = WalkTest;
 
-// Removes name in the folder parent with everything below it, by descriptors, so that
-// no path is ever longer than one name.
-void RemoveBelow(int parent, const char* name) {
-  int fd = openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
-  if (fd < 0) {
-    unlinkat(parent, name, 0);
-    return;
-  }
-  DIR* folder = fdopendir(fd);
-  std::vector<std::string> names;
-  while (dirent* entry = readdir(folder)) {
-    if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..") {
-      names.push_back(entry->d_name);
-    }
-  }
-  for (const std::string& inner : names) RemoveBelow(dirfd(folder), inner.c_str());
-  closedir(folder);
-  unlinkat(parent, name, AT_REMOVEDIR);
-}
-
-// A chain of folders named name below dir, levels deep, with f.txt at each level in
-// withFile. Reads: the content of f.txt at each level ("" where there is none).
-struct DeepTree {
+// A chain of folders named name below dir, levels deep, with f.txt ("data") at each level
+// in withFile. Reached by entering one level after the other, so that no path is ever
+// longer than one name.
+class DeepTree {
+ public:
   DeepTree(const fs::path& dir, const std::string& name, int levels, std::vector<int> withFile)
-      : root(dir), name(name), levels(levels) {
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    for (int level = 0; level < levels; ++level) {
-      mkdirat(fd, name.c_str(), 0755);
-      int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
-      close(fd);
-      fd = next;
-      if (std::find(withFile.begin(), withFile.end(), level) != withFile.end()) {
-        int file = openat(fd, "f.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        EXPECT_EQ(write(file, "data", 4), 4);
-        close(file);
-      }
-    }
-    close(fd);
+      : dir_(dir), name_(name), levels_(levels) {
+    Down(levels, [&](int level) {
+      if (std::count(withFile.begin(), withFile.end(), level)) WriteBytes("f.txt", "data");
+    });
+    fs::current_path(saved_);
   }
   ~DeepTree() {
-    int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
-    RemoveBelow(fd, name.c_str());
-    close(fd);
-  }
-  std::vector<std::string> Contents() const {
-    std::vector<std::string> found;
-    int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
-    for (int level = 0; level < levels; ++level) {
-      int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
-      close(fd);
-      fd = next;
-      char text[16] = {};
-      int file = openat(fd, "f.txt", O_RDONLY);
-      found.emplace_back(file < 0 ? "" : std::string(text, read(file, text, sizeof text)));
-      if (file >= 0) close(file);
+    Down(levels_, [](int) {});
+    for (int level = 0; level < levels_; ++level) {
+      fs::current_path("..");
+      fs::remove_all(name_);
     }
-    close(fd);
+    fs::current_path(saved_);
+  }
+  // The content of f.txt at each level ("" where there is none).
+  std::vector<std::string> Contents() {
+    std::vector<std::string> found;
+    Down(levels_, [&](int) { found.push_back(fs::exists("f.txt") ? ReadBytes("f.txt") : ""); });
+    fs::current_path(saved_);
     return found;
   }
-  fs::path root;
-  std::string name;
-  int levels;
+
+ private:
+  void Down(int levels, const std::function<void(int)>& atLevel) {
+    saved_ = fs::current_path();
+    fs::current_path(dir_);
+    for (int level = 0; level < levels; ++level) {
+      fs::create_directory(name_);
+      fs::current_path(name_);
+      atLevel(level);
+    }
+  }
+  fs::path dir_, saved_;
+  std::string name_;
+  int levels_;
 };
 
 TEST_F(VisitFolderPosixTest, LinksToFilesAndFoldersLeadToOneConversion) {
