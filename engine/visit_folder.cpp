@@ -27,13 +27,20 @@ void ReportFolder(EngineContext& context, const NativePath& name) {
 // Takes one file of the current folder through the pipeline unless the run has met it
 // already. A write may replace the file by a new one, which a later name of it (a link
 // met afterwards) leads to, while the folder's listing still shows a later name of it
-// as it was: both identities are remembered.
+// as it was: both identities are remembered. As a number let go of may be given to a
+// new file, an identity from the listing that the run has met is looked at once more
+// before the file is passed over.
 FileOutcome VisitFile(EngineContext& context, const JobOptions& job, WalkMemory& memory,
                       const DirectoryEntry& entry) {
   FileSystem& files = *context.files;
   FileIdentity identity = entry.identity;
   if (!identity.known) files.FileIdentityOf(entry.name, &identity);
-  if (identity.known && memory.files.count(identity) != 0) return FileOutcome::kContinue;
+  if (identity.known && memory.files.count(identity) != 0) {
+    FileIdentity now;
+    if (!files.FileIdentityOf(entry.name, &now)) now = FileIdentity();
+    if (now.known && memory.files.count(now) != 0) return FileOutcome::kContinue;
+    identity = now;
+  }
   const uint32_t writtenBefore = context.counters.filesWritten;
   FileOutcome outcome = ProcessFile(context, entry.name, job);
   if (identity.known) memory.files.insert(identity);

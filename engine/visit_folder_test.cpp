@@ -20,6 +20,18 @@ TEST_F(VisitFolderTest, HardLinksOfOneFileAreConvertedOnce) {
   }
 }
 
+// The backup of a.txt replaces a.txt.bak after the folder was read, and a number the
+// file system let go of may come back for a.txt's new content: a.txt.bak must still be
+// taken as the file it now is.
+TEST_F(VisitFolderTest, FileReplacedSinceTheFolderWasReadIsStillConverted) {
+  Make("a.txt");
+  Make("a.txt.bak", "old");
+  controls.SetChecked(kIdBackup, true);
+  SetTarget("*");
+  EXPECT_EQ(Run(), u"Target files:2, Replaced files:2\n");
+  EXPECT_EQ(ReadBytes(dir / "a.txt.bak"), "daataa");
+}
+
 // Work files are never targets: neither temporaries nor keep copies, whatever the
 // pattern. A temporary whose writer is gone is removed, in subfolders too; one of this
 // process and every keep copy stay. A folder with such a name is an ordinary folder.
