@@ -112,7 +112,8 @@ bool ListCurrentDirectory(const NativePath& pattern, bool withFolders,
   while (dirent* found = readdir(dir.get())) {
     if (IsDotEntry(found->d_name)) continue;
     const bool matches = !plainName && MatchesWildcard(found->d_name, pattern);
-    const bool temporary = IsTemporaryFileName(found->d_name);
+    const bool temporary = found->d_name[0] == '.' && found->d_name[1] == '~' &&
+                           IsTemporaryFileName(found->d_name);
     const bool maybeFolder =
         found->d_type == DT_DIR || found->d_type == DT_LNK || found->d_type == DT_UNKNOWN;
     if (!matches && !temporary && !(withFolders && maybeFolder)) continue;
