@@ -17,8 +17,9 @@ bool RunJob(const DialogControls& controls, EngineContext& context) {
     job.replaceIgnoreCase = job.replaceSingleLine = job.replaceDotNotNewline = false;
   }
 
-  NativePath before;
-  bool haveBefore = context.files->GetCurrentDir(&before);
+  // Held rather than named, so that a current directory of any depth is found again.
+  HeldFolder before;
+  bool haveBefore = context.files->HoldCurrentDir(&before);
   if (!context.files->SetCurrentDir(PathFromWide(job.targetDirectory))) {
     ReportRunError(host, Text(u"指定されたフォルダに移動できません。", u"SetCurrentDirectory error."));
     return false;
@@ -34,7 +35,7 @@ bool RunJob(const DialogControls& controls, EngineContext& context) {
   WideText summary = FormatMessageText(
       Text(u"%d個中 %d個のファイルの置換を行いました。", u"Target files:%d, Replaced files:%d"),
       {context.counters.targetsSeen, context.counters.filesWritten});
-  if (haveBefore) context.files->SetCurrentDir(before);
+  if (haveBefore) context.files->GoToFolder(before);
 
   if (consoleMode) {
     host.ReportMessage(summary + u"\n");

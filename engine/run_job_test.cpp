@@ -26,9 +26,9 @@ class WalkRecorder : public FailingFileSystem {
     reads.push_back((here / fs::path(path)).lexically_normal().generic_string());
     return FailingFileSystem::ReadWholeFileInto(path, place, length);
   }
-  bool SetCurrentDir(const NativePath& path) override {
-    if (!refuse.empty() && fs::path(path).filename() == refuse) return false;
-    return FailingFileSystem::SetCurrentDir(path);
+  bool GoToFolder(const HeldFolder& folder) override {
+    if (!refuse.empty() && fs::path(folder.path()).filename() == refuse) return false;
+    return FailingFileSystem::GoToFolder(folder);
   }
   std::vector<std::string> reads;
   std::string refuse;

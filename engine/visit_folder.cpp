@@ -1,60 +1,94 @@
 #include "engine/visit_folder.h"
 
-#include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/message_format.h"
 #include "core/process_flags.h"
 #include "engine/process_file.h"
+#include "platform/work_files.h"
 
 namespace {
 
-bool IsDotEntry(const NativePath& name) {
-  return name.size() <= 2 && !name.empty() && name[0] == '.' && (name.size() == 1 || name[1] == '.');
+// What one run has met: a file reached again through another name (a hard link, a link
+// to it, a linked folder) is not converted twice, and a folder is entered once, so that
+// links between folders cannot make the walk go round or multiply.
+struct WalkMemory {
+  std::unordered_set<FileIdentity, FileIdentityHash> files;
+  std::unordered_set<FileIdentity, FileIdentityHash> folders;
+};
+
+void ReportFolder(EngineContext& context, const NativePath& name) {
+  context.host->ReportMessage(FormatMessageText(
+      Text(u"フォルダ %s に移動できません。\r\n", u"SetCurrentDirectory error. - %s\r\n"),
+      {PathForDisplay(name)}));
 }
 
-// folders: identities of the folders on the current path, so that a link leading back
-// into one of them is never followed.
-bool Visit(EngineContext& context, const JobOptions& job, std::vector<std::string>& folders) {
+// Takes one file of the current folder through the pipeline unless the run has met it
+// already. A write may replace the file by a new one, which a later name of it (a link
+// met afterwards) leads to, while the folder's listing still shows a later name of it
+// as it was: both identities are remembered. As a number let go of may be given to a
+// new file, an identity from the listing that the run has met is looked at once more
+// before the file is passed over.
+FileOutcome VisitFile(EngineContext& context, const JobOptions& job, WalkMemory& memory,
+                      const DirectoryEntry& entry) {
+  FileSystem& files = *context.files;
+  FileIdentity identity = entry.identity;
+  if (!identity.known) files.FileIdentityOf(entry.name, &identity);
+  if (identity.known && memory.files.count(identity) != 0) {
+    FileIdentity now;
+    if (!files.FileIdentityOf(entry.name, &now)) now = FileIdentity();
+    if (now.known && memory.files.count(now) != 0) return FileOutcome::kContinue;
+    identity = now;
+  }
+  const uint32_t writtenBefore = context.counters.filesWritten;
+  FileOutcome outcome = ProcessFile(context, entry.name, job);
+  if (identity.known) memory.files.insert(identity);
+  FileIdentity written;
+  if (context.counters.filesWritten != writtenBefore &&
+      files.FileIdentityOf(entry.name, &written)) {
+    memory.files.insert(written);
+  }
+  return outcome;
+}
+
+// here: the current folder, held to come back to after each subfolder.
+bool Visit(EngineContext& context, const JobOptions& job, WalkMemory& memory,
+           const HeldFolder& here) {
   FileSystem& files = *context.files;
   std::vector<DirectoryEntry> entries;
-  if (files.ListDirectory(PathFromWide(job.filePattern), &entries)) {
-    for (const DirectoryEntry& entry : entries) {
-      if (context.host->AbortRequested()) return false;
-      if (entry.isDirectory) continue;
-      if (ProcessFile(context, entry.name, job) == FileOutcome::kStop) return false;
-    }
+  files.ListDirectory(PathFromWide(job.filePattern), job.searchSubfolders, &entries);
+
+  for (const DirectoryEntry& entry : entries) {
+    if (entry.plainFile && IsLeftoverTemporary(entry.name)) files.RemoveLeftover(entry.name);
+  }
+  for (const DirectoryEntry& entry : entries) {
+    if (entry.isDirectory || !entry.matches) continue;
+    if (context.host->AbortRequested()) return false;
+    // The program's own temporaries and keep copies are never targets.
+    if (IsWorkFileName(entry.name)) continue;
+    if (VisitFile(context, job, memory, entry) == FileOutcome::kStop) return false;
   }
   if (!job.searchSubfolders) return true;
 
-  NativePath here;
-  if (!files.GetCurrentDir(&here)) return true;
-  static const NativePath kEverything = PathFromWide(u"*.*");
-  if (!files.ListDirectory(kEverything, &entries)) return true;
   for (const DirectoryEntry& entry : entries) {
+    if (!entry.isDirectory) continue;
     if (context.host->AbortRequested()) return false;
-    if (!entry.isDirectory || IsDotEntry(entry.name)) continue;
-    std::string identity;
-    bool known = files.FolderIdentity(entry.name, &identity);
-    if (known) {
-      bool onPath = false;
-      for (const std::string& folder : folders) onPath |= folder == identity;
-      if (onPath) continue;
-    }
-    if (!files.SetCurrentDir(entry.name)) {
-      context.host->ReportMessage(FormatMessageText(
-          Text(u"フォルダ %s に移動できません。\r\n", u"SetCurrentDirectory error. - %s\r\n"),
-          {PathForDisplay(entry.name)}));
+    HeldFolder folder;
+    FileIdentity identity;
+    if (!files.HoldSubfolder(entry.name, &folder, &identity)) {
+      ReportFolder(context, entry.name);
       continue;
     }
-    folders.push_back(known ? identity : std::string());
-    bool completed = Visit(context, job, folders);
-    folders.pop_back();
-    if (!files.SetCurrentDir(here)) {
+    if (identity.known && !memory.folders.insert(identity).second) continue;
+    if (!files.GoToFolder(folder)) {
+      ReportFolder(context, entry.name);
+      continue;
+    }
+    bool completed = Visit(context, job, memory, folder);
+    if (!files.GoToFolder(here)) {
       // The folder we came from is gone: nothing below can be found any more.
-      context.host->ReportMessage(FormatMessageText(
-          Text(u"フォルダ %s に移動できません。\r\n", u"SetCurrentDirectory error. - %s\r\n"),
-          {PathForDisplay(here)}));
+      ReportFolder(context, here.path());
       return false;
     }
     if (!completed) return false;
@@ -65,8 +99,16 @@ bool Visit(EngineContext& context, const JobOptions& job, std::vector<std::strin
 }  // namespace
 
 bool VisitFolder(EngineContext& context, const JobOptions& job) {
-  std::vector<std::string> folders;
-  std::string identity;
-  if (context.files->FolderIdentity(PathFromWide(u"."), &identity)) folders.push_back(identity);
-  return Visit(context, job, folders);
+  WalkMemory memory;
+  HeldFolder root;
+  FileIdentity identity;
+  if (!context.files->HoldSubfolder(PathFromWide(u"."), &root, &identity)) {
+    // Without a way back only this folder's own files can be converted.
+    ReportFolder(context, PathFromWide(job.targetDirectory));
+    JobOptions flat = job;
+    flat.searchSubfolders = false;
+    return Visit(context, flat, memory, root);
+  }
+  if (identity.known) memory.folders.insert(identity);
+  return Visit(context, job, memory, root);
 }

@@ -67,15 +67,23 @@ class FileSystem {
   // Puts back creation (where possible) and last-write time; last access is left alone.
   virtual SetTimesResult SetFileTimes(const NativePath& path, const FileTimes& times) = 0;
 
-  // Folders, with the platform's functions unless a test puts others in.
-  virtual bool ListDirectory(const NativePath& pattern, std::vector<DirectoryEntry>* entries) {
-    return ListCurrentDirectory(pattern, entries);
+  // Folders, with the platform's functions unless a test puts others in (see
+  // platform/directory.h).
+  virtual bool ListDirectory(const NativePath& pattern, bool withFolders,
+                             std::vector<DirectoryEntry>* entries) {
+    return ListCurrentDirectory(pattern, withFolders, entries);
   }
   virtual bool GetCurrentDir(NativePath* path) { return GetCurrentFolder(path); }
   virtual bool SetCurrentDir(const NativePath& path) { return SetCurrentFolder(path); }
-  virtual bool FolderIdentity(const NativePath& path, std::string* identity) {
-    return GetFolderIdentity(path, identity);
+  virtual bool HoldCurrentDir(HeldFolder* folder) { return HoldCurrentFolder(folder); }
+  virtual bool HoldSubfolder(const NativePath& name, HeldFolder* folder, FileIdentity* identity) {
+    return HoldFolder(name, folder, identity);
   }
+  virtual bool GoToFolder(const HeldFolder& folder) { return GoToHeldFolder(folder); }
+  virtual bool FileIdentityOf(const NativePath& path, FileIdentity* identity) {
+    return IdentifyFile(path, identity);
+  }
+  virtual void RemoveLeftover(const NativePath& name) { RemoveLeftoverFile(name); }
 };
 
 // The platform's file system.

@@ -86,3 +86,9 @@ NativePath KeepCopyName(const NativePath& name, size_t maxLength) {
 }
 
 bool IsKeepCopyName(const NativePath& name) { return EndsWith(name, kKeepSuffix); }
+
+bool IsLeftoverTemporary(const NativePath& name) {
+  uint32_t pid = 0;
+  if (!IsTemporaryFileName(name, &pid)) return false;
+  return pid != CurrentProcessId() && !ProcessIsRunning(pid);
+}

@@ -36,6 +36,10 @@ inline bool IsWorkFileName(const NativePath& name) {
   return IsTemporaryFileName(name) || IsKeepCopyName(name);
 }
 
+// True for a temporary file whose writer no longer runs, so that it was left behind by a
+// run that was killed; never for one of this process's own.
+bool IsLeftoverTemporary(const NativePath& name);
+
 // This process, and whether the process pid still runs (true when that cannot be told).
 uint32_t CurrentProcessId();
 bool ProcessIsRunning(uint32_t pid);

@@ -1,0 +1,76 @@
+// A run over a temporary folder for the walk's tests: controls that double every "a", so
+// that a file converted twice shows it, and a file system that counts what the walk did.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/process_flags.h"
+#include "engine/run_job.h"
+#include "tests/test_support.h"
+#include "ui/control_states.h"
+#include "ui/memory_controls.h"
+
+class WalkCounter : public FailingFileSystem {
+ public:
+  ReadFileResult ReadWholeFileInto(const NativePath& path,
+                                   const std::function<char*(uint64_t size)>& place,
+                                   uint64_t* length) override {
+    reads.push_back(path);
+    return FailingFileSystem::ReadWholeFileInto(path, place, length);
+  }
+  bool GoToFolder(const HeldFolder& folder) override {
+    ++moves;
+    return FailingFileSystem::GoToFolder(folder);
+  }
+  std::vector<NativePath> reads;  // names of the files read, in order
+  int moves = 0;                  // into a folder or back
+};
+
+class WalkTest : public ::testing::Test {
+ protected:
+  WalkTest() {
+    japaneseUi = false;
+    consoleMode = true;
+    context.host = &host;
+    context.files = &files;
+    FillLists(controls);
+    controls.SetSelection(kIdInputList, 1);
+    controls.SetSelection(kIdOutputList, 0);
+    controls.SetSelection(kIdLineEndingList, 0);
+    controls.SetChecked(kIdReplaceCheck, true);
+    controls.SetText(kIdSearchText, u"a");
+    controls.SetText(kIdReplacementText, u"aa");
+    controls.SetChecked(kIdSubfolders, true);
+    SetTarget("*.txt");
+    start = std::filesystem::current_path();
+  }
+  ~WalkTest() override {
+    std::filesystem::current_path(start);
+    japaneseUi = true;
+    consoleMode = false;
+  }
+  void SetTarget(const std::string& pattern) {
+    controls.SetText(kIdTarget,
+                     PathForDisplay(ToNative(dir.path())) + u"/" + WideFromUtf8(pattern));
+  }
+  void Make(const std::string& name, const std::string& content = "data") {
+    std::filesystem::create_directories((dir / name).parent_path());
+    WriteBytes(dir / name, content);
+  }
+  // Runs the job; the summary it ends with.
+  WideText Run() {
+    RunJob(controls, context);
+    return host.messages.empty() ? WideText() : host.messages.back();
+  }
+
+  TempDir dir;
+  WalkCounter files;
+  RecordingHost host;
+  EngineContext context;
+  MemoryControls controls;
+  std::filesystem::path start;
+};
