@@ -298,6 +298,8 @@ class Win32FileSystem : public FileSystem {
     if (!exists) {
       DWORD code = GetLastError();
       if (code != ERROR_FILE_NOT_FOUND) {
+        // No folder to make the new file in: that is what the message names.
+        if (code == ERROR_PATH_NOT_FOUND) SetWhere(where, FolderForMessage(target));
         SetError(error, code);
         return ReplaceResult::kCannotCreate;
       }
