@@ -121,8 +121,8 @@ bool WriteTextFile(EngineContext& context, const NativePath& path, WideText text
     case ReplaceResult::kKeepCopyExists:
       *title = Text(u"ファイルを書き込みモードで開けません", u"Cannot open a file as write mode");
       *detail = FormatMessageText(
-          Text(u"書き換え前の内容の控え %s が残っています。確かめてから消してください",
-               u"%s holds the old content from an unfinished rewrite; check it, then remove it"),
+          Text(u"書き換えの途中で残った控え %s があります。ファイルと見比べてから消してください",
+               u"%s is left from an unfinished rewrite; compare it with the file, then remove it"),
           {PathForDisplay(where)});
       return false;
     case ReplaceResult::kWriteFailed:

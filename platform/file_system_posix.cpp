@@ -232,7 +232,10 @@ ReplaceResult RewriteInPlace(const std::string& target, std::string_view head,
   const std::string folder = FolderOf(target);
   const long nameMax = pathconf(folder.c_str(), _PC_NAME_MAX);
   const size_t longestName = nameMax > 0 ? static_cast<size_t>(nameMax) : 255;
-  const std::string keepPath = folder + "/" + KeepCopyName(BaseOf(target), longestName);
+  const std::string keepName = KeepCopyName(BaseOf(target), longestName);
+  const std::string keepPath = folder + "/" + keepName;
+  // Messages name the copy in full, also for a file in the current folder.
+  const std::string keepShown = FolderForMessage(folder) + "/" + keepName;
   {
     // A copy that exists already may hold the only old content of an earlier run's
     // file: it is neither overwritten nor taken for this one.
@@ -241,7 +244,7 @@ ReplaceResult RewriteInPlace(const std::string& target, std::string_view head,
     if (keep.get() < 0) {
       *error = static_cast<uint32_t>(errno);
       if (errno == EEXIST) {
-        SetWhere(where, keepPath);
+        SetWhere(where, keepShown);
         return ReplaceResult::kKeepCopyExists;
       }
       SetWhere(where, FolderForMessage(folder));
@@ -272,7 +275,7 @@ ReplaceResult RewriteInPlace(const std::string& target, std::string_view head,
     if (fd.get() >= 0 && PutBack(fd.get(), keepPath, oldSize) && fd.Close()) {
       unlink(keepPath.c_str());
     } else {
-      SetWhere(where, keepPath);
+      SetWhere(where, keepShown);
     }
     return ReplaceResult::kWriteFailed;
   }
