@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/message_format.h"
 #include "core/process_flags.h"
 #include "engine/large_buffer.h"
 #include "platform/system_error.h"
@@ -103,16 +104,35 @@ bool WriteTextFile(EngineContext& context, const NativePath& path, WideText text
 
   std::string_view mark = bomFlag == 1 ? MarkFor(codePage) : std::string_view();
   uint32_t error = 0;
-  switch (context.files->ReplaceFileContents(path, mark, body, &error)) {
+  NativePath where;
+  switch (context.files->ReplaceFileContents(path, mark, body, &error, &where)) {
     case ReplaceResult::kOk:
       return true;
     case ReplaceResult::kCannotCreate:
       *title = Text(u"ファイルを書き込みモードで開けません", u"Cannot open a file as write mode");
+      // With a folder named, the file may be written but no work file can be made beside it.
       *detail = SystemErrorText(japaneseUi, error);
+      if (!where.empty()) {
+        *detail = FormatMessageText(Text(u"フォルダ %s に一時ファイルを作成できません - %s",
+                                         u"Cannot create a temporary file in %s - %s"),
+                                    {PathForDisplay(where), **detail});
+      }
+      return false;
+    case ReplaceResult::kKeepCopyExists:
+      *title = Text(u"ファイルを書き込みモードで開けません", u"Cannot open a file as write mode");
+      *detail = FormatMessageText(
+          Text(u"書き換えの途中で残った控え %s があります。ファイルと見比べてから消してください",
+               u"%s is left from an unfinished rewrite; compare it with the file, then remove it"),
+          {PathForDisplay(where)});
       return false;
     case ReplaceResult::kWriteFailed:
       *title = Text(u"ファイル書き込み中エラー", u"WriteFile error");
       *detail = SystemErrorText(japaneseUi, error);
+      if (!where.empty()) {
+        *detail = FormatMessageText(
+            Text(u"%s - 元の内容は %s にあります", u"%s - the old content is in %s"),
+            {**detail, PathForDisplay(where)});
+      }
       return false;
   }
   return false;

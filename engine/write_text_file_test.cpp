@@ -131,4 +131,33 @@ TEST_F(WriteTextFileTest, ReadOnlyTargetIsRefused) {
   EXPECT_FALSE(detail->empty());
 }
 
+
+TEST_F(WriteTextFileTest, WorkFileFailuresNameTheirPlace) {
+  // No temporary file can be made in a folder that does not exist: the folder is named.
+  EXPECT_FALSE(WriteTextFile(context, ToNative(dir / "missing" / "f.txt"), u"new", 932, 0, &title,
+                             &detail));
+  ASSERT_TRUE(title && detail);
+  EXPECT_EQ(*title, u"Cannot open a file as write mode");
+  const WideText folder = PathForDisplay(ToNative(dir / "missing"));
+  EXPECT_EQ(detail->rfind(u"Cannot create a temporary file in " + folder + u" - ", 0), 0u);
+  japaneseUi = true;
+  EXPECT_FALSE(WriteTextFile(context, ToNative(dir / "missing" / "f.txt"), u"new", 932, 0, &title,
+                             &detail));
+  EXPECT_EQ(*title, u"ファイルを書き込みモードで開けません");
+  EXPECT_EQ(detail->rfind(u"フォルダ " + folder + u" に一時ファイルを作成できません - ", 0), 0u);
+  japaneseUi = false;
+
+  // A copy of old content left beside a linked file stops its rewrite and is named.
+  std::error_code linkError;
+  std::filesystem::create_hard_link(dir / "f.txt", dir / "g.txt", linkError);
+  if (linkError) return;
+  WriteBytes(dir / "f.txt.~qlkeep", "earlier");
+  EXPECT_FALSE(Write(u"new", 932, 0));
+  ASSERT_TRUE(title && detail);
+  EXPECT_EQ(*title, u"Cannot open a file as write mode");
+  EXPECT_NE(detail->find(PathForDisplay(ToNative(dir / "f.txt.~qlkeep"))), WideText::npos);
+  EXPECT_EQ(Content(), "original");
+  EXPECT_EQ(ReadBytes(dir / "f.txt.~qlkeep"), "earlier");
+}
+
 }  // namespace

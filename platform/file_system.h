@@ -19,7 +19,9 @@ struct FileTimes {
 };
 
 enum class ReadFileResult { kOk, kCannotOpen, kFailed, kTooLarge };
-enum class ReplaceResult { kOk, kCannotCreate, kWriteFailed };
+// kKeepCopyExists: a copy of the old content left by an unfinished rewrite is beside the
+// file; the file is left alone so that the copy is never lost.
+enum class ReplaceResult { kOk, kCannotCreate, kWriteFailed, kKeepCopyExists };
 enum class SetTimesResult { kOk, kCannotOpen, kCannotSet };
 
 class FileSystem {
@@ -52,12 +54,21 @@ class FileSystem {
 
   // Replaces the content of path by head followed by body in one step: a temporary file
   // in the same folder is written completely and then takes the file's place, keeping
-  // its permissions. On failure the file is untouched and *error holds the system code.
-  // kCannotCreate: the file may not be written or no temporary file could be made.
+  // its permissions, attributes and owner (when the owner cannot be kept, nothing is
+  // replaced). A file with several hard links is rewritten where it is, with a complete
+  // copy of its old content beside it until the rewrite is done. On failure *error holds
+  // the system code and the file is untouched, but for the last case below. *where (when
+  // given) is left empty or names what the failure concerns:
+  //   kCannotCreate     the folder where no work file could be made (when empty, the
+  //                     file itself may not be written or its owner cannot be kept);
+  //   kKeepCopyExists   the copy found;
+  //   kWriteFailed      a copy holding the complete old content of a file that could
+  //                     not be put back after its rewrite failed.
   virtual ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,
-                                            std::string_view body, uint32_t* error) = 0;
+                                            std::string_view body, uint32_t* error,
+                                            NativePath* where = nullptr) = 0;
 
-  // Copies from to to, replacing an existing to (unless it is read-only).
+  // Copies from to to, replacing an existing to (unless it is read-only) in one step.
   virtual bool CopyFileReplacing(const NativePath& from, const NativePath& to,
                                  uint32_t* error) = 0;
 

@@ -15,6 +15,8 @@
 #include <limits>
 #include <memory>
 
+#include "platform/work_files.h"
+
 namespace {
 
 // Largest file this machine converts in memory: the text is held as bytes, as UTF-16 and
@@ -89,14 +91,23 @@ std::string BaseOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Creates a new, empty temporary file beside path. -1 with errno set on failure.
-int CreateTemporaryBeside(const std::string& path, std::string* tempPath) {
-  static std::atomic<unsigned> counter{0};
-  std::string folder = FolderOf(path);
-  std::string base = BaseOf(path);
+// The folder as a message names it: the current folder in full rather than ".".
+std::string FolderForMessage(const std::string& folder) {
+  if (folder != ".") return folder;
+  std::unique_ptr<char, decltype(&free)> current(getcwd(nullptr, 0), &free);
+  return current ? std::string(current.get()) : folder;
+}
+
+void SetWhere(NativePath* where, const std::string& text) {
+  if (where) *where = text;
+}
+
+// Creates a new, empty temporary file in folder. -1 with errno set on failure. The name
+// is short whatever the target's, so a target with the longest name has one too.
+int CreateTemporaryIn(const std::string& folder, std::string* tempPath) {
+  static std::atomic<uint32_t> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    *tempPath = folder + "/." + base + ".qtmp" + std::to_string(getpid()) + "-" +
-                std::to_string(counter++);
+    *tempPath = folder + "/" + TemporaryFileName(CurrentProcessId(), counter++);
     int fd = open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
@@ -104,32 +115,42 @@ int CreateTemporaryBeside(const std::string& path, std::string* tempPath) {
   return -1;
 }
 
-// Gives a freshly written file the mode and, where allowed, the owner of the original.
-void CopyOwnership(int fd, const struct stat& original) {
-  fchmod(fd, original.st_mode & 07777);
+// Gives a new file the owner and group of the original. False with errno set when the
+// system refuses: a user may give a file only to himself and to a group he is in.
+bool TakeOwner(int fd, const struct stat& original) {
   struct stat made;
-  if (fstat(fd, &made) == 0 && made.st_uid == original.st_uid && made.st_gid == original.st_gid) {
-    return;  // ours already, as nearly always
-  }
-  if (fchown(fd, original.st_uid, original.st_gid) != 0) {
-    // Only the owner's own group may be given away; keep the defaults otherwise.
-  }
-  fchmod(fd, original.st_mode & 07777);  // chown may have cleared set-id bits
+  if (fstat(fd, &made) != 0) return false;
+  if (made.st_uid == original.st_uid && made.st_gid == original.st_gid) return true;
+  return fchown(fd, original.st_uid, original.st_gid) == 0;
 }
 
-// Fills a temporary file beside target through fill and renames it over target.
+// Fills a temporary file beside target through fill and renames it over target. With
+// original, the new file gets its owner first (or nothing is written) and its mode last
+// (a change of owner clears the set-id bits).
 ReplaceResult WriteBesideAndRename(const std::string& target, const struct stat* original,
                                    const std::function<bool(int)>& fill,
-                                   const struct timespec* keepTime, uint32_t* error) {
+                                   const struct timespec* keepTime, uint32_t* error,
+                                   NativePath* where) {
+  const std::string folder = FolderOf(target);
   std::string tempPath;
-  FileDescriptor fd(CreateTemporaryBeside(target, &tempPath));
+  FileDescriptor fd(CreateTemporaryIn(folder, &tempPath));
   if (fd.get() < 0) {
     *error = static_cast<uint32_t>(errno);
+    SetWhere(where, FolderForMessage(folder));
+    return ReplaceResult::kCannotCreate;
+  }
+  if (original && !TakeOwner(fd.get(), *original)) {
+    *error = static_cast<uint32_t>(errno);
+    fd.Close();
+    unlink(tempPath.c_str());
     return ReplaceResult::kCannotCreate;
   }
   bool ok = fill(fd.get());
   int savedErrno = errno;
-  if (ok && original) CopyOwnership(fd.get(), *original);
+  if (ok && original && fchmod(fd.get(), original->st_mode & 07777) != 0) {
+    ok = false;
+    savedErrno = errno;
+  }
   if (ok && keepTime) {
     struct timespec times[2] = {{0, UTIME_OMIT}, *keepTime};
     futimens(fd.get(), times);
@@ -150,32 +171,115 @@ ReplaceResult WriteBesideAndRename(const std::string& target, const struct stat*
   return ReplaceResult::kOk;
 }
 
+// Copies the first size bytes of from (from its start, whatever its position) to the
+// position of to. False with errno set on failure, or EIO when from ends early.
+bool CopyBytes(int from, int to, uint64_t size) {
+  loff_t offset = 0;
+  bool kernelCopies = true;
+  std::unique_ptr<char[]> buffer;
+  while (static_cast<uint64_t>(offset) < size) {
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(size - offset, size_t{1} << 30));
+    ssize_t done = -1;
+    if (kernelCopies) {
+      done = copy_file_range(from, &offset, to, nullptr, want, 0);
+      if (done < 0 && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP ||
+                       errno == EINVAL)) {
+        kernelCopies = false;
+        buffer.reset(new char[1 << 20]);
+        continue;
+      }
+    } else {
+      done = pread(from, buffer.get(), std::min<size_t>(want, 1 << 20), offset);
+      if (done > 0) {
+        if (!WriteAll(to, std::string_view(buffer.get(), static_cast<size_t>(done)))) return false;
+        offset += done;
+      }
+    }
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (done == 0) {
+      errno = EIO;
+      return false;
+    }
+  }
+  return true;
+}
+
+// Puts the old content from the keep copy back into fd and cuts it to that length.
+bool PutBack(int fd, const std::string& keepPath, uint64_t size) {
+  FileDescriptor keep(open(keepPath.c_str(), O_RDONLY | O_CLOEXEC));
+  return keep.get() >= 0 && lseek(fd, 0, SEEK_SET) == 0 && CopyBytes(keep.get(), fd, size) &&
+         ftruncate(fd, static_cast<off_t>(size)) == 0;
+}
+
 // A file with several hard links is rewritten in place so that every link keeps seeing
-// it. The space is reserved before anything is overwritten, so a full disk fails early.
+// it. Its complete old content is copied beside it first (and stays there should the
+// program be killed meanwhile), and the space is reserved before anything is
+// overwritten, so a full disk fails early. A write that fails all the same puts the old
+// content back from the copy.
 ReplaceResult RewriteInPlace(const std::string& target, std::string_view head,
-                             std::string_view body, uint32_t* error) {
-  FileDescriptor fd(open(target.c_str(), O_WRONLY | O_CLOEXEC));
-  if (fd.get() < 0) {
+                             std::string_view body, uint32_t* error, NativePath* where) {
+  FileDescriptor fd(open(target.c_str(), O_RDWR | O_CLOEXEC));
+  struct stat st;
+  if (fd.get() < 0 || fstat(fd.get(), &st) != 0) {
     *error = static_cast<uint32_t>(errno);
     return ReplaceResult::kCannotCreate;
   }
-  off_t size = static_cast<off_t>(head.size() + body.size());
-  if (size > 0) {
-    int reserve = posix_fallocate(fd.get(), 0, size);
-    if (reserve != 0 && reserve != EOPNOTSUPP && reserve != EINVAL) {
-      *error = static_cast<uint32_t>(reserve);
+  const uint64_t oldSize = static_cast<uint64_t>(st.st_size);
+
+  const std::string folder = FolderOf(target);
+  const long nameMax = pathconf(folder.c_str(), _PC_NAME_MAX);
+  const size_t longestName = nameMax > 0 ? static_cast<size_t>(nameMax) : 255;
+  const std::string keepName = KeepCopyName(BaseOf(target), longestName);
+  const std::string keepPath = folder + "/" + keepName;
+  // Messages name the copy in full, also for a file in the current folder.
+  const std::string keepShown = FolderForMessage(folder) + "/" + keepName;
+  {
+    // A copy that exists already may hold the only old content of an earlier run's
+    // file: it is neither overwritten nor taken for this one.
+    const mode_t keepMode = (st.st_mode & 0666) | 0600;
+    FileDescriptor keep(open(keepPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, keepMode));
+    if (keep.get() < 0) {
+      *error = static_cast<uint32_t>(errno);
+      if (errno == EEXIST) {
+        SetWhere(where, keepShown);
+        return ReplaceResult::kKeepCopyExists;
+      }
+      SetWhere(where, FolderForMessage(folder));
+      return ReplaceResult::kCannotCreate;
+    }
+    if (!CopyBytes(fd.get(), keep.get(), oldSize) || !keep.Close()) {
+      *error = static_cast<uint32_t>(errno);
+      keep.Close();
+      unlink(keepPath.c_str());
       return ReplaceResult::kWriteFailed;
     }
   }
-  if (!WriteAll(fd.get(), head) || !WriteAll(fd.get(), body) ||
-      ftruncate(fd.get(), size) != 0) {
+
+  // Reserving leaves the length alone, so the file is still the old one until the first
+  // write. A file system that cannot reserve is written without.
+  const uint64_t newSize = static_cast<uint64_t>(head.size()) + body.size();
+  if (newSize > 0 &&
+      fallocate(fd.get(), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(newSize)) != 0 &&
+      errno != EOPNOTSUPP && errno != ENOSYS) {
     *error = static_cast<uint32_t>(errno);
+    unlink(keepPath.c_str());
     return ReplaceResult::kWriteFailed;
   }
-  if (!fd.Close()) {
+  if (lseek(fd.get(), 0, SEEK_SET) != 0 || !WriteAll(fd.get(), head) ||
+      !WriteAll(fd.get(), body) || ftruncate(fd.get(), static_cast<off_t>(newSize)) != 0 ||
+      !fd.Close()) {
     *error = static_cast<uint32_t>(errno);
+    if (fd.get() >= 0 && PutBack(fd.get(), keepPath, oldSize) && fd.Close()) {
+      unlink(keepPath.c_str());
+    } else {
+      SetWhere(where, keepShown);
+    }
     return ReplaceResult::kWriteFailed;
   }
+  unlink(keepPath.c_str());
   return ReplaceResult::kOk;
 }
 
@@ -256,7 +360,9 @@ class PosixFileSystem : public FileSystem {
   }
 
   ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,
-                                    std::string_view body, uint32_t* error) override {
+                                    std::string_view body, uint32_t* error,
+                                    NativePath* where) override {
+    SetWhere(where, {});
     auto fill = [&](int fd) { return WriteAll(fd, head) && WriteAll(fd, body); };
     std::string target = path;
     struct stat st;
@@ -274,7 +380,7 @@ class PosixFileSystem : public FileSystem {
         *error = static_cast<uint32_t>(errno);
         return ReplaceResult::kCannotCreate;
       }
-      return WriteBesideAndRename(target, nullptr, fill, nullptr, error);
+      return WriteBesideAndRename(target, nullptr, fill, nullptr, error, where);
     }
     if (!S_ISREG(st.st_mode)) {
       *error = EISDIR;
@@ -284,8 +390,8 @@ class PosixFileSystem : public FileSystem {
       *error = EACCES;
       return ReplaceResult::kCannotCreate;
     }
-    if (st.st_nlink > 1) return RewriteInPlace(target, head, body, error);
-    return WriteBesideAndRename(target, &st, fill, nullptr, error);
+    if (st.st_nlink > 1) return RewriteInPlace(target, head, body, error, where);
+    return WriteBesideAndRename(target, &st, fill, nullptr, error, where);
   }
 
   bool CopyFileReplacing(const NativePath& from, const NativePath& to,
@@ -315,7 +421,8 @@ class PosixFileSystem : public FileSystem {
         if (!WriteAll(fd, std::string_view(buffer.get(), static_cast<size_t>(got)))) return false;
       }
     };
-    ReplaceResult result = WriteBesideAndRename(to, &sourceStat, fill, &sourceStat.st_mtim, error);
+    ReplaceResult result =
+        WriteBesideAndRename(to, &sourceStat, fill, &sourceStat.st_mtim, error, nullptr);
     return result == ReplaceResult::kOk;
   }
 

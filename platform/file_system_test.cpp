@@ -14,6 +14,11 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -121,7 +126,6 @@ TEST_F(ReplaceFileContentsTest, SymbolicLinkKeepsPointingAtTheChangedFile) {
   EXPECT_EQ(NamesIn(dir.path()), (std::set<std::string>{"link.txt", "real.txt"}));
 }
 
-#ifdef _WIN32
 TEST_F(ReplaceFileContentsTest, HardLinksStillShareTheFile) {
   WriteBytes(dir / "a.txt", kOld);
   std::error_code linkError;
@@ -133,9 +137,73 @@ TEST_F(ReplaceFileContentsTest, HardLinksStillShareTheFile) {
   EXPECT_EQ(ReadBytes(dir / "b.txt"), kHead + kBody);
   ASSERT_EQ(Replace(dir / "b.txt", "", "short"), ReplaceResult::kOk);
   EXPECT_EQ(ReadBytes(dir / "a.txt"), "short");
+  // The copy of the old content is gone once the rewrite is done.
   EXPECT_EQ(NamesIn(dir.path()), (std::set<std::string>{"a.txt", "b.txt"}));
 }
 
+TEST_F(ReplaceFileContentsTest, LeftCopyOfTheOldContentStopsTheRewrite) {
+  WriteBytes(dir / "a.txt", kOld);
+  std::error_code linkError;
+  fs::create_hard_link(dir / "a.txt", dir / "b.txt", linkError);
+  if (linkError) GTEST_SKIP() << "no hard links here: " << linkError.message();
+  // What a killed run leaves: the only copy of content from before it.
+  WriteBytes(dir / "a.txt.~qlkeep", "content from before the killed run");
+
+  NativePath where;
+  EXPECT_EQ(RealFileSystem().ReplaceFileContents(ToNative(dir / "a.txt"), kHead, kBody, &error,
+                                                 &where),
+            ReplaceResult::kKeepCopyExists);
+  EXPECT_EQ(fs::path(where), dir / "a.txt.~qlkeep");
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), kOld);
+  EXPECT_EQ(ReadBytes(dir / "a.txt.~qlkeep"), "content from before the killed run");
+  EXPECT_EQ(NamesIn(dir.path()), (std::set<std::string>{"a.txt", "a.txt.~qlkeep", "b.txt"}));
+
+  // The other name has a copy name of its own and is rewritten.
+  ASSERT_EQ(Replace(dir / "b.txt", "", "new"), ReplaceResult::kOk);
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "new");
+  EXPECT_EQ(ReadBytes(dir / "a.txt.~qlkeep"), "content from before the killed run");
+}
+
+TEST_F(ReplaceFileContentsTest, LongestNamesAreWrittenAndCopied) {
+  // The work files beside a target have short names of their own.
+  const std::string longest = std::string(251, 'n') + ".txt";
+  WriteBytes(dir / longest, kOld);
+  ASSERT_EQ(Replace(dir / longest, kHead, kBody), ReplaceResult::kOk) << "error " << error;
+  EXPECT_EQ(ReadBytes(dir / longest), kHead + kBody);
+
+  const std::string backup = std::string(251, 'b') + ".bak";
+  ASSERT_TRUE(RealFileSystem().CopyFileReplacing(ToNative(dir / longest), ToNative(dir / backup),
+                                                 &error))
+      << "error " << error;
+  EXPECT_EQ(ReadBytes(dir / backup), kHead + kBody);
+
+  std::error_code linkError;
+  fs::create_hard_link(dir / longest, dir / "link.txt", linkError);
+  if (!linkError) {
+    ASSERT_EQ(Replace(dir / longest, "", "linked"), ReplaceResult::kOk) << "error " << error;
+    EXPECT_EQ(ReadBytes(dir / "link.txt"), "linked");
+  }
+  EXPECT_EQ(NamesIn(dir.path()).size(), linkError ? 2u : 3u) << "no work file is left";
+}
+
+TEST_F(ReplaceFileContentsTest, FolderWithoutAWorkFileIsNamed) {
+  NativePath where;
+  EXPECT_EQ(RealFileSystem().ReplaceFileContents(ToNative(dir / "missing" / "a.txt"), kHead,
+                                                 kBody, &error, &where),
+            ReplaceResult::kCannotCreate);
+  EXPECT_NE(error, 0u);
+  EXPECT_EQ(fs::path(where), dir / "missing");
+
+  // A refusal of the file itself names no folder.
+  WriteBytes(dir / "a.txt", kOld);
+  MakeReadOnly(dir / "a.txt");
+  EXPECT_EQ(RealFileSystem().ReplaceFileContents(ToNative(dir / "a.txt"), kHead, kBody, &error,
+                                                 &where),
+            ReplaceResult::kCannotCreate);
+  EXPECT_TRUE(where.empty());
+}
+
+#ifdef _WIN32
 TEST_F(ReplaceFileContentsTest, FileHeldByAnotherHandleIsRefused) {
   WriteBytes(dir / "a.txt", kOld);
   HANDLE held = CreateFileW((dir / "a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -154,6 +222,65 @@ TEST_F(ReplaceFileContentsTest, PermissionsAreKept) {
   fs::permissions(dir / "a.txt", mode);
   ASSERT_EQ(Replace(dir / "a.txt", kHead, kBody), ReplaceResult::kOk);
   EXPECT_EQ(fs::status(dir / "a.txt").permissions(), mode);
+}
+
+TEST_F(ReplaceFileContentsTest, OwnerAndGroupAreKept) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
+  WriteBytes(dir / "a.txt", kOld);
+  ASSERT_EQ(chown((dir / "a.txt").c_str(), 65534, 65534), 0);
+  ASSERT_EQ(chmod((dir / "a.txt").c_str(), 02664), 0);
+  ASSERT_EQ(Replace(dir / "a.txt", kHead, kBody), ReplaceResult::kOk);
+  struct stat st;
+  ASSERT_EQ(stat((dir / "a.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_EQ(st.st_gid, 65534u);
+  EXPECT_EQ(st.st_mode & 07777, 02664u) << "the set-group bit survives the change of owner";
+}
+
+// Writes past a file size limit fail (EFBIG) on any file system: a stand-in for a full
+// disk that fails part way.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    previous_ = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    signal(SIGXFSZ, previous_);
+  }
+
+ private:
+  struct rlimit saved_;
+  sighandler_t previous_;
+};
+
+TEST_F(ReplaceFileContentsTest, NoRoomLeavesTheFileAsItWasAndNoWorkFile) {
+  const std::string large(64 * 1024, 'L');
+  WriteBytes(dir / "single.txt", kOld);
+  WriteBytes(dir / "linked.txt", kOld);
+  WriteBytes(dir / "big.txt", large);
+  fs::create_hard_link(dir / "linked.txt", dir / "linked2.txt");
+  fs::create_hard_link(dir / "big.txt", dir / "big2.txt");
+  const std::set<std::string> before = NamesIn(dir.path());
+  {
+    FileSizeLimit limit(16 * 1024);
+    // The new content does not fit: the temporary file's write fails.
+    EXPECT_EQ(Replace(dir / "single.txt", kHead, large), ReplaceResult::kWriteFailed);
+    EXPECT_EQ(error, static_cast<uint32_t>(EFBIG));
+    // A linked file: the reservation fails before anything is overwritten.
+    EXPECT_EQ(Replace(dir / "linked.txt", kHead, large), ReplaceResult::kWriteFailed);
+    EXPECT_EQ(error, static_cast<uint32_t>(EFBIG));
+    // The copy of the old content itself does not fit.
+    EXPECT_EQ(Replace(dir / "big.txt", "", "small"), ReplaceResult::kWriteFailed);
+  }
+  EXPECT_EQ(ReadBytes(dir / "single.txt"), kOld);
+  EXPECT_EQ(ReadBytes(dir / "linked2.txt"), kOld);
+  EXPECT_EQ(ReadBytes(dir / "big2.txt"), large);
+  EXPECT_EQ(NamesIn(dir.path()), before);
 }
 #endif
 

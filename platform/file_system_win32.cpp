@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/work_files.h"
+
 namespace {
 
 // ReadFile and WriteFile take a DWORD count: large files go in pieces of this size.
@@ -129,22 +131,14 @@ NativePath FinalPathOf(const NativePath& path) {
   }
 }
 
-// Creates a new, empty file beside target with a name nobody else uses.
+// Creates a new, empty file beside target with a name nobody else uses. The name is
+// short whatever the target's, so a target with the longest name has one too.
 bool CreateTemporaryBeside(const NativePath& target, NativePath* tempPath, HANDLE* handle) {
   static LONG counter = 0;
   const NativePath folder = FolderOf(target);
-  const NativePath name = NameOf(target);
-  uint64_t seed = GetTickCount64() ^ (static_cast<uint64_t>(GetCurrentProcessId()) << 32);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    uint64_t value = seed + static_cast<uint64_t>(InterlockedIncrement(&counter)) * 0x9E3779B97F4A7C15ull;
-    value ^= value >> 29;
-    wchar_t suffix[17];
-    for (int i = 15; i >= 0; --i) {
-      suffix[i] = L"0123456789abcdef"[value & 0xF];
-      value >>= 4;
-    }
-    suffix[16] = L'\0';
-    NativePath candidate = folder + L"." + name + L".qtmp" + suffix;
+    const uint32_t number = static_cast<uint32_t>(InterlockedIncrement(&counter));
+    NativePath candidate = folder + TemporaryFileName(CurrentProcessId(), number);
     HANDLE file = CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
@@ -159,16 +153,32 @@ bool CreateTemporaryBeside(const NativePath& target, NativePath* tempPath, HANDL
   return false;
 }
 
+// The folder of target as a message names it, without a trailing separator but for a
+// drive's root.
+NativePath FolderForMessage(const NativePath& target) {
+  NativePath folder = FolderOf(target);
+  if (folder.size() > 1 && (folder.back() == L'\\' || folder.back() == L'/') &&
+      folder[folder.size() - 2] != L':') {
+    folder.pop_back();
+  }
+  return folder;
+}
+
+void SetWhere(NativePath* where, const NativePath& text) {
+  if (where != nullptr) *where = text;
+}
+
 bool Exists(const NativePath& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Rewrites a file with several hard links where it is, so that every name keeps seeing
-// it. The new length is set before any byte is written when the file grows, so running
-// out of space fails before anything changed; if a write fails all the same, the old
-// content is written back.
+// it. Its complete old content is first written to a copy beside it, which stays should
+// the program be killed meanwhile. The new length is set before any byte is written when
+// the file grows, so running out of space fails before anything changed; if a write
+// fails all the same, the old content is written back.
 ReplaceResult RewriteInPlace(const NativePath& target, std::string_view head,
-                             std::string_view body, uint32_t* error) {
+                             std::string_view body, uint32_t* error, NativePath* where) {
   Handle file(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
@@ -193,24 +203,58 @@ ReplaceResult RewriteInPlace(const NativePath& target, std::string_view head,
     return ReplaceResult::kWriteFailed;
   }
 
+  // A copy that exists already may hold the only old content of an earlier run's file:
+  // it is neither overwritten nor taken for this one.
+  const NativePath keepPath = FolderOf(target) + KeepCopyName(NameOf(target));
+  {
+    Handle keep(CreateFileW(keepPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!keep.valid()) {
+      const DWORD code = LastErrorOr(ERROR_CANNOT_MAKE);
+      SetError(error, code);
+      if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) {
+        SetWhere(where, keepPath);
+        return ReplaceResult::kKeepCopyExists;
+      }
+      SetWhere(where, FolderForMessage(target));
+      return ReplaceResult::kCannotCreate;
+    }
+    if (!WriteAll(keep.get(), old) || !keep.Close()) {
+      SetError(error, LastErrorOr(ERROR_WRITE_FAULT));
+      keep.Close();
+      DeleteFileW(keepPath.c_str());
+      return ReplaceResult::kWriteFailed;
+    }
+  }
+
   const uint64_t newSize = static_cast<uint64_t>(head.size()) + body.size();
   if (newSize > old.size() && !SetLength(file.get(), newSize)) {
     DWORD code = LastErrorOr(ERROR_WRITE_FAULT);
-    SetLength(file.get(), old.size());
+    if (SetLength(file.get(), old.size())) {
+      DeleteFileW(keepPath.c_str());
+    } else {
+      SetWhere(where, keepPath);
+    }
     SetError(error, code);
     return ReplaceResult::kWriteFailed;
   }
   if (!SeekTo(file.get(), 0) || !WriteAll(file.get(), head) || !WriteAll(file.get(), body) ||
       !SetLength(file.get(), newSize)) {
     DWORD code = LastErrorOr(ERROR_WRITE_FAULT);
-    if (SeekTo(file.get(), 0) && WriteAll(file.get(), old)) SetLength(file.get(), old.size());
+    if (SeekTo(file.get(), 0) && WriteAll(file.get(), old) && SetLength(file.get(), old.size())) {
+      DeleteFileW(keepPath.c_str());
+    } else {
+      SetWhere(where, keepPath);
+    }
     SetError(error, code);
     return ReplaceResult::kWriteFailed;
   }
   if (!file.Close()) {
     SetError(error, LastErrorOr(ERROR_WRITE_FAULT));
+    SetWhere(where, keepPath);
     return ReplaceResult::kWriteFailed;
   }
+  DeleteFileW(keepPath.c_str());
   return ReplaceResult::kOk;
 }
 
@@ -245,13 +289,17 @@ class Win32FileSystem : public FileSystem {
   }
 
   ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,
-                                    std::string_view body, uint32_t* error) override {
+                                    std::string_view body, uint32_t* error,
+                                    NativePath* where) override {
+    SetWhere(where, NativePath());
     NativePath target = FullPathOf(path);
     DWORD attributes = GetFileAttributesW(target.c_str());
     bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (!exists) {
       DWORD code = GetLastError();
       if (code != ERROR_FILE_NOT_FOUND) {
+        // No folder to make the new file in: that is what the message names.
+        if (code == ERROR_PATH_NOT_FOUND) SetWhere(where, FolderForMessage(target));
         SetError(error, code);
         return ReplaceResult::kCannotCreate;
       }
@@ -288,13 +336,14 @@ class Win32FileSystem : public FileSystem {
       bool linked = GetFileInformationByHandle(probe.get(), &information) &&
                     information.nNumberOfLinks > 1;
       probe.Close();
-      if (linked) return RewriteInPlace(target, head, body, error);
+      if (linked) return RewriteInPlace(target, head, body, error, where);
     }
 
     NativePath tempPath;
     HANDLE rawTemp = INVALID_HANDLE_VALUE;
     if (!CreateTemporaryBeside(target, &tempPath, &rawTemp)) {
       SetError(error, LastErrorOr(ERROR_CANNOT_MAKE));
+      SetWhere(where, FolderForMessage(target));
       return ReplaceResult::kCannotCreate;
     }
     Handle temp(rawTemp);

@@ -5,11 +5,14 @@
 //   .~ql<pid>-<n>.tmp   the new content, written completely and then renamed over the
 //                       target; <pid> is the writing process, so a file whose writer no
 //                       longer runs is known to be left over.
-//   <name>.~qlkeep      a complete copy of the old content of <name>, kept while a file
-//                       with several hard links is rewritten where it is. Left behind only
-//                       when the program was killed during that rewrite: then it holds the
-//                       file's content from before the run. A name too long for the
-//                       suffix is shortened first.
+//   <name>.~qlkeep      a copy of the old content of <name>, made before a file with
+//                       several hard links is rewritten where it is and removed after.
+//                       Left behind when the program was killed meanwhile, or when the
+//                       file could not be put back after a failed write: once the rewrite
+//                       has begun it holds the file's complete content from before the run
+//                       (a kill while the copy itself was written leaves it short, beside
+//                       the untouched file). A name too long for the suffix is shortened
+//                       first.
 #pragma once
 
 #include <cstdint>

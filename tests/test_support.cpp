@@ -81,13 +81,14 @@ ReadFileResult FailingFileSystem::ReadFileInPieces(
 
 ReplaceResult FailingFileSystem::ReplaceFileContents(const NativePath& path,
                                                      std::string_view head,
-                                                     std::string_view body, uint32_t* error) {
+                                                     std::string_view body, uint32_t* error,
+                                                     NativePath* where) {
   ++replaceCalls;
   if (replaceResult != ReplaceResult::kOk) {
     *error = 5;
     return replaceResult;
   }
-  return RealFileSystem().ReplaceFileContents(path, head, body, error);
+  return RealFileSystem().ReplaceFileContents(path, head, body, error, where);
 }
 
 bool FailingFileSystem::CopyFileReplacing(const NativePath& from, const NativePath& to,

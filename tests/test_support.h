@@ -59,7 +59,8 @@ class FailingFileSystem : public FileSystem {
                                    const std::function<char*(uint64_t size)>& place,
                                    uint64_t* length) override;
   ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,
-                                    std::string_view body, uint32_t* error) override;
+                                    std::string_view body, uint32_t* error,
+                                    NativePath* where) override;
   bool CopyFileReplacing(const NativePath& from, const NativePath& to, uint32_t* error) override;
   bool GetFileTimes(const NativePath& path, FileTimes* times) override;
   SetTimesResult SetFileTimes(const NativePath& path, const FileTimes& times) override;
