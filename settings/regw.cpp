@@ -132,19 +132,24 @@ int32_t RegistryIntegerFromData(uint32_t type, const unsigned char* data, size_t
   }
 }
 
-int32_t REGW::ReadIntegerW(std::u16string_view name, int32_t defaultValue) {
+bool REGW::QueryData(std::u16string_view name, uint32_t* type, std::vector<unsigned char>* data,
+                     uint32_t* size) {
   if (!key_) {
     ShowRegistryGuard(kReadIntegerWithoutKey, regwJapanese);
-    return defaultValue;
+    return false;
   }
-  uint32_t type = 0;
-  uint32_t size = 0;
-  if (RegistryQueryValue(key_, name, &type, nullptr, &size) != kRegOk) return defaultValue;
+  *size = 0;
+  if (RegistryQueryValue(key_, name, type, nullptr, size) != kRegOk) return false;
   // Zeros after the data end a text and fill a short number; at least four of them.
-  std::vector<unsigned char> data(static_cast<size_t>(size) + 4, 0);
-  uint32_t room = size;
-  if (RegistryQueryValue(key_, name, &type, data.data(), &room) != kRegOk) return defaultValue;
-  return RegistryIntegerFromData(type, data.data(), room, defaultValue);
+  data->assign(static_cast<size_t>(*size) + 4, 0);
+  return RegistryQueryValue(key_, name, type, data->data(), size) == kRegOk;
+}
+
+int32_t REGW::ReadIntegerW(std::u16string_view name, int32_t defaultValue) {
+  uint32_t type = 0, size = 0;
+  std::vector<unsigned char> data;
+  if (!QueryData(name, &type, &data, &size)) return defaultValue;
+  return RegistryIntegerFromData(type, data.data(), size, defaultValue);
 }
 
 bool RegistryNumberFromData(uint32_t type, const unsigned char* data, size_t size,
@@ -194,17 +199,10 @@ bool RegistryNumberFromData(uint32_t type, const unsigned char* data, size_t siz
 }
 
 bool REGW::ReadNumberW(std::u16string_view name, int64_t* number) {
-  if (!key_) {
-    ShowRegistryGuard(kReadIntegerWithoutKey, regwJapanese);
-    return false;
-  }
-  uint32_t type = 0;
-  uint32_t size = 0;
-  if (RegistryQueryValue(key_, name, &type, nullptr, &size) != kRegOk) return false;
-  std::vector<unsigned char> data(static_cast<size_t>(size) + 4, 0);
-  uint32_t room = size;
-  if (RegistryQueryValue(key_, name, &type, data.data(), &room) != kRegOk) return false;
-  return RegistryNumberFromData(type, data.data(), room, number);
+  uint32_t type = 0, size = 0;
+  std::vector<unsigned char> data;
+  return QueryData(name, &type, &data, &size) &&
+         RegistryNumberFromData(type, data.data(), size, number);
 }
 
 bool REGW::WriteStringW(std::u16string_view name, std::u16string_view text) {

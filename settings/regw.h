@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "core/wide_text.h"
 #include "settings/registry.h"
@@ -39,6 +40,11 @@ class REGW {
   bool WriteIntegerW(std::u16string_view name, int32_t value);
 
  private:
+  // The value's type and bytes, followed by at least four zeros; false when there is no
+  // open key (after the guard's message) or no such value.
+  bool QueryData(std::u16string_view name, uint32_t* type, std::vector<unsigned char>* data,
+                 uint32_t* size);
+
   RegistryKey key_ = nullptr;
 };
 
