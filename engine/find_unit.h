@@ -1,7 +1,8 @@
 // Fast forward search for a UTF-16 unit, for the passes that only act at a few units
 // (line ends, the first unit of a search text) and pass over everything in between.
 // Inline: the passes call it once per line or per hit, and a call per line costs as
-// much as the search itself.
+// much as the search itself. Its vector types serve the other vector code of the engine
+// too (the code page 932 decoder).
 #pragma once
 
 #include <bit>
@@ -15,7 +16,9 @@ namespace find_unit {
 // compiler splits them where the target has narrower registers). Lane 0 is the low end
 // of the first word on the little-endian machines we build for.
 static_assert(std::endian::native == std::endian::little);
+typedef uint8_t Bytes16 __attribute__((vector_size(16)));
 typedef uint16_t Units8 __attribute__((vector_size(16)));
+typedef uint16_t Units16 __attribute__((vector_size(32)));
 typedef uint64_t Words2 __attribute__((vector_size(16)));
 
 inline Units8 Load(const char16_t* p) {

@@ -6,10 +6,10 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
-#include <system_error>
-#include <thread>
+#include <optional>
 
 #include "engine/large_buffer.h"
+#include "engine/two_halves.h"
 
 #ifndef MADV_POPULATE_WRITE
 #define MADV_POPULATE_WRITE 23  // Linux 5.14
@@ -17,8 +17,6 @@
 
 namespace {
 
-// Buffers below this are filled before a helper would have started.
-constexpr size_t kWarmFrom = size_t{8} << 20;
 // How far the helper runs ahead of the filler, and how much it faults in at a time.
 constexpr size_t kLead = size_t{8} << 20;
 constexpr size_t kStep = kLargePageBytes;
@@ -32,7 +30,7 @@ struct PageWarmer::State {
   std::condition_variable moved;
   size_t filled = 0;  // bytes from begin
   bool done = false;
-  std::thread helper;
+  std::optional<HelperThread> helper;
 
   void Run() {
     char* next = begin;
@@ -55,7 +53,8 @@ struct PageWarmer::State {
 };
 
 PageWarmer::PageWarmer(void* data, size_t bytes) {
-  if (bytes < kWarmFrom) return;
+  // Filling a smaller buffer takes about as long as starting a helper.
+  if (!TwoHalvesPay(bytes)) return;
   // Whole pages inside the buffer only.
   const uintptr_t page = 4096;
   const uintptr_t first = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
@@ -64,11 +63,8 @@ PageWarmer::PageWarmer(void* data, size_t bytes) {
   auto state = std::make_unique<State>();
   state->begin = reinterpret_cast<char*>(first);
   state->end = reinterpret_cast<char*>(last);
-  try {
-    state->helper = std::thread([raw = state.get()] { raw->Run(); });
-  } catch (const std::system_error&) {
-    return;  // no thread to be had
-  }
+  state->helper.emplace([raw = state.get()] { raw->Run(); });
+  if (!state->helper->Started()) return;  // no thread to be had
   state_ = std::move(state);
 }
 
@@ -79,7 +75,7 @@ PageWarmer::~PageWarmer() {
     state_->done = true;
   }
   state_->moved.notify_one();
-  state_->helper.join();
+  state_->helper->Join();
 }
 
 void PageWarmer::Filled(size_t bytes) {

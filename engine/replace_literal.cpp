@@ -5,13 +5,12 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "engine/find_unit.h"
 #include "engine/large_buffer.h"
 #include "engine/replace_text.h"
+#include "engine/two_halves.h"
 
 namespace {
 
@@ -159,8 +158,6 @@ inline void MoveUnits(char16_t* to, const char16_t* from, size_t count) {
   }
 }
 
-// From this many units on, a text is searched in two parts at once.
-constexpr size_t kPartsFrom = size_t{4} << 20;
 // How far from the middle a place to cut is looked for.
 constexpr size_t kCutSearch = 4096;
 
@@ -177,7 +174,7 @@ struct alignas(64) PartTally {
 // and each part finds exactly the occurrences one pass would. size: no cut.
 template <class Fold>
 size_t CutForParts(const LiteralFinder<Fold>& finder, const char16_t* data, size_t size) {
-  if (size < kPartsFrom) return size;
+  if (!TwoHalvesPay(size * sizeof(char16_t))) return size;
   for (size_t i = size / 2; i < size / 2 + kCutSearch; ++i) {
     if (!finder.Holds(data[i])) return i;
   }
@@ -185,8 +182,8 @@ size_t CutForParts(const LiteralFinder<Fold>& finder, const char16_t* data, size
 }
 
 // Calls onHit(start, part) for each occurrence, as LiteralFinder::Scan does; with a cut
-// (below size), the part behind it (1) is searched on a helper thread while the part
-// before it (0) is. Each part's calls come from one thread, in order.
+// (below size), the part before it (0) and the part behind it (1) are searched as two
+// halves at once. Each part's calls come from one thread, in order.
 template <class Fold, class OnHit>
 void ScanInParts(const LiteralFinder<Fold>& finder, const char16_t* data, size_t size,
                  size_t cut, OnHit&& onHit) {
@@ -194,21 +191,11 @@ void ScanInParts(const LiteralFinder<Fold>& finder, const char16_t* data, size_t
     finder.Scan(data, size, [&](size_t start) { onHit(start, 0); });
     return;
   }
-  auto second = [&] {
-    finder.Scan(data + cut, size - cut, [&](size_t start) { onHit(cut + start, 1); });
-  };
-  std::thread helper;
-  try {
-    helper = std::thread(second);
-  } catch (const std::system_error&) {
-    // No thread to be had: one part after the other.
-  }
-  finder.Scan(data, cut, [&](size_t start) { onHit(start, 0); });
-  if (helper.joinable()) {
-    helper.join();
-  } else {
-    second();
-  }
+  RunTwoHalves([&] { finder.Scan(data, cut, [&](size_t start) { onHit(start, 0); }); },
+               [&] {
+                 finder.Scan(data + cut, size - cut,
+                             [&](size_t start) { onHit(cut + start, 1); });
+               });
 }
 
 template <class Fold>

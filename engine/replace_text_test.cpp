@@ -11,6 +11,7 @@
 #include "core/process_flags.h"
 #include "engine/large_buffer.h"
 #include "engine/process_file.h"
+#include "engine/two_halves.h"
 #include "tests/test_support.h"
 #include "ui/memory_controls.h"
 
@@ -167,6 +168,21 @@ TEST(ReplaceLiteral, LargeTextsSearchedInTwoPartsAsInOne) {
       ASSERT_EQ(Literal(subject, search, replacement, ignoreCase),
                 NaiveLiteral(subject, search, replacement, ignoreCase))
           << round << " " << Utf8FromWide(replacement);
+    }
+  }
+}
+
+TEST(ReplaceLiteral, LargeTextsWithoutAHelperThread) {
+  // The two parts one after the other: every occurrence on both sides of the cut, each
+  // replaced once, whether the text keeps its length, shrinks or grows.
+  WideText subject;
+  while (subject.size() < (size_t{5} << 20)) subject += u"xZQXy\tzqx-\n";
+  NoHelperThreads none;
+  for (const char16_t* replacement : {u"ABC", u"-", u"zqx-ok"}) {
+    for (const bool ignoreCase : {false, true}) {
+      ASSERT_EQ(Literal(subject, u"ZQX", replacement, ignoreCase),
+                NaiveLiteral(subject, u"ZQX", replacement, ignoreCase))
+          << Utf8FromWide(replacement) << " " << ignoreCase;
     }
   }
 }

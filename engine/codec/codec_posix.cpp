@@ -12,8 +12,6 @@
 #include <cstring>
 #include <map>
 #include <string>
-#include <system_error>
-#include <thread>
 
 #include "engine/codec/codec.h"
 #include "engine/codec/cp932_table.h"
@@ -21,6 +19,7 @@
 #include "engine/codec/unicode_pages.h"
 #include "engine/codec/utf7_decoder.h"
 #include "engine/large_buffer.h"
+#include "engine/two_halves.h"
 
 namespace {
 
@@ -125,9 +124,6 @@ std::string_view DetectionSample(std::string_view bytes) {
 
 // Below this the detector is guessing.
 constexpr int32_t kMinConfidence = 10;
-
-// From this many units on, the second half of a text is encoded on a helper thread.
-constexpr size_t kEncodeHelperFrom = size_t{4} << 20;
 
 ConverterPtr OpenNamed(const std::string& name) {
   UErrorCode error = U_ZERO_ERROR;
@@ -407,36 +403,28 @@ EncodeAnswer IcuCodec::EncodeInPlace(uint32_t codePage, WideText* text, size_t* 
   const Cp932Table* table = codePage == 932 ? Cp932Table::Get() : nullptr;
   if (table == nullptr) return EncodeAnswer::kNotSupported;
 
-  // A large text is encoded in two parts at once, the second one on a helper thread,
-  // each over its own units; the second part's bytes then move down behind the first
-  // part's. The parts never divide a surrogate pair, and the code page has no state, so
-  // together they give exactly the bytes of one pass.
+  // A large text is encoded in two halves at once, each over its own units; the second
+  // half's bytes then move down behind the first half's. The halves never divide a
+  // surrogate pair, and the code page has no state, so together they give exactly the
+  // bytes of one pass.
   char16_t* const units = text->data();
   const size_t size = text->size();
-  size_t split = size;
-  if (size >= kEncodeHelperFrom) {
-    split = size / 2;
-    if (units[split - 1] >= 0xD800 && units[split - 1] <= 0xDBFF) ++split;
+  if (!TwoHalvesPay(size * sizeof(char16_t))) {
+    *byteCount = table->EncodeInPlace(units, size, substituted);
+    return EncodeAnswer::kConverted;
   }
+  size_t split = size / 2;
+  if (units[split - 1] >= 0xD800 && units[split - 1] <= 0xDBFF) ++split;
+  size_t firstBytes = 0;
   size_t secondBytes = 0;
-  bool secondReplaced = false;
-  std::thread helper;
-  if (split < size) {
-    try {
-      helper = std::thread([&] {
-        secondBytes = table->EncodeInPlace(units + split, size - split, &secondReplaced);
-      });
-    } catch (const std::system_error&) {
-      split = size;  // no thread to be had: one part
-    }
-  }
   bool firstReplaced = false;
-  const size_t firstBytes = table->EncodeInPlace(units, split, &firstReplaced);
-  if (helper.joinable()) {
-    helper.join();
-    char* const bytes = reinterpret_cast<char*>(units);
-    std::memmove(bytes + firstBytes, bytes + split * 2, secondBytes);
-  }
+  bool secondReplaced = false;
+  RunTwoHalves([&] { firstBytes = table->EncodeInPlace(units, split, &firstReplaced); },
+               [&] {
+                 secondBytes = table->EncodeInPlace(units + split, size - split, &secondReplaced);
+               });
+  char* const bytes = reinterpret_cast<char*>(units);
+  std::memmove(bytes + firstBytes, bytes + split * 2, secondBytes);
   *byteCount = firstBytes + secondBytes;
   *substituted = firstReplaced || secondReplaced;
   return EncodeAnswer::kConverted;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/two_halves.h"
 #include "tests/test_support.h"
 
 using namespace std::string_literals;
@@ -265,6 +266,33 @@ TEST_F(CodecTest, EncodingInPlaceGivesTheBytesOfEncode) {
       EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(buffer.data()), length), expected);
       EXPECT_EQ(substituted, expectedSubstituted);
     }
+  }
+}
+
+TEST_F(CodecTest, EncodingInPlaceWithoutAHelperThread) {
+  // Large enough for two halves, which without a thread run one after the other: the
+  // same bytes, and a substitution in either half is still reported.
+  if (kOnWindows) GTEST_SKIP() << "the Windows converter encodes 932 in place not at all";
+  std::u16string large;
+  while (large.size() < (5u << 20)) large += u"日本語 text\tｶﾅ\r\n";
+  for (const size_t at : {size_t{3}, large.size() - 3}) {
+    std::u16string text = large;
+    text[at] = 0xD83D;  // a lone surrogate: written as "?"
+    SCOPED_TRACE(at);
+    std::string expected;
+    bool expectedSubstituted = false;
+    ASSERT_EQ(codec_->Encode(932, text, &expected, &expectedSubstituted),
+              EncodeAnswer::kConverted);
+    ASSERT_TRUE(expectedSubstituted);
+    NoHelperThreads none;
+    WideText buffer = text;
+    size_t length = 0;
+    bool substituted = false;
+    ASSERT_EQ(codec_->EncodeInPlace(932, &buffer, &length, &substituted),
+              EncodeAnswer::kConverted);
+    EXPECT_TRUE(std::string_view(reinterpret_cast<const char*>(buffer.data()), length) ==
+                expected);
+    EXPECT_TRUE(substituted);
   }
 }
 

@@ -1,21 +1,20 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <system_error>
-#include <thread>
 
 #include "engine/codec/cp932_table.h"
 #include "cp932_tables.inc"
+#include "engine/find_unit.h"
 #include "engine/large_buffer.h"
+#include "engine/two_halves.h"
 
 namespace {
 
 // Units or bytes converted per block: the block stays in the cache while it is appended.
 constexpr size_t kBlock = 1 << 16;
 
-// From this many bytes on, decoding takes a helper thread for the second half; the
-// byte it starts at is looked for this far from the middle.
-constexpr size_t kDecodeHelperFrom = size_t{8} << 20;
+// How far from the middle the byte the second half of a large decode starts at is
+// looked for.
 constexpr size_t kSplitSearch = size_t{64} << 10;
 
 uint64_t Load64(const void* p) {
@@ -62,11 +61,10 @@ Cp932Table::Cp932Table(const uint32_t* single, const char16_t* characters,
 
 namespace {
 
-// Sixteen bytes in a vector (SSE2 on x86-64, NEON on arm64).
-typedef uint8_t Bytes16 __attribute__((vector_size(16)));
-typedef uint16_t Units8 __attribute__((vector_size(16)));
-typedef uint16_t Units16 __attribute__((vector_size(32)));
-typedef uint64_t Words2 __attribute__((vector_size(16)));
+using find_unit::Bytes16;
+using find_unit::Units16;
+using find_unit::Units8;
+using find_unit::Words2;
 
 // Bit k set when the top bit of byte k of the word is set.
 uint64_t TopBits(uint64_t word) {
@@ -261,12 +259,12 @@ bool Cp932Table::DecodePiece(std::string_view piece, std::string* pending,
 bool Cp932Table::DecodeInPlace(WideText* text, size_t offset, size_t count) const {
   char16_t* const units = text->data();
   auto* const base = reinterpret_cast<unsigned char*>(units);
-  // A large text is decoded in two parts at once, the second on a helper thread, from a
-  // byte that starts a character in any file that decodes at all (a line end, a space:
-  // never the second byte of a pair). Together the parts decode exactly as one pass
-  // would, and fail exactly when it would.
+  // A large text is decoded in two halves at once, from a byte that starts a character
+  // in any file that decodes at all (a line end, a space: never the second byte of a
+  // pair). Together the halves decode exactly as one pass would, and fail exactly when
+  // it would.
   size_t split = count;
-  if (count >= kDecodeHelperFrom) {
+  if (TwoHalvesPay(count)) {
     const unsigned char* const bytes = base + offset;
     const unsigned char* const middle = bytes + count / 2;
     const unsigned char* const far = bytes + std::min(count, count / 2 + kSplitSearch);
@@ -284,40 +282,28 @@ bool Cp932Table::DecodeInPlace(WideText* text, size_t offset, size_t count) cons
     text->resize(static_cast<size_t>(out - units));
     return true;
   }
-  // Each part is given a stretch of the buffer of its own, twice its bytes, with its
-  // bytes in the upper half: the first part's bytes move down to just above where its
-  // units go (offset >= count leaves the second part's bytes room enough where they
-  // are), and the second part's units start at unit split. Nothing else is needed, and
-  // afterwards the second part's units move down behind the first's.
+  // Each half is given a stretch of the buffer of its own, twice its bytes, with its
+  // bytes in the upper half: the first half's bytes move down to just above where its
+  // units go (offset >= count leaves the second half's bytes room enough where they
+  // are), and the second half's units start at unit split. Nothing else is needed, and
+  // afterwards the second half's units move down behind the first's.
   std::memmove(base + split, base + offset, split);
   const unsigned char* firstIn = base + split;
   char16_t* firstOut = units;
   const unsigned char* secondIn = base + offset + split;
   char16_t* secondOut = units + split;
   const unsigned char* const secondEnd = base + offset + count;
+  bool firstOk = true;
   bool secondOk = true;
-  std::thread helper;
-  try {
-    helper = std::thread([&] { secondOk = DecodeRun(secondIn, secondEnd, secondEnd, secondOut); });
-  } catch (const std::system_error&) {
-    // No thread to be had: the second part after the first, straight to its place.
-  }
-  // The first part must end exactly at the split: a pair may not run past it.
-  const bool firstOk = DecodeRun(firstIn, base + 2 * split, base + 2 * split, firstOut);
+  RunTwoHalves(
+      // The first half must end exactly at the split: a pair may not run past it.
+      [&] { firstOk = DecodeRun(firstIn, base + 2 * split, base + 2 * split, firstOut); },
+      [&] { secondOk = DecodeRun(secondIn, secondEnd, secondEnd, secondOut); });
+  if (!firstOk || !secondOk) return false;
   const size_t firstUnits = static_cast<size_t>(firstOut - units);
-  if (helper.joinable()) {
-    helper.join();
-    if (!firstOk || !secondOk) return false;
-    std::memmove(units + firstUnits, units + split,
-                 static_cast<size_t>(secondOut - (units + split)) * sizeof(char16_t));
-    text->resize(firstUnits + static_cast<size_t>(secondOut - (units + split)));
-    return true;
-  }
-  if (!firstOk) return false;
-  // The first part's units end at or below unit split, below the second part's bytes.
-  secondOut = firstOut;
-  if (!DecodeRun(secondIn, secondEnd, secondEnd, secondOut)) return false;
-  text->resize(static_cast<size_t>(secondOut - units));
+  const size_t secondUnits = static_cast<size_t>(secondOut - (units + split));
+  std::memmove(units + firstUnits, units + split, secondUnits * sizeof(char16_t));
+  text->resize(firstUnits + secondUnits);
   return true;
 }
 

@@ -12,6 +12,8 @@
 #include <random>
 #include <string>
 
+#include "engine/two_halves.h"
+
 namespace {
 
 // ICU's windows-932 swaps three control codes among themselves; Windows does not. What
@@ -261,6 +263,28 @@ TEST_F(Cp932TableTest, LargeTextsDecodeInPlaceInTwoPartsAsInOne) {
       if (ok) {
         EXPECT_TRUE(buffer == expected);
       }
+    }
+  }
+}
+
+TEST_F(Cp932TableTest, LargeTextsDecodeInPlaceWithoutAHelperThread) {
+  // With no thread to be had the two halves run one after the other: the same units, and
+  // a bad byte in either half still fails the whole text.
+  std::string valid;
+  while (valid.size() < (9u << 20)) valid += "\x82\xa0 \x93\xfa\x96\x7b xyz\r\n";
+  std::string badFirst = valid, badSecond = valid;
+  badFirst[7] = '\x80';
+  badSecond[valid.size() - 7] = '\xFF';  // after a lead byte
+  std::u16string expected;
+  ASSERT_TRUE(table_->Decode(valid, &expected));
+  NoHelperThreads none;
+  for (const std::string* bytes : {&valid, &badFirst, &badSecond}) {
+    const size_t count = bytes->size();
+    std::u16string buffer(count, u'\0');
+    std::memcpy(reinterpret_cast<char*>(buffer.data()) + count, bytes->data(), count);
+    ASSERT_EQ(table_->DecodeInPlace(&buffer, count, count), bytes == &valid);
+    if (bytes == &valid) {
+      EXPECT_TRUE(buffer == expected);
     }
   }
 }

@@ -1,0 +1,75 @@
+// Work split in two halves that run at once: the second on a helper thread, the first on
+// the calling thread. Where no thread can be had, the halves simply run one after the
+// other on the caller, so a caller never needs a path of its own for that case.
+#pragma once
+
+#include <cstddef>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <utility>
+
+// Below this many bytes of work (bytes read or written by the halves together), starting
+// and joining a thread costs about as much as the second half would take: every split
+// in two happens only from here on. Eight MiB take a few milliseconds to convert or
+// search, while a thread takes some tens of microseconds to start.
+constexpr size_t kTwoHalvesFromBytes = size_t{8} << 20;
+
+inline bool TwoHalvesPay(size_t bytesOfWork) { return bytesOfWork >= kTwoHalvesFromBytes; }
+
+// Runs work on a thread of its own from construction until Join (or destruction, which
+// joins and drops whatever the work threw). When no thread can be made, nothing runs:
+// Started() is false and the owner does the work itself.
+class HelperThread {
+ public:
+  explicit HelperThread(std::function<void()> work);
+  ~HelperThread();
+  HelperThread(const HelperThread&) = delete;
+  HelperThread& operator=(const HelperThread&) = delete;
+
+  bool Started() const { return state_ != nullptr; }
+  // Waits for the work to end and throws what it threw. Nothing to wait for when the
+  // thread never started or has been joined.
+  void Join();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// Runs first() on the caller and second() on a helper thread, and returns when both have
+// ended; without a thread, first() and then second() on the caller. Both always run to
+// their end, even when the other throws; then the first half's exception is thrown, or
+// else the second's.
+template <class First, class Second>
+void RunTwoHalves(First&& first, Second&& second) {
+  HelperThread helper{std::function<void()>(std::ref(second))};
+  std::exception_ptr firstError;
+  try {
+    first();
+  } catch (...) {
+    firstError = std::current_exception();
+  }
+  std::exception_ptr secondError;
+  try {
+    if (helper.Started()) {
+      helper.Join();
+    } else {
+      second();
+    }
+  } catch (...) {
+    secondError = std::current_exception();
+  }
+  if (firstError) std::rethrow_exception(firstError);
+  if (secondError) std::rethrow_exception(secondError);
+}
+
+// While one lives, no helper thread starts, as when the system has none to give: tests
+// use it to run the one-after-the-other path. Not for use while halves are running.
+class NoHelperThreads {
+ public:
+  NoHelperThreads();
+  ~NoHelperThreads();
+  NoHelperThreads(const NoHelperThreads&) = delete;
+  NoHelperThreads& operator=(const NoHelperThreads&) = delete;
+};
