@@ -3,26 +3,19 @@
 #include <limits>
 #include <string>
 
+#include "core/ascii_case.h"
 #include "core/encoding_catalogue.h"
 
 namespace {
 
 char16_t Upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
 
-bool SameLetters(std::u16string_view text, std::u16string_view upperName) {
-  if (text.size() != upperName.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (Upper(text[i]) != upperName[i]) return false;
-  }
-  return true;
-}
-
 // True when body (the argument without its "/" or "-") is name followed by ":"; the
 // rest goes to *value.
 bool TakeValue(std::u16string_view body, std::u16string_view upperName,
                std::u16string_view* value) {
   if (body.size() <= upperName.size() || body[upperName.size()] != u':') return false;
-  if (!SameLetters(body.substr(0, upperName.size()), upperName)) return false;
+  if (!EqualsIgnoringAsciiCase(body.substr(0, upperName.size()), upperName)) return false;
   *value = body.substr(upperName.size() + 1);
   return true;
 }
@@ -105,8 +98,10 @@ bool ApplyOption(const WideText& arg, CliOptions* o, CliError* error) {
       *error = CliError::kInvalidOption;
       return false;
     }
-    int32_t way = SameLetters(value, u"LF") ? 1 : SameLetters(value, u"CR") ? 2
-                : SameLetters(value, u"CRLF") ? 3 : 0;
+    int32_t way = EqualsIgnoringAsciiCase(value, u"LF")     ? 1
+                  : EqualsIgnoringAsciiCase(value, u"CR")   ? 2
+                  : EqualsIgnoringAsciiCase(value, u"CRLF") ? 3
+                                                            : 0;
     if (way == 0) {
       *error = CliError::kInvalidNewline;
       return false;

@@ -6,6 +6,7 @@
 #include "cli/full_path.h"
 #include "cli/help_text.h"
 #include "cli/settings_handover.h"
+#include "core/ascii_case.h"
 #include "core/message_format.h"
 #include "core/process_flags.h"
 #include "platform/directory.h"
@@ -25,14 +26,9 @@ constexpr PathChar kSeparator = L'\\';
 constexpr PathChar kSeparator = '/';
 #endif
 
-bool IsJa(std::u16string_view value) {
-  return value.size() == 2 && (value[0] == u'J' || value[0] == u'j') &&
-         (value[1] == u'A' || value[1] == u'a');
-}
-
 bool ChooseJapanese() {
   WideText value;
-  if (GetEnvironmentText("QUILLON_LANG", &value) && !value.empty()) return IsJa(value);
+  if (GetEnvironmentText("QUILLON_LANG", &value) && !value.empty()) return EqualsIgnoringAsciiCase(value, u"JA");
   return ConsoleLanguageIsJapanese();
 }
 

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <climits>
 
+#include "core/ascii_case.h"
 #include "core/process_flags.h"
 
 const EncodingEntry EncodingTable[kEncodingCount + 1] = {
@@ -31,18 +32,6 @@ uint32_t CatalogueCodePage(int index) {
 }
 
 namespace {
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 // Reads a base-10 number the way strtol does: leading white space, an optional sign,
 // digits up to the first other character; beyond the 32-bit range it clamps.

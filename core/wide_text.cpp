@@ -76,3 +76,13 @@ std::string Utf8FromWide(std::u16string_view text) {
   }
   return out;
 }
+
+std::string Utf16LeBytes(std::u16string_view text) {
+  std::string bytes;
+  bytes.reserve(2 * text.size());
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
+}

@@ -11,3 +11,6 @@ using WideText = std::u16string;
 // lone surrogates are written as U+FFFD in UTF-8.
 WideText WideFromUtf8(std::string_view utf8);
 std::string Utf8FromWide(std::u16string_view text);
+
+// The units as UTF-16LE bytes, two a unit, without a byte-order mark.
+std::string Utf16LeBytes(std::u16string_view text);

@@ -245,7 +245,7 @@ TEST_F(ReadTextFileTest, UnmarkedUtf16IsTextWhenThePlatformDetectorSaysSo) {
   // platform's detector finds UTF-16, else its NUL bytes refuse it.
   std::u16string content;
   for (int i = 0; i < 20; ++i) content += u"The quick brown fox jumps over the lazy dog.\r\n";
-  const std::string bytes = Utf16Le(content);
+  const std::string bytes = Utf16LeBytes(content);
   uint32_t failure = 0;
   uint32_t detected = 0;
   const std::unique_ptr<Codec> real = CreateSystemCodec(&failure);

@@ -1,4 +1,5 @@
-// Folders: the current directory, the entries of a folder, and which file a name leads to.
+// Folders: the current directory, the entries of a folder, which file a name leads to,
+// and the folders a file is to be made in.
 #pragma once
 
 #include <cstdint>
@@ -52,6 +53,11 @@ bool IdentifyFile(const NativePath& path, FileIdentity* identity);
 
 // Removes a file the program left behind; a failure is ignored.
 void RemoveLeftoverFile(const NativePath& name);
+
+// Makes the folders of an absolute file path that are missing, from the top down; those
+// that exist are left as they are. A new folder gets the permission bits mode (less the
+// umask) on POSIX, the defaults on Windows. False when one could not be made.
+bool MakeParentFolders(const NativePath& filePath, uint32_t mode);
 
 bool GetCurrentFolder(NativePath* path);
 bool SetCurrentFolder(const NativePath& path);

@@ -139,6 +139,17 @@ bool IdentifyFile(const NativePath& path, FileIdentity* identity) {
 
 void RemoveLeftoverFile(const NativePath& name) { unlink(name.c_str()); }
 
+bool MakeParentFolders(const NativePath& filePath, uint32_t mode) {
+  for (size_t slash = filePath.find('/', 1); slash != NativePath::npos;
+       slash = filePath.find('/', slash + 1)) {
+    if (mkdir(filePath.substr(0, slash).c_str(), static_cast<mode_t>(mode)) != 0 &&
+        errno != EEXIST) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool GetCurrentFolder(NativePath* path) {
   std::unique_ptr<char, decltype(&free)> cwd(getcwd(nullptr, 0), &free);
   if (!cwd) return false;

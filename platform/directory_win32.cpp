@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/work_files.h"
 
@@ -94,6 +96,12 @@ bool IdentifyFile(const NativePath& path, FileIdentity* identity) {
 }
 
 void RemoveLeftoverFile(const NativePath& name) { DeleteFileW(name.c_str()); }
+
+bool MakeParentFolders(const NativePath& filePath, uint32_t) {
+  std::error_code error;
+  std::filesystem::create_directories(std::filesystem::path(filePath).parent_path(), error);
+  return !error;
+}
 
 bool GetCurrentFolder(NativePath* path) {
   DWORD size = GetCurrentDirectoryW(0, nullptr);

@@ -6,20 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-// Creates the folders above path that are missing.
-void MakeParentFolders(const NativePath& path) {
-  for (size_t slash = path.find('/', 1); slash != NativePath::npos;
-       slash = path.find('/', slash + 1)) {
-    mkdir(path.substr(0, slash).c_str(), 0777);
-  }
-}
-
-}  // namespace
+#include "platform/directory.h"
 
 StoreLock::StoreLock(const NativePath& identity) {
-  MakeParentFolders(identity);
+  // A folder that cannot be made shows in the open below.
+  MakeParentFolders(identity, 0777);
   // O_NONBLOCK: something other than a file in the lock's place must not hang the open.
   // It has no effect on the flock below, which waits for the holder.
   fd_ = open(identity.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include "core/ascii_case.h"
 #include "platform/file_system.h"
 #include "settings/settings_file_text.h"
 #include "settings/store_file.h"

@@ -44,7 +44,7 @@ class IniStoreTest : public ::testing::Test {
     SetIniFilePath(savedPath_);
   }
   NativePath Path() const { return ToNative(file_); }
-  void WriteUtf16(std::u16string_view text) { WriteBytes(file_, kMark + Utf16Le(text)); }
+  void WriteUtf16(std::u16string_view text) { WriteBytes(file_, kMark + Utf16LeBytes(text)); }
 
   TempDir dir_;
   std::filesystem::path file_;
@@ -79,7 +79,7 @@ TEST_F(IniStoreTest, WritesIntoTheUtf16FileInKeyOrder) {
   ASSERT_TRUE(WriteIntSetting(u"FileBackup", 1));
   ASSERT_TRUE(WriteIntSetting(u"CharEncode", -1));
   EXPECT_EQ(Written(file_),
-            kMark + Utf16Le(u"\r\n[Main]\r\nTargetPath=C:\\データ\\*.txt\r\nFileBackup=1\r\n"
+            kMark + Utf16LeBytes(u"\r\n[Main]\r\nTargetPath=C:\\データ\\*.txt\r\nFileBackup=1\r\n"
                             u"CharEncode=4294967295\r\n"));
   EXPECT_EQ(ReadIntSetting(u"CharEncode", 1), -1);
   EXPECT_EQ(ReadTextSetting(u"TargetPath"), u"C:\\データ\\*.txt");
@@ -87,7 +87,7 @@ TEST_F(IniStoreTest, WritesIntoTheUtf16FileInKeyOrder) {
   // Rewriting a key changes its line in place.
   ASSERT_TRUE(WriteIntSetting(u"FileBackup", 0));
   EXPECT_EQ(Written(file_),
-            kMark + Utf16Le(u"\r\n[Main]\r\nTargetPath=C:\\データ\\*.txt\r\nFileBackup=0\r\n"
+            kMark + Utf16LeBytes(u"\r\n[Main]\r\nTargetPath=C:\\データ\\*.txt\r\nFileBackup=0\r\n"
                             u"CharEncode=4294967295\r\n"));
 }
 
@@ -176,7 +176,7 @@ TEST_F(IniStoreTest, NarrowWritesKeepTheFileUtf16) {
   ASSERT_TRUE(WriteIntSettingNarrow(u"CrlfTransWay", 3));
   ASSERT_TRUE(WriteIntSettingNarrow(u"InsLfByte", -2));
   EXPECT_EQ(Written(file_),
-            kMark + Utf16Le(u"\r\n[Main]\r\nTargetPath=C:\\work\\*.txt\r\nCrlfTransWay=3\r\n"
+            kMark + Utf16LeBytes(u"\r\n[Main]\r\nTargetPath=C:\\work\\*.txt\r\nCrlfTransWay=3\r\n"
                             u"InsLfByte=4294967294\r\n"));
   EXPECT_EQ(ReadIntSetting(u"InsLfByte", 0), -2);
 
@@ -221,12 +221,12 @@ TEST_F(IniStoreTest, WriteKeepsEveryOtherLineAndAppendsToTheSection) {
   ASSERT_TRUE(WriteTextSetting(u"Fresh", u"v"));
   // A file without a mark is converted to UTF-16LE; the lines stay as they were.
   EXPECT_EQ(ReadBytes(file_),
-            kMark + Utf16Le(u"; hand made\n[Other]\nkey = value \n\n[MAIN]\nCharEncode=5\n"
+            kMark + Utf16LeBytes(u"; hand made\n[Other]\nkey = value \n\n[MAIN]\nCharEncode=5\n"
                             u"WriteEncode=3\nFresh=v\n\n[Last]\nx=1"));
 
   WriteBytes(file_, "[Last]\nx=1");
   ASSERT_TRUE(WriteIntSetting(u"CharEncode", 4));
-  EXPECT_EQ(ReadBytes(file_), kMark + Utf16Le(u"[Last]\nx=1\n[Main]\nCharEncode=4\n"));
+  EXPECT_EQ(ReadBytes(file_), kMark + Utf16LeBytes(u"[Last]\nx=1\n[Main]\nCharEncode=4\n"));
 }
 
 TEST_F(IniStoreTest, ValueWrittenAsItStandsLeavesTheFileAlone) {

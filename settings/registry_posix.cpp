@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/ascii_case.h"
+#include "platform/directory.h"
 #include "platform/file_system.h"
 #include "settings/settings_file_text.h"
 
@@ -137,15 +139,6 @@ bool ParseByteList(std::u16string_view text, std::string* bytes) {
     if (comma == std::u16string_view::npos) return true;
     start = comma + 1;
   }
-}
-
-std::string Utf16LeBytes(std::u16string_view text) {
-  std::string bytes;
-  for (char16_t unit : text) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
-  return bytes;
 }
 
 struct Value {
@@ -339,18 +332,9 @@ size_t AppendOurSection(std::vector<TextLine>* lines, const std::u16string& line
   return after;
 }
 
-bool MakeFolders(const std::string& filePath) {
-  for (size_t slash = filePath.find('/', 1); slash != std::string::npos;
-       slash = filePath.find('/', slash + 1)) {
-    std::string folder = filePath.substr(0, slash);
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  }
-  return true;
-}
-
 int32_t SaveHive(const std::vector<TextLine>& lines) {
   NativePath path = RegistryHivePath();
-  if (!MakeFolders(path)) return kRegAccessDenied;
+  if (!MakeParentFolders(path, 0700)) return kRegAccessDenied;
   uint32_t error = 0;
   ReplaceResult result =
       RealFileSystem().ReplaceFileContents(path, {}, EncodeUtf16LeWithMark(JoinLines(lines)), &error);

@@ -40,14 +40,7 @@ WideText DecodeSettingsFile(std::string_view bytes) {
 }
 
 std::string EncodeUtf16LeWithMark(std::u16string_view text) {
-  std::string bytes;
-  bytes.reserve(2 + text.size() * 2);
-  bytes += "\xFF\xFE";
-  for (char16_t unit : text) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
-  return bytes;
+  return "\xFF\xFE" + Utf16LeBytes(text);
 }
 
 std::vector<TextLine> SplitLines(std::u16string_view text) {
@@ -82,15 +75,6 @@ std::u16string LineEndOf(const std::vector<TextLine>& lines) {
     if (!line.end.empty()) return line.end;
   }
   return u"\r\n";
-}
-
-bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  auto fold = [](char16_t c) -> char16_t { return c >= u'A' && c <= u'Z' ? c + 32 : c; };
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
 }
 
 bool IsAsciiSpace(char16_t c) {

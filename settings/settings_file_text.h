@@ -1,5 +1,5 @@
 // Decoding and encoding of the text files behind the settings stores, and the small
-// line and case helpers both file formats share.
+// line and white-space helpers both file formats share.
 #pragma once
 
 #include <string>
@@ -26,9 +26,6 @@ std::u16string JoinLines(const std::vector<TextLine>& lines);
 
 // The terminator the file already uses for its lines ("\r\n" when it has none).
 std::u16string LineEndOf(const std::vector<TextLine>& lines);
-
-// ASCII letters compared without regard to case; everything else unit for unit.
-bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);
 
 // Space, TAB and the other ASCII white-space characters.
 bool IsAsciiSpace(char16_t c);

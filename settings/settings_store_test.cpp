@@ -19,7 +19,7 @@
 
 namespace {
 
-std::string TextData(std::u16string_view text) { return Utf16Le(text) + std::string(2, '\0'); }
+std::string TextData(std::u16string_view text) { return Utf16LeBytes(text) + std::string(2, '\0'); }
 
 bool KeyExists() {
   RegistryKey key = nullptr;
@@ -129,9 +129,9 @@ TEST_F(RegistryStoreTest, TextsUpTo8191UnitsFitLongerOnesReadEmpty) {
   EXPECT_EQ(ReadTextSetting(u"AfterReplace"), u"");
 
   // 8192 units without a terminator do not fit either; the text ends at its first NUL.
-  SetRaw(u"AfterReplace", kRegSz, Utf16Le(WideText(8192, u'z')));
+  SetRaw(u"AfterReplace", kRegSz, Utf16LeBytes(WideText(8192, u'z')));
   EXPECT_EQ(ReadTextSetting(u"AfterReplace"), u"");
-  SetRaw(u"AfterReplace", kRegSz, Utf16Le(u"ab") + std::string(2, '\0') + Utf16Le(u"cd"));
+  SetRaw(u"AfterReplace", kRegSz, Utf16LeBytes(u"ab") + std::string(2, '\0') + Utf16LeBytes(u"cd"));
   EXPECT_EQ(ReadTextSetting(u"AfterReplace"), u"ab");
   ASSERT_TRUE(WriteTextSetting(u"AfterReplace", u" spaced \"as is\" "));
   EXPECT_EQ(ReadTextSetting(u"AfterReplace"), u" spaced \"as is\" ");
@@ -149,7 +149,7 @@ TEST_F(RegistryStoreTest, IntegersAreReadFromEveryValueType) {
   EXPECT_EQ(read(kRegSz, TextData(u"+")), 0);
   EXPECT_EQ(read(kRegSz, TextData(u"")), 1);
   EXPECT_EQ(read(kRegSz, TextData(u"4294967295")), -1);
-  EXPECT_EQ(read(kRegSz, Utf16Le(u"42")), 42);  // no terminator stored
+  EXPECT_EQ(read(kRegSz, Utf16LeBytes(u"42")), 42);  // no terminator stored
   EXPECT_EQ(read(kRegExpandSz, TextData(u"15")), 15);
   EXPECT_EQ(read(kRegMultiSz, TextData(u"8") + std::string(2, '\0')), 8);
   EXPECT_EQ(read(kRegDword, std::string("\x0A\x00\x00\x00", 4)), 10);
@@ -296,7 +296,7 @@ TEST_F(RegistryStoreTest, HiveFileIsARegistryEditorExport) {
   ASSERT_TRUE(WriteTextSetting(u"BeforeReplace", u"x\r\ny"));  // a line break goes as hex(1)
   ASSERT_TRUE(WriteIntSetting(u"CharEncode", 255));
   EXPECT_EQ(ReadBytes(HiveFile()),
-            kMark + Utf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n"
+            kMark + Utf16LeBytes(u"Windows Registry Editor Version 5.00\r\n\r\n"
                             u"[HKEY_CURRENT_USER\\Software\\Orvalent\\quillon\\CurrentVersion]\r\n"
                             u"\"CharEncode\"=dword:000000ff\r\n"
                             u"\"TargetPath\"=\"C:\\\\a \\\"b\\\"\\\\*.txt\"\r\n"
@@ -309,7 +309,7 @@ TEST_F(RegistryStoreTest, HiveFileIsARegistryEditorExport) {
   ASSERT_TRUE(WriteTextSetting(u"AfterReplace", text));
   EXPECT_EQ(ReadTextSetting(u"AfterReplace"), text);
   std::string file = ReadBytes(HiveFile());
-  EXPECT_NE(file.find(Utf16Le(u",\\\r\n  09,00,")), std::string::npos);
+  EXPECT_NE(file.find(Utf16LeBytes(u",\\\r\n  09,00,")), std::string::npos);
 }
 
 TEST_F(RegistryStoreTest, HandEditedHiveIsReadAndKeptOnWrite) {
@@ -340,7 +340,7 @@ TEST_F(RegistryStoreTest, HandEditedHiveIsReadAndKeptOnWrite) {
   expected.replace(expected.find("\"charencode\"=dword:00000003"), 27,
                    "\"CharEncode\"=dword:00000004");
   expected += "\"FileBackup\"=dword:00000001\n";
-  EXPECT_EQ(ReadBytes(HiveFile()), kMark + Utf16Le(WideFromUtf8(expected)));
+  EXPECT_EQ(ReadBytes(HiveFile()), kMark + Utf16LeBytes(WideFromUtf8(expected)));
   EXPECT_EQ(ReadIntSetting(u"WriteEncode", 0), 2);
 }
 
@@ -367,9 +367,9 @@ TEST_F(RegistryStoreTest, DamagedHiveKeepsItsReadableValuesAndIsNeverEmptied) {
   EXPECT_EQ(ReadIntSetting(u"FileBackup", 0), 1);
   std::string file = ReadBytes(HiveFile());
   // Lines that could not be read are still there, byte for byte where they decode.
-  EXPECT_NE(file.find(Utf16Le(u"\"WriteEncode\"=dword:zz\r\n")), std::string::npos);
-  EXPECT_NE(file.find(Utf16Le(u"\"TargetPath\"=\"unterminated\r\n")), std::string::npos);
-  EXPECT_NE(file.find(Utf16Le(u"\u00FF\r\n")), std::string::npos);
+  EXPECT_NE(file.find(Utf16LeBytes(u"\"WriteEncode\"=dword:zz\r\n")), std::string::npos);
+  EXPECT_NE(file.find(Utf16LeBytes(u"\"TargetPath\"=\"unterminated\r\n")), std::string::npos);
+  EXPECT_NE(file.find(Utf16LeBytes(u"\u00FF\r\n")), std::string::npos);
 
   // A file of random bytes: nothing reads, and a write still keeps them.
   WriteHive(std::string("\xFF\xFE\x00\xD8\x41", 5));

@@ -47,16 +47,6 @@ void WriteBytes(const fs::path& path, const std::string& bytes) {
 
 NativePath ToNative(const fs::path& path) { return path.native(); }
 
-std::string Utf16Le(std::u16string_view text) {
-  std::string bytes;
-  for (char16_t unit : text) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
-  return bytes;
-}
-
-
 std::string RecordingHost::AllMessagesUtf8() const {
   std::string all;
   for (const WideText& m : messages) all += Utf8FromWide(m);

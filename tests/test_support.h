@@ -26,8 +26,6 @@ class TempDir {
 std::string ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 NativePath ToNative(const std::filesystem::path& path);
-// The units as UTF-16LE bytes, without a mark.
-std::string Utf16Le(std::u16string_view text);
 
 // Records messages and answers message boxes with a given answer.
 class RecordingHost : public MessageHost {

@@ -1,5 +1,6 @@
 #include "ui/quillon_main.h"
 
+#include "core/ascii_case.h"
 #include "core/process_flags.h"
 #include "platform/directory.h"
 #include "platform/environment.h"
@@ -7,16 +8,6 @@
 #include "ui/main_dialog.h"
 
 namespace {
-
-bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char16_t x = a[i] >= u'a' && a[i] <= u'z' ? a[i] - 32 : a[i];
-    char16_t y = b[i] >= u'a' && b[i] <= u'z' ? b[i] - 32 : b[i];
-    if (x != y) return false;
-  }
-  return true;
-}
 
 void ChooseLanguage() {
   WideText value;
