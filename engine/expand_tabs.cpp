@@ -15,22 +15,20 @@ constexpr char16_t kLastSpecial = u'\r';
 // The number of spaces a TAB at column becomes.
 uint64_t TabSpaces(uint64_t column, uint64_t width) { return width - column % width; }
 
-// The exact length of the expanded text, for the rare widths where the bound of
-// ExpandTabsToColumns would reserve far more than needed or more than a text may hold.
-// Throws TooLargeError as soon as the text grows past limit.
-uint64_t ExpandedLength(const char16_t* data, size_t size, uint64_t width, uint64_t limit) {
+// Walks the text's columns as expansion sees them, calling onTab(index, spaces) for each
+// TAB with the number of spaces it becomes. A line starts at column 0 after CR and after
+// LF; every other unit takes its column width.
+template <class OnTab>
+void WalkTabColumns(const char16_t* data, size_t size, uint64_t width, OnTab&& onTab) {
   const uint8_t* widths = ColumnWidths();
   uint64_t column = 0;
-  uint64_t total = size;
   for (size_t i = 0; i < size; ++i) {
     const char16_t unit = data[i];
     if (unit > kLastSpecial) {
       column += widths[unit];
     } else if (unit == u'\t') {
       const uint64_t spaces = TabSpaces(column, width);
-      // At most width - 1 < 2^32 a TAB: no wrap in 64 bits before the check.
-      total += spaces - 1;
-      if (spaces > 1 && total > limit) throw TooLargeError("expanded text too long");
+      onTab(i, spaces);
       column += spaces;
     } else if (unit == u'\r' || unit == u'\n') {
       column = 0;
@@ -38,6 +36,18 @@ uint64_t ExpandedLength(const char16_t* data, size_t size, uint64_t width, uint6
       column += widths[unit];
     }
   }
+}
+
+// The exact length of the expanded text, for the rare widths where the bound of
+// ExpandTabsToColumns would reserve far more than needed or more than a text may hold.
+// Throws TooLargeError as soon as the text grows past limit.
+uint64_t ExpandedLength(const char16_t* data, size_t size, uint64_t width, uint64_t limit) {
+  uint64_t total = size;
+  WalkTabColumns(data, size, width, [&](size_t, uint64_t spaces) {
+    // At most width - 1 < 2^32 a TAB: no wrap in 64 bits before the check.
+    total += spaces - 1;
+    if (spaces > 1 && total > limit) throw TooLargeError("expanded text too long");
+  });
   return total;
 }
 
@@ -64,25 +74,12 @@ bool ExpandTabsToColumns(WideText& text, uint32_t width) {
 
   WideText result;
   ReserveLarge(result, static_cast<size_t>(room));
-  const uint8_t* widths = ColumnWidths();
-  uint64_t column = 0;
   size_t copied = 0;  // text before this index is in result
-  for (size_t i = 0; i < size; ++i) {
-    const char16_t unit = data[i];
-    if (unit > kLastSpecial) {
-      column += widths[unit];
-    } else if (unit == u'\t') {
-      const uint64_t spaces = TabSpaces(column, width);
-      result.append(data + copied, i - copied);
-      result.append(static_cast<size_t>(spaces), u' ');
-      column += spaces;
-      copied = i + 1;
-    } else if (unit == u'\r' || unit == u'\n') {
-      column = 0;
-    } else {
-      column += widths[unit];
-    }
-  }
+  WalkTabColumns(data, size, width, [&](size_t tab, uint64_t spaces) {
+    result.append(data + copied, tab - copied);
+    result.append(static_cast<size_t>(spaces), u' ');
+    copied = tab + 1;
+  });
   result.append(data + copied, size - copied);
   text.swap(result);
   return true;
