@@ -63,6 +63,105 @@ void Report(EngineContext& context, const char16_t* format, const WideText& name
   context.host->ReportMessage(FormatMessageText(format, {name}));
 }
 
+// The transformations in the order they run. Each one the job does not ask for leaves the
+// text alone; each answers whether it changed the text.
+using Transformation = bool (*)(WideText& text, const JobOptions& job);
+constexpr Transformation kTransformations[] = {
+    [](WideText& text, const JobOptions& job) {
+      return job.lineEndingConversion != -1 && UnifyLineEndings(text, job.lineEndingConversion);
+    },
+    [](WideText& text, const JobOptions& job) {
+      return job.fullWidthSpaceToTwo && SplitFullWidthSpaces(text);
+    },
+    [](WideText& text, const JobOptions& job) {
+      return job.fullWidthSpaceToOne && ReplaceFullWidthSpaces(text);
+    },
+    [](WideText& text, const JobOptions& job) {
+      return job.trimTrailingWhiteSpace && TrimLineEndWhiteSpace(text);
+    },
+    [](WideText& text, const JobOptions& job) {
+      return job.expandTabs && ExpandTabsToColumns(text, job.tabColumns);
+    },
+    [](WideText& text, const JobOptions& job) {
+      return job.removeControlCodes && DeleteControlCodes(text);
+    },
+    [](WideText& text, const JobOptions& job) {
+      return job.controlCodesToSpaces && BlankControlCodes(text);
+    },
+    [](WideText& text, const JobOptions& job) {
+      return job.insertEveryChars != 0 &&
+             InsertLineBreaks(text, job.insertEveryChars, job.lineEndingKind);
+    },
+    [](WideText& text, const JobOptions& job) {
+      return job.replaceEnabled && ReplaceInText(text, job);
+    },
+};
+
+// Copies the file to <name>.bak. False, with the reason reported, when it cannot: the file
+// is then not written.
+bool BackUp(EngineContext& context, const NativePath& name) {
+  const NativePath backupName = AppendSuffix(name, ".bak");
+  uint32_t error = 0;
+  if (context.files->CopyFileReplacing(name, backupName, &error)) return true;
+  Report(context,
+         Text(u"バックアップによるファイル %s の作成に失敗しました。置換は中止します。\r\n",
+              u"Cannot create a backup file - %s.\r\n"),
+         PathForDisplay(backupName));
+  return false;
+}
+
+// Gives the written file the times it had before (none when they could not be read), or
+// reports why it cannot.
+void RestoreTimes(EngineContext& context, const NativePath& name,
+                  const std::optional<FileTimes>& times, const WideText& shownName) {
+  if (!times) {
+    Report(context,
+           Text(u"ファイル %s の元のタイムスタンプの読み出しに失敗しました。\r\n",
+                u"Cannot read the timestamp. - %s\r\n"),
+           shownName);
+    return;
+  }
+  switch (context.files->SetFileTimes(name, *times)) {
+    case SetTimesResult::kOk:
+      break;
+    case SetTimesResult::kCannotOpen:
+      Report(context,
+             Text(u"ファイル %s タイムスタンプを設定するためのオープンに失敗。\r\n",
+                  u"Cannot open(for change the timestamp). - %s\r\n"),
+             shownName);
+      break;
+    case SetTimesResult::kCannotSet:
+      Report(context,
+             Text(u"ファイル %s タイムスタンプを設定できません。\r\n",
+                  u"Cannot change the timestamp. - %s\r\n"),
+             shownName);
+      break;
+  }
+}
+
+// Writes the changed text over the file: its times are read first, then the backup is
+// made (nothing is written without it), the file written and counted, its times set
+// back; last, what the writer had to say.
+void WriteChangedFile(EngineContext& context, const NativePath& name, const JobOptions& job,
+                      WideText&& text, uint32_t outputCodePage, uint32_t bomFlag,
+                      const WideText& shownName) {
+  std::optional<FileTimes> times;
+  if (job.keepTimestamps) {
+    FileTimes read;
+    if (context.files->GetFileTimes(name, &read)) times = read;
+  }
+  if (job.makeBackup && !BackUp(context, name)) return;
+  std::optional<WideText> title, detail;
+  if (WriteTextFile(context, name, std::move(text), outputCodePage, bomFlag, &title, &detail)) {
+    ++context.counters.filesWritten;
+    if (job.keepTimestamps) RestoreTimes(context, name, times, shownName);
+  }
+  if (title || detail) {
+    context.host->ReportMessage(FormatMessageText(
+        u"%s:%s - %s\r\n", {shownName, title ? *title : WideText(), detail ? *detail : WideText()}));
+  }
+}
+
 FileOutcome ProcessFileSteps(EngineContext& context, const NativePath& name,
                              const JobOptions& job, const WideText& shownName) {
   WideText text;
@@ -77,86 +176,20 @@ FileOutcome ProcessFileSteps(EngineContext& context, const NativePath& name,
 
   // Line endings put in every n bytes have already altered the content.
   bool changed = job.insertEveryBytes != 0;
+  // The user may stop the run after the read and after every transformation, asked for
+  // or not, and once the file is done.
   auto poll = [&] { return context.host->AbortRequested(); };
   if (poll()) return FileOutcome::kStop;
-
-  if (job.lineEndingConversion != -1) changed |= UnifyLineEndings(text, job.lineEndingConversion);
-  if (poll()) return FileOutcome::kStop;
-  if (job.fullWidthSpaceToTwo) changed |= SplitFullWidthSpaces(text);
-  if (poll()) return FileOutcome::kStop;
-  if (job.fullWidthSpaceToOne) changed |= ReplaceFullWidthSpaces(text);
-  if (poll()) return FileOutcome::kStop;
-  if (job.trimTrailingWhiteSpace) changed |= TrimLineEndWhiteSpace(text);
-  if (poll()) return FileOutcome::kStop;
-  if (job.expandTabs) changed |= ExpandTabsToColumns(text, job.tabColumns);
-  if (poll()) return FileOutcome::kStop;
-  if (job.removeControlCodes) changed |= DeleteControlCodes(text);
-  if (poll()) return FileOutcome::kStop;
-  if (job.controlCodesToSpaces) changed |= BlankControlCodes(text);
-  if (poll()) return FileOutcome::kStop;
-  if (job.insertEveryChars != 0) {
-    changed |= InsertLineBreaks(text, job.insertEveryChars, job.lineEndingKind);
+  for (const Transformation transform : kTransformations) {
+    changed |= transform(text, job);
+    if (poll()) return FileOutcome::kStop;
   }
-  if (poll()) return FileOutcome::kStop;
-  if (job.replaceEnabled) changed |= ReplaceInText(text, job);
-  if (poll()) return FileOutcome::kStop;
 
   uint32_t outputCodePage = ResolveOutputCodePage(job, inputCodePage);
   bool explicitOutput = job.outputEncodingIndex >= 1 && job.outputEncodingIndex <= kEncodingOther;
   if (explicitOutput && outputCodePage != inputCodePage) changed = true;
-
   if (changed) {
-    FileTimes times;
-    bool haveTimes = job.keepTimestamps && context.files->GetFileTimes(name, &times);
-    bool backedUp = true;
-    if (job.makeBackup) {
-      NativePath backupName = AppendSuffix(name, ".bak");
-      uint32_t error = 0;
-      if (!context.files->CopyFileReplacing(name, backupName, &error)) {
-        Report(context,
-               Text(u"バックアップによるファイル %s の作成に失敗しました。置換は中止します。\r\n",
-                    u"Cannot create a backup file - %s.\r\n"),
-               PathForDisplay(backupName));
-        backedUp = false;
-      }
-    }
-    if (backedUp) {
-      std::optional<WideText> title, detail;
-      bool written = WriteTextFile(context, name, std::move(text), outputCodePage, bomFlag,
-                                   &title, &detail);
-      if (written) {
-        ++context.counters.filesWritten;
-        if (job.keepTimestamps) {
-          if (!haveTimes) {
-            Report(context,
-                   Text(u"ファイル %s の元のタイムスタンプの読み出しに失敗しました。\r\n",
-                        u"Cannot read the timestamp. - %s\r\n"),
-                   shownName);
-          } else {
-            switch (context.files->SetFileTimes(name, times)) {
-              case SetTimesResult::kOk:
-                break;
-              case SetTimesResult::kCannotOpen:
-                Report(context,
-                       Text(u"ファイル %s タイムスタンプを設定するためのオープンに失敗。\r\n",
-                            u"Cannot open(for change the timestamp). - %s\r\n"),
-                       shownName);
-                break;
-              case SetTimesResult::kCannotSet:
-                Report(context,
-                       Text(u"ファイル %s タイムスタンプを設定できません。\r\n",
-                            u"Cannot change the timestamp. - %s\r\n"),
-                       shownName);
-                break;
-            }
-          }
-        }
-      }
-      if (title || detail) {
-        context.host->ReportMessage(FormatMessageText(
-            u"%s:%s - %s\r\n", {shownName, title ? *title : WideText(), detail ? *detail : WideText()}));
-      }
-    }
+    WriteChangedFile(context, name, job, std::move(text), outputCodePage, bomFlag, shownName);
   }
 
   ++context.counters.targetsSeen;

@@ -172,6 +172,66 @@ TEST_F(ProcessFileTest, TimestampsAreKeptWhenAsked) {
   EXPECT_EQ(context.counters.filesWritten, 4u);
 }
 
+TEST_F(ProcessFileTest, EachTransformationRunsOnlyWhenAsked) {
+  // One line that every transformation changes, in its own way; a job asks for one.
+  const std::string line = "a\x81\x40\tb\x01 \r\n";
+  struct Case {
+    const char* what;
+    void (*ask)(JobOptions& job);
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"line endings", [](JobOptions& j) { j.lineEndingConversion = 1; }, "a\x81\x40\tb\x01 \n"},
+      {"to two spaces", [](JobOptions& j) { j.fullWidthSpaceToTwo = true; }, "a  \tb\x01 \r\n"},
+      {"to one space", [](JobOptions& j) { j.fullWidthSpaceToOne = true; }, "a \tb\x01 \r\n"},
+      {"trim", [](JobOptions& j) { j.trimTrailingWhiteSpace = true; }, "a\x81\x40\tb\x01\r\n"},
+      {"tabs", [](JobOptions& j) { j.expandTabs = true; }, "a\x81\x40 b\x01 \r\n"},
+      {"remove controls", [](JobOptions& j) { j.removeControlCodes = true; },
+       "a\x81\x40\tb \r\n"},
+      {"blank controls", [](JobOptions& j) { j.controlCodesToSpaces = true; },
+       "a\x81\x40\tb  \r\n"},
+      // After the first 3 + 2 units (2: the length of CR LF), never at the end.
+      {"line breaks", [](JobOptions& j) { j.insertEveryChars = 3; },
+       "a\x81\x40\tb\x01\r\n \r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(dir / "a.txt", line);
+    job = JobOptions();
+    job.inputEncodingIndex = 1;
+    job.tabColumns = 4;
+    c.ask(job);
+    Run();
+    EXPECT_EQ(ReadBytes(dir / "a.txt"), c.expected);
+  }
+}
+
+TEST_F(ProcessFileTest, TimestampMessagesComeBeforeTheWritersAndNeverWithoutAWrite) {
+  FailingFileSystem files;
+  context.files = &files;
+  files.setTimesResult = SetTimesResult::kCannotSet;
+  job.keepTimestamps = true;
+  // A character Shift-JIS lacks: written as "?", which the writer reports.
+  WriteBytes(dir / "a.txt", "\xEF\xBB\xBF\xF0\x9F\x98\x80");
+  job.outputEncodingIndex = 1;
+  Run();
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_EQ(host.messages[0].find(u"Cannot change the timestamp. - "), 0u);
+  EXPECT_NE(host.messages[1].find(u"a.txt:Force Conversion - "), WideText::npos);
+
+  // No backup, no write: neither the times nor their failure are looked at.
+  host.messages.clear();
+  files.failCopy = true;
+  files.failGetTimes = true;
+  job.makeBackup = true;
+  WriteBytes(dir / "b.txt", "\xEF\xBB\xBF\xF0\x9F\x98\x80");
+  Run("b.txt");
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.AllMessagesUtf8().rfind("Cannot create a backup file - ", 0), 0u);
+  EXPECT_EQ(files.replaceCalls, 1);  // the first file's only
+  EXPECT_EQ(context.counters.filesWritten, 1u);
+}
+
 TEST_F(ProcessFileTest, UndecodableFileStaysByteIdentical) {
   const std::string broken = "valid \x82\xA0 then broken \x82";
   WriteBytes(dir / "a.txt", broken);
