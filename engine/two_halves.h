@@ -9,10 +9,11 @@
 #include <memory>
 #include <utility>
 
-// Below this many bytes of work (bytes read or written by the halves together), starting
-// and joining a thread costs about as much as the second half would take: every split
-// in two happens only from here on. Eight MiB take a few milliseconds to convert or
-// search, while a thread takes some tens of microseconds to start.
+// The least work, in bytes, that is split in two halves. Below it one thread is done in
+// a few milliseconds, and what a second one saves is small beside what it costs: starting
+// and joining it, and a second core's caches to warm that the rest of the run may want.
+// Code page 932 decoding counts the bytes it reads, its encoding and the literal search
+// the bytes of the units they go over, the page warmer the bytes of the buffer it warms.
 constexpr size_t kTwoHalvesFromBytes = size_t{8} << 20;
 
 inline bool TwoHalvesPay(size_t bytesOfWork) { return bytesOfWork >= kTwoHalvesFromBytes; }
