@@ -21,7 +21,8 @@ class MemoryFileSystem : public FileSystem {
                                    uint64_t* length) override;
   ReadFileResult ReadFileInPieces(const NativePath& path, size_t pieceBytes,
                                   const std::function<bool(uint64_t size)>& begin,
-                                  const std::function<bool(char* piece, size_t length)>& take) override;
+                                  const std::function<bool(char* piece, size_t length)>& take)
+      override;
   ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,
                                     std::string_view body, uint32_t* error) override;
   bool CopyFileReplacing(const NativePath& from, const NativePath& to, uint32_t* error) override;

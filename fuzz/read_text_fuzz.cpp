@@ -5,7 +5,8 @@
 //   - a file that reads as UTF-8 or UTF-16 is written back byte for byte (strict
 //     decoding: nothing that reads is altered or substituted on the way);
 //   - each transformation reports a change exactly when it made one, and the ones that
-//     normalise leave nothing to do on a second pass;
+//     normalise leave nothing to do on a second pass; a literal replaced by itself
+//     leaves the text as it was;
 //   - text written as UTF-8 or UTF-16 without substitutes reads back as the same text.
 //
 // Input: six bytes of parameters, then the file.
@@ -116,9 +117,13 @@ void Transform(WideText& text, uint8_t flags, uint8_t width, int16_t kind) {
   if (flags & 0x80) {
     Check(text, [width, kind](WideText& t) { return InsertLineBreaks(t, width % 64 + 1, kind); },
           false, "line breaks");
-    // A search for a piece of the text itself, replaced by something that holds it.
+    // A search for a piece of the text itself: replaced by itself nothing changes, and
+    // then by something that holds it.
     if (text.size() >= 2) {
-      const WideText search = text.substr(text.size() / 2, 2);
+      const WideText search = text.substr(text.size() / 2, 1 + width % 3);
+      const WideText before = text;
+      ReplaceLiteral(text, search, search, false);
+      if (text != before) Fail("a text replaced by itself changed");
       ReplaceLiteral(text, search, search + u"x" + search, (width & 1) != 0);
     }
   }
