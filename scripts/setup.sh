@@ -2,6 +2,9 @@
 # Installs what the builds need (Debian 12) and builds both programs:
 #   build/      native Linux build (g++, ICU, GoogleTest)
 #   build-win/  Windows build with mingw-w64, run and tested under Wine
+# The checking builds (build-asan/ with the sanitizers, build-fuzz/ with clang and
+# libFuzzer) are made by scripts/sanitize.sh and scripts/fuzz.sh; their packages are
+# installed here.
 # Safe to run again: packages are installed only when missing, builds are incremental.
 #   --build-only   skip the package check
 set -euo pipefail
@@ -13,6 +16,7 @@ PACKAGES=(
   libgtest-dev libicu-dev libboost1.81-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 xvfb xauth xdotool
+  clang libclang-rt-14-dev llvm-14
 )
 JOBS=${QUILLON_JOBS:-2}
 

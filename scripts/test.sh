@@ -3,7 +3,11 @@
 #   1. the native unit tests (ctest in build/),
 #   2. the Windows unit tests under Wine (build-win/quillon_tests.exe),
 #   3. the Windows end-to-end tests registered in build-win (under Wine),
-#   4. a smoke run of the Windows quillon.exe under Wine.
+#   4. a smoke run of the Windows quillon.exe under Wine,
+#   5. the native unit and end-to-end tests built with the address and undefined-behaviour
+#      sanitizers (scripts/sanitize.sh, build-asan/),
+#   6. each fuzz target for 30 seconds from its seeds (scripts/fuzz.sh, build-fuzz/).
+# QUILLON_QUICK=1 leaves out 5 and 6 (CI always runs them).
 # Ends with a line "N passed, M failed" and a non-zero exit code on any failure.
 set -uo pipefail
 
@@ -13,9 +17,10 @@ WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 
 need_setup=0
-for tool in cmake ninja x86_64-w64-mingw32-g++-posix xvfb-run xauth "$WINE"; do
+for tool in cmake ninja x86_64-w64-mingw32-g++-posix xvfb-run xauth "$WINE" clang++ llvm-symbolizer-14; do
   command -v "$tool" >/dev/null 2>&1 || need_setup=1
 done
+compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null || need_setup=1
 if ((need_setup)); then
   bash scripts/setup.sh || { echo "test: setup failed"; echo "0 passed, 1 failed"; exit 1; }
 else
@@ -138,6 +143,32 @@ if ((smoke_ok)); then
   passed=$((passed + 1))
 else
   failed=$((failed + 1))
+fi
+
+# 5. and 6. The checking builds; each script ends with its own "N passed, M failed".
+add_counts() {  # add_counts LOG STATUS: adds the log's closing counts
+  local log=$1 status=$2 counts
+  counts=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
+  if [[ -z "$counts" ]]; then
+    echo "test: $(basename "$log" .log) gave no result (exit code $status)"
+    failed=$((failed + 1))
+    return
+  fi
+  passed=$((passed + ${counts%% passed*}))
+  local bad=${counts#*passed, }
+  bad=${bad%% failed}
+  failed=$((failed + bad))
+  if ((status != 0 && bad == 0)); then failed=$((failed + 1)); fi
+}
+if [[ "${QUILLON_QUICK:-0}" == 1 ]]; then
+  echo "== sanitizer build and fuzzing left out (QUILLON_QUICK=1)"
+else
+  echo "== native tests with sanitizers (build-asan)"
+  bash scripts/sanitize.sh 2>&1 | tee "$WORK/sanitize.log"
+  add_counts "$WORK/sanitize.log" "${PIPESTATUS[0]}"
+  echo "== fuzzing (build-fuzz)"
+  bash scripts/fuzz.sh 30 2>&1 | tee "$WORK/fuzz.log"
+  add_counts "$WORK/fuzz.log" "${PIPESTATUS[0]}"
 fi
 
 echo "$passed passed, $failed failed"

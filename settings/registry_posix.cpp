@@ -439,11 +439,19 @@ int32_t RegistrySetValue(RegistryKey key, std::u16string_view name, uint32_t typ
   } else {
     size_t insertAt;
     if (lastSection) {
+      // After the section's last entry that is not blank, never between the lines of
+      // one entry. A hex list whose last line still ends in a backslash would take the
+      // next line for its own: the value goes before it then, so that neither changes.
       insertAt = lastSection->first + 1;
-      for (size_t i = lastSection->first + 1; i < lines.size(); ++i) {
-        std::u16string_view body = TrimAsciiSpace(lines[i].body);
-        if (!body.empty() && body[0] == u'[') break;
-        if (!body.empty()) insertAt = i + 1;
+      for (const Entry* entry = lastSection + 1; entry != hive.entries.data() + hive.entries.size();
+           ++entry) {
+        if (entry->kind == Entry::kSection) break;
+        if (entry->kind == Entry::kOther && IsBlank(lines[entry->first])) continue;
+        insertAt = entry->last + 1;
+        if (entry->kind == Entry::kValue && !entry->data.empty() && entry->data.back() == u'\\' &&
+            EqualsIgnoringAsciiCase(entry->data.substr(0, 3), u"hex")) {
+          insertAt = entry->first;
+        }
       }
       if (lines[insertAt - 1].end.empty()) lines[insertAt - 1].end = lineEnd;
     } else {

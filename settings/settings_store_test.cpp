@@ -379,6 +379,34 @@ TEST_F(RegistryStoreTest, DamagedHiveKeepsItsReadableValuesAndIsNeverEmptied) {
   EXPECT_NE(ReadBytes(HiveFile()).find(std::string("\x00\xD8", 2)), std::string::npos);
 }
 
+TEST_F(RegistryStoreTest, NewValueIsNotTakenIntoAnUnfinishedHexList) {
+  const std::string head =
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Orvalent\\quillon\\CurrentVersion]\r\n"
+      "\"CrlfTrans\"=dword:00000001\r\n";
+  // The list's last line ends in a backslash and an empty line follows: the list ends
+  // there, and a new value goes after the empty line.
+  WriteHive(head + "\"Rep1Line\"=hex:01,\\\r\n\r\n");
+  ASSERT_TRUE(WriteIntSetting(u"FileBackup", 1));
+  EXPECT_EQ(ReadIntSetting(u"FileBackup", 0), 1);
+  EXPECT_EQ(ReadIntSetting(u"Rep1Line", 0), 1);
+  EXPECT_EQ(ReadIntSetting(u"CrlfTrans", 0), 1);
+
+  // The file ends with the backslash: the new value goes before the unfinished list,
+  // which stays as it was (unreadable).
+  WriteHive(head + "\"Rep1Line\"=hex:01,\\\r\n");
+  ASSERT_TRUE(WriteIntSetting(u"FileBackup", 1));
+  EXPECT_EQ(ReadIntSetting(u"FileBackup", 0), 1);
+  EXPECT_EQ(ReadIntSetting(u"Rep1Line", 5), 5);
+  ASSERT_TRUE(WriteIntSetting(u"InsLfByte", 80));
+  EXPECT_EQ(ReadIntSetting(u"InsLfByte", 0), 80);
+  EXPECT_EQ(ReadIntSetting(u"FileBackup", 0), 1);
+  EXPECT_EQ(ReadBytes(HiveFile()),
+            kMark + Utf16Le(WideFromUtf8(head + "\"FileBackup\"=dword:00000001\r\n"
+                                                "\"InsLfByte\"=dword:00000050\r\n"
+                                                "\"Rep1Line\"=hex:01,\\\r\n")));
+}
+
 TEST_F(RegistryStoreTest, ValueSetAsItStandsLeavesTheHiveAlone) {
   ASSERT_TRUE(WriteTextSetting(u"BeforeReplace", u"abc"));
   const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365);
