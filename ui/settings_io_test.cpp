@@ -188,3 +188,98 @@ TEST_F(UnreadableStoreTest, ARelativeStorePathIsNamedInFull) {
 #endif
 
 }  // namespace
+
+namespace {
+
+// Every control set away from its default, each to a value of its own, so that a key
+// saved from or loaded into the wrong control shows.
+void SetEveryControl(MemoryControls& controls) {
+  controls.SetText(kIdTarget, u"/data/*.txt");
+  controls.SetChecked(kIdBackup, true);
+  controls.SetChecked(kIdSubfolders, false);
+  controls.SetSelection(kIdInputList, 9);
+  controls.SetText(kIdInputCodePage, u"20290");
+  controls.SetSelection(kIdOutputList, 9);
+  controls.SetText(kIdOutputCodePage, u"65001");
+  controls.SetChecked(kIdLineEndingCheck, true);
+  controls.SetSelection(kIdLineEndingList, 2);
+  controls.SetChecked(kIdFullWidthToTwo, true);
+  controls.SetChecked(kIdFullWidthToOne, false);
+  controls.SetChecked(kIdTrimWhiteSpace, true);
+  controls.SetChecked(kIdTabsCheck, true);
+  controls.SetText(kIdTabWidth, u"8");
+  controls.SetChecked(kIdDeleteControlCodes, false);
+  controls.SetChecked(kIdBlankControlCodes, true);
+  controls.SetChecked(kIdKeepTimestamps, true);
+  controls.SetChecked(kIdReplaceCheck, true);
+  controls.SetText(kIdSearchText, u"before");
+  controls.SetText(kIdReplacementText, u" after ");
+  controls.SetChecked(kIdRegexCheck, true);
+  controls.SetChecked(kIdIgnoreCase, false);
+  controls.SetChecked(kIdSingleLine, true);
+  controls.SetChecked(kIdDotNotNewline, true);
+  controls.SetChecked(kIdInsertBytesCheck, true);
+  controls.SetText(kIdInsertBytes, u"120");
+  controls.SetChecked(kIdInsertCharsCheck, false);
+  controls.SetText(kIdInsertChars, u"77");  // not saved: its box is unchecked
+}
+
+TEST_F(SettingsIoTest, SavedFileHoldsEveryKeyInItsPlace) {
+  SetEveryControl(controls);
+  ASSERT_TRUE(SaveSettings(controls));
+  EXPECT_EQ(ReadBytes(dir / "quillon.ini"),
+            std::string("\xFF\xFE", 2) + Utf16Le(u"\r\n[Main]\r\n"
+                                                 u"TargetPath=/data/*.txt\r\n"
+                                                 u"FileBackup=1\r\n"
+                                                 u"SearchSubFolders=0\r\n"
+                                                 u"CharEncode=9\r\n"
+                                                 u"CharEncodeOther=20290\r\n"
+                                                 u"WriteEncode=9\r\n"
+                                                 u"WriteEncodeOther=65001\r\n"
+                                                 u"CrlfTrans=1\r\n"
+                                                 u"CrlfTransWay=2\r\n"
+                                                 u"ZenSp2SpSp=1\r\n"
+                                                 u"ZenSp2Sp=0\r\n"
+                                                 u"DelRightWhiteSpace=1\r\n"
+                                                 u"Tab2Space=1\r\n"
+                                                 u"Tab2SpaceClm=8\r\n"
+                                                 u"DelControlCode=0\r\n"
+                                                 u"ControlCode2Space=1\r\n"
+                                                 u"SETTS=1\r\n"
+                                                 u"ReplaceString=1\r\n"
+                                                 u"BeforeReplace=before\r\n"
+                                                 u"AfterReplace=\" after \"\r\n"
+                                                 u"RepUseRegex=1\r\n"
+                                                 u"RepICase=0\r\n"
+                                                 u"Rep1Line=1\r\n"
+                                                 u"RepMatchNotDotNewLine=1\r\n"
+                                                 u"InsLfByte=120\r\n"
+                                                 u"InsLfChar=0\r\n"));
+}
+
+TEST_F(SettingsIoTest, EveryKeyLoadsIntoItsOwnControls) {
+  SetEveryControl(controls);
+  ASSERT_TRUE(SaveSettings(controls));
+  MemoryControls loaded;
+  FillLists(loaded);
+  LoadSettings(loaded);
+  for (int id : {kIdTarget, kIdInputCodePage, kIdOutputCodePage, kIdTabWidth, kIdSearchText,
+                 kIdReplacementText, kIdInsertBytes}) {
+    EXPECT_EQ(loaded.GetText(id), controls.GetText(id)) << "control " << id;
+  }
+  for (int id : {kIdBackup, kIdSubfolders, kIdLineEndingCheck, kIdFullWidthToTwo,
+                 kIdFullWidthToOne, kIdTrimWhiteSpace, kIdTabsCheck, kIdDeleteControlCodes,
+                 kIdBlankControlCodes, kIdKeepTimestamps, kIdReplaceCheck, kIdRegexCheck,
+                 kIdIgnoreCase, kIdSingleLine, kIdDotNotNewline, kIdInsertBytesCheck,
+                 kIdInsertCharsCheck}) {
+    EXPECT_EQ(loaded.IsChecked(id), controls.IsChecked(id)) << "control " << id;
+  }
+  for (int id : {kIdInputList, kIdOutputList, kIdLineEndingList}) {
+    EXPECT_EQ(loaded.GetSelection(id), controls.GetSelection(id)) << "control " << id;
+  }
+  EXPECT_TRUE(loaded.IsEnabled(kIdInputCodePage)) << "the code page of the user's own";
+  EXPECT_TRUE(loaded.IsEnabled(kIdOutputCodePage));
+  EXPECT_EQ(loaded.GetText(kIdInsertChars), u"") << "0 leaves the edit as it was";
+}
+
+}  // namespace
