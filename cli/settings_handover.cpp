@@ -53,6 +53,9 @@ OptionValue ValueFor(const CliOptions& o, SettingId id) {
 }  // namespace
 
 bool WriteOptionSettings(const CliOptions& options, std::u16string_view* failedKey) {
+  // The keys are written together when the session finishes (or, after a failure, ends).
+  SettingsWriteSession session;
+  const char16_t* firstKey = nullptr;
   for (const SettingKey& key : kSettingKeys) {
     if (key.id == SettingId::kTargetPath) continue;
     OptionValue value = ValueFor(options, key.id);
@@ -62,6 +65,12 @@ bool WriteOptionSettings(const CliOptions& options, std::u16string_view* failedK
       *failedKey = key.name;
       return false;
     }
+    if (!firstKey) firstKey = key.name;
+  }
+  if (!session.Finish()) {
+    // Nothing of this hand-over reached the store: named by the first key it wrote.
+    *failedKey = firstKey;
+    return false;
   }
   return true;
 }

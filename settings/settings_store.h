@@ -7,6 +7,7 @@
 
 #include "core/wide_text.h"
 #include "platform/native_path.h"
+#include "settings/registry.h"
 #include "settings/store_file.h"
 
 // The INI file the accessors use: "quillon.ini" in the current directory unless set
@@ -33,6 +34,22 @@ bool WriteTextSetting(std::u16string_view key, std::u16string_view text);
 // wide ones elsewhere.
 bool WriteIntSettingNarrow(std::u16string_view key, int32_t value);
 bool WriteTextSettingNarrow(std::u16string_view key, std::u16string_view text);
+
+// Holds back the registry store's writes from its start to Finish (or its end), which
+// writes them at once: a save of every key rewrites the store's file once rather than
+// once per key. The INI file is written by each write, as before.
+class SettingsWriteSession {
+ public:
+  SettingsWriteSession() = default;
+  SettingsWriteSession(const SettingsWriteSession&) = delete;
+  SettingsWriteSession& operator=(const SettingsWriteSession&) = delete;
+
+  // True when what was held back is written (or nothing was).
+  bool Finish() { return batch_.Finish() == kRegOk; }
+
+ private:
+  RegistryBatch batch_;
+};
 
 // Why the active store cannot be read: its file and the state found there.
 struct StoreProblem {

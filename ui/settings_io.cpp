@@ -119,11 +119,12 @@ void LoadSettings(DialogControls& controls) {
 
 bool SaveSettings(const DialogControls& controls) {
   if (useIniStore) EnsureIniFile();
+  SettingsWriteSession session;
   bool ok = true;
   for (const SettingKey& key : kSettingKeys) {
     ok &= key.kind == SettingKind::kText
               ? WriteTextSetting(key.name, LimitedText(controls, key.control))
               : WriteIntSetting(key.name, NumberToSave(controls, key));
   }
-  return ok;
+  return session.Finish() && ok;
 }
