@@ -107,29 +107,6 @@ TEST_F(IniHandoverTest, AnUnwritableKeyIsReportedNotSkipped) {
 }
 
 #ifndef _WIN32
-TEST(RegistryHandover, WritesTheHiveBelowTheConfigFolder) {
-  TempDir dir;
-  const char* config = getenv("XDG_CONFIG_HOME");
-  std::string saved = config ? config : "";
-  setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-  bool savedStore = useIniStore;
-  useIniStore = false;
-  std::u16string_view failed;
-  EXPECT_TRUE(WriteOptionSettings(ParseOk({u"/C:LF", u"x"}), &failed));
-  EXPECT_TRUE(WriteTargetSetting(u"/t/a.txt"));
-  EXPECT_EQ(ReadIntSetting(u"CrlfTransWay", -9), 1);
-  EXPECT_EQ(ReadTextSetting(u"TargetPath"), u"/t/a.txt");
-  EXPECT_TRUE(std::filesystem::exists(dir / "quillon/registry.reg"));
-  useIniStore = savedStore;
-  if (config) {
-    setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-  } else {
-    unsetenv("XDG_CONFIG_HOME");
-  }
-}
-#endif
-
-#ifndef _WIN32
 // The registry store below a test folder for the life of the object.
 class RegistryStoreHere {
  public:
@@ -151,6 +128,17 @@ class RegistryStoreHere {
   bool hadConfig_ = false, savedStore_ = false;
   std::string savedConfig_;
 };
+
+TEST(RegistryHandover, WritesTheHiveBelowTheConfigFolder) {
+  TempDir dir;
+  RegistryStoreHere store(dir);
+  std::u16string_view failed;
+  EXPECT_TRUE(WriteOptionSettings(ParseOk({u"/C:LF", u"x"}), &failed));
+  EXPECT_TRUE(WriteTargetSetting(u"/t/a.txt"));
+  EXPECT_EQ(ReadIntSetting(u"CrlfTransWay", -9), 1);
+  EXPECT_EQ(ReadTextSetting(u"TargetPath"), u"/t/a.txt");
+  EXPECT_TRUE(std::filesystem::exists(dir / "quillon/registry.reg"));
+}
 
 TEST(RegistryHandover, TheHiveHoldsEveryKeyInKeyOrder) {
   TempDir dir;

@@ -193,34 +193,26 @@ namespace {
 
 // Every control set away from its default, each to a value of its own, so that a key
 // saved from or loaded into the wrong control shows.
+const std::pair<int, const char16_t*> kEveryText[] = {
+    {kIdTarget, u"/data/*.txt"}, {kIdInputCodePage, u"20290"}, {kIdOutputCodePage, u"65001"},
+    {kIdTabWidth, u"8"},         {kIdSearchText, u"before"},   {kIdReplacementText, u" after "},
+    {kIdInsertBytes, u"120"},
+};
+const std::pair<int, bool> kEveryCheck[] = {
+    {kIdBackup, true},         {kIdSubfolders, false},        {kIdLineEndingCheck, true},
+    {kIdFullWidthToTwo, true}, {kIdFullWidthToOne, false},    {kIdTrimWhiteSpace, true},
+    {kIdTabsCheck, true},      {kIdDeleteControlCodes, false}, {kIdBlankControlCodes, true},
+    {kIdKeepTimestamps, true}, {kIdReplaceCheck, true},       {kIdRegexCheck, true},
+    {kIdIgnoreCase, false},    {kIdSingleLine, true},         {kIdDotNotNewline, true},
+    {kIdInsertBytesCheck, true}, {kIdInsertCharsCheck, false},
+};
+const std::pair<int, int> kEverySelection[] = {
+    {kIdInputList, 9}, {kIdOutputList, 9}, {kIdLineEndingList, 2}};
+
 void SetEveryControl(MemoryControls& controls) {
-  controls.SetText(kIdTarget, u"/data/*.txt");
-  controls.SetChecked(kIdBackup, true);
-  controls.SetChecked(kIdSubfolders, false);
-  controls.SetSelection(kIdInputList, 9);
-  controls.SetText(kIdInputCodePage, u"20290");
-  controls.SetSelection(kIdOutputList, 9);
-  controls.SetText(kIdOutputCodePage, u"65001");
-  controls.SetChecked(kIdLineEndingCheck, true);
-  controls.SetSelection(kIdLineEndingList, 2);
-  controls.SetChecked(kIdFullWidthToTwo, true);
-  controls.SetChecked(kIdFullWidthToOne, false);
-  controls.SetChecked(kIdTrimWhiteSpace, true);
-  controls.SetChecked(kIdTabsCheck, true);
-  controls.SetText(kIdTabWidth, u"8");
-  controls.SetChecked(kIdDeleteControlCodes, false);
-  controls.SetChecked(kIdBlankControlCodes, true);
-  controls.SetChecked(kIdKeepTimestamps, true);
-  controls.SetChecked(kIdReplaceCheck, true);
-  controls.SetText(kIdSearchText, u"before");
-  controls.SetText(kIdReplacementText, u" after ");
-  controls.SetChecked(kIdRegexCheck, true);
-  controls.SetChecked(kIdIgnoreCase, false);
-  controls.SetChecked(kIdSingleLine, true);
-  controls.SetChecked(kIdDotNotNewline, true);
-  controls.SetChecked(kIdInsertBytesCheck, true);
-  controls.SetText(kIdInsertBytes, u"120");
-  controls.SetChecked(kIdInsertCharsCheck, false);
+  for (auto [id, text] : kEveryText) controls.SetText(id, text);
+  for (auto [id, checked] : kEveryCheck) controls.SetChecked(id, checked);
+  for (auto [id, position] : kEverySelection) controls.SetSelection(id, position);
   controls.SetText(kIdInsertChars, u"77");  // not saved: its box is unchecked
 }
 
@@ -266,19 +258,12 @@ TEST_F(SettingsIoTest, EveryKeyLoadsIntoItsOwnControls) {
   MemoryControls loaded;
   FillLists(loaded);
   LoadSettings(loaded);
-  for (int id : {kIdTarget, kIdInputCodePage, kIdOutputCodePage, kIdTabWidth, kIdSearchText,
-                 kIdReplacementText, kIdInsertBytes}) {
-    EXPECT_EQ(loaded.GetText(id), controls.GetText(id)) << "control " << id;
+  for (auto [id, text] : kEveryText) EXPECT_EQ(loaded.GetText(id), text) << "control " << id;
+  for (auto [id, checked] : kEveryCheck) {
+    EXPECT_EQ(loaded.IsChecked(id), checked) << "control " << id;
   }
-  for (int id : {kIdBackup, kIdSubfolders, kIdLineEndingCheck, kIdFullWidthToTwo,
-                 kIdFullWidthToOne, kIdTrimWhiteSpace, kIdTabsCheck, kIdDeleteControlCodes,
-                 kIdBlankControlCodes, kIdKeepTimestamps, kIdReplaceCheck, kIdRegexCheck,
-                 kIdIgnoreCase, kIdSingleLine, kIdDotNotNewline, kIdInsertBytesCheck,
-                 kIdInsertCharsCheck}) {
-    EXPECT_EQ(loaded.IsChecked(id), controls.IsChecked(id)) << "control " << id;
-  }
-  for (int id : {kIdInputList, kIdOutputList, kIdLineEndingList}) {
-    EXPECT_EQ(loaded.GetSelection(id), controls.GetSelection(id)) << "control " << id;
+  for (auto [id, position] : kEverySelection) {
+    EXPECT_EQ(loaded.GetSelection(id), position) << "control " << id;
   }
   EXPECT_TRUE(loaded.IsEnabled(kIdInputCodePage)) << "the code page of the user's own";
   EXPECT_TRUE(loaded.IsEnabled(kIdOutputCodePage));
