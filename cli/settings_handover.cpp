@@ -54,7 +54,7 @@ OptionValue ValueFor(const CliOptions& o, SettingId id) {
 
 bool WriteOptionSettings(const CliOptions& options, std::u16string_view* failedKey) {
   // The keys are written together when the session finishes (or, after a failure, ends).
-  SettingsWriteSession session;
+  SettingsStoreSession session;
   const char16_t* firstKey = nullptr;
   for (const SettingKey& key : kSettingKeys) {
     if (key.id == SettingId::kTargetPath) continue;

@@ -420,6 +420,7 @@ int32_t Open(RegistryAccess access, bool create, RegistryKey* key) {
     int32_t result = LoadHive(&copy->hive);
     if (result != kRegOk) return result;
   }
+  if (Batch().active) Batch().copy = copy;
   if (!HasOurSection(copy->hive)) {
     if (!create) return kRegFileNotFound;
     std::vector<TextLine>& lines = copy->hive.lines;
@@ -430,7 +431,6 @@ int32_t Open(RegistryAccess access, bool create, RegistryKey* key) {
     copy->changed = true;
   }
   SharedCopy() = copy;
-  if (Batch().active) Batch().copy = copy;
   // Outside a batch a new key is written at once, as the registry makes it.
   int32_t result = WriteUnlessBatched(*copy);
   if (result != kRegOk) return result;

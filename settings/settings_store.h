@@ -35,14 +35,15 @@ bool WriteTextSetting(std::u16string_view key, std::u16string_view text);
 bool WriteIntSettingNarrow(std::u16string_view key, int32_t value);
 bool WriteTextSettingNarrow(std::u16string_view key, std::u16string_view text);
 
-// Holds back the registry store's writes from its start to Finish (or its end), which
-// writes them at once: a save of every key rewrites the store's file once rather than
-// once per key. The INI file is written by each write, as before.
-class SettingsWriteSession {
+// Keeps the registry store's parsed file from its start to Finish (or its end): the
+// reads and writes in between read the file once and write it, when they changed it,
+// once, at Finish. A save of every key thus rewrites the file once rather than once per
+// key. The INI file is read and written by each access, as before.
+class SettingsStoreSession {
  public:
-  SettingsWriteSession() = default;
-  SettingsWriteSession(const SettingsWriteSession&) = delete;
-  SettingsWriteSession& operator=(const SettingsWriteSession&) = delete;
+  SettingsStoreSession() = default;
+  SettingsStoreSession(const SettingsStoreSession&) = delete;
+  SettingsStoreSession& operator=(const SettingsStoreSession&) = delete;
 
   // True when what was held back is written (or nothing was).
   bool Finish() { return batch_.Finish() == kRegOk; }

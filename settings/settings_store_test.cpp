@@ -438,7 +438,7 @@ TEST_F(RegistryStoreTest, ASessionWritesTheHiveOnceWithTheSameBytes) {
     const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
     if (!start.empty()) std::filesystem::last_write_time(HiveFile(), old);
     {
-      SettingsWriteSession session;
+      SettingsStoreSession session;
       WriteEveryKey();
       // Held back until the session finishes, and read back from what it holds.
       if (start.empty()) {
@@ -457,11 +457,11 @@ TEST_F(RegistryStoreTest, ASessionWritesTheHiveOnceWithTheSameBytes) {
 
 TEST_F(RegistryStoreTest, ASessionThatEndsWithoutFinishStillWrites) {
   {
-    SettingsWriteSession session;
+    SettingsStoreSession session;
     ASSERT_TRUE(WriteIntSetting(u"CharEncode", 3));
   }
   EXPECT_EQ(ReadIntSetting(u"CharEncode", 1), 3);
-  SettingsWriteSession unused;
+  SettingsStoreSession unused;
   EXPECT_TRUE(unused.Finish()) << "nothing to write";
   EXPECT_TRUE(unused.Finish()) << "a second finish has nothing left to do";
 }
@@ -469,7 +469,7 @@ TEST_F(RegistryStoreTest, ASessionThatEndsWithoutFinishStillWrites) {
 TEST_F(RegistryStoreTest, AHiveThatCannotBeWrittenFailsTheSessionAndKeepsTheFile) {
   ASSERT_TRUE(WriteIntSetting(u"CharEncode", 3));
   const std::string before = ReadBytes(HiveFile());
-  SettingsWriteSession session;
+  SettingsStoreSession session;
   ASSERT_TRUE(WriteIntSetting(u"CharEncode", 4));
   ASSERT_TRUE(WriteTextSetting(u"TargetPath", u"x"));
   // The file's folder goes away (and a plain file takes its name) before the one write.

@@ -114,12 +114,13 @@ bool CheckStoreReadable(MessageHost& host) {
 
 void LoadSettings(DialogControls& controls) {
   if (useIniStore) EnsureIniFile();
+  SettingsStoreSession session;
   for (const SettingKey& key : kSettingKeys) LoadSetting(controls, key);
 }
 
 bool SaveSettings(const DialogControls& controls) {
   if (useIniStore) EnsureIniFile();
-  SettingsWriteSession session;
+  SettingsStoreSession session;
   bool ok = true;
   for (const SettingKey& key : kSettingKeys) {
     ok &= key.kind == SettingKind::kText

@@ -270,4 +270,75 @@ TEST_F(SettingsIoTest, EveryKeyLoadsIntoItsOwnControls) {
   EXPECT_EQ(loaded.GetText(kIdInsertChars), u"") << "0 leaves the edit as it was";
 }
 
+#ifndef _WIN32
+// quillon /OR and /RO: the settings copied from the INI file to the registry store (a
+// .reg file below the test's folder here) and back.
+class CopyModeTest : public UnreadableStoreTest {
+ protected:
+  CopyModeTest() {
+    const char* config = getenv("XDG_CONFIG_HOME");
+    hadConfig_ = config != nullptr;
+    if (config) savedConfig_ = config;
+    setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+    savedCopy_ = copySettingsMode;
+    copySettingsMode = true;
+  }
+  ~CopyModeTest() override {
+    copySettingsMode = savedCopy_;
+    if (hadConfig_) setenv("XDG_CONFIG_HOME", savedConfig_.c_str(), 1);
+    else unsetenv("XDG_CONFIG_HOME");
+  }
+  // The INI file from its section on.
+  std::string IniSection() {
+    std::string file = ReadBytes(dir / "quillon.ini");
+    size_t section = file.find(Utf16Le(u"[Main]"));
+    return section == std::string::npos ? std::string() : file.substr(section);
+  }
+
+  bool hadConfig_ = false, savedCopy_ = false;
+  std::string savedConfig_;
+};
+
+TEST_F(CopyModeTest, SettingsGoToTheRegistryAndBackUnchanged) {
+  SetEveryControl(controls);
+  ASSERT_TRUE(SaveSettings(controls));
+  const std::string saved = IniSection();
+
+  useIniStore = true;  // /OR
+  MemoryControls toRegistry;
+  EXPECT_TRUE(InitializeMainDialog(toRegistry, context_));
+  ASSERT_EQ(host_.boxes.size(), 1u);
+  EXPECT_EQ(host_.boxes[0].text,
+            u"Settings saved to HKCU\\Software\\Orvalent\\quillon\\CurrentVersion.");
+  ASSERT_FALSE(useIniStore);
+  EXPECT_EQ(ReadIntSetting(u"Tab2SpaceClm", 0), 8);
+  EXPECT_EQ(ReadIntSetting(u"InsLfByte", 0), 120);
+  EXPECT_EQ(ReadTextSetting(u"AfterReplace"), u" after ");
+
+  std::filesystem::remove(dir / "quillon.ini");
+  MemoryControls toIni;  // /RO, with useIniStore false as /OR left it
+  EXPECT_TRUE(InitializeMainDialog(toIni, context_));
+  ASSERT_EQ(host_.boxes.size(), 2u);
+  EXPECT_EQ(host_.boxes[1].text, u"Settings saved to .\\.\\quillon.ini.");
+  EXPECT_EQ(IniSection(), saved);
+}
+
+TEST_F(CopyModeTest, ARegistryStoreThatCannotBeWrittenIsReported) {
+  SetEveryControl(controls);
+  ASSERT_TRUE(SaveSettings(controls));
+  // A link into a folder that does not exist: it reads as empty and takes no writes.
+  std::filesystem::create_directories(dir / "quillon");
+  std::filesystem::create_symlink(dir / "missing" / "registry.reg",
+                                  dir / "quillon" / "registry.reg");
+  useIniStore = true;
+  MemoryControls toRegistry;
+  EXPECT_TRUE(InitializeMainDialog(toRegistry, context_));
+  ASSERT_EQ(host_.boxes.size(), 1u);
+  EXPECT_EQ(host_.boxes[0].text,
+            u"Cannot save settings - HKCU\\Software\\Orvalent\\quillon\\CurrentVersion.");
+  EXPECT_EQ(host_.boxes[0].style, kBoxIconWarning | kBoxOk);
+  EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+}
+#endif
+
 }  // namespace
