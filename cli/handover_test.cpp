@@ -107,25 +107,92 @@ TEST_F(IniHandoverTest, AnUnwritableKeyIsReportedNotSkipped) {
 }
 
 #ifndef _WIN32
+// The registry store below a test folder for the life of the object.
+class RegistryStoreHere {
+ public:
+  explicit RegistryStoreHere(const TempDir& dir) {
+    const char* config = getenv("XDG_CONFIG_HOME");
+    hadConfig_ = config != nullptr;
+    if (config) savedConfig_ = config;
+    setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+    savedStore_ = useIniStore;
+    useIniStore = false;
+  }
+  ~RegistryStoreHere() {
+    useIniStore = savedStore_;
+    if (hadConfig_) setenv("XDG_CONFIG_HOME", savedConfig_.c_str(), 1);
+    else unsetenv("XDG_CONFIG_HOME");
+  }
+
+ private:
+  bool hadConfig_ = false, savedStore_ = false;
+  std::string savedConfig_;
+};
+
 TEST(RegistryHandover, WritesTheHiveBelowTheConfigFolder) {
   TempDir dir;
-  const char* config = getenv("XDG_CONFIG_HOME");
-  std::string saved = config ? config : "";
-  setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-  bool savedStore = useIniStore;
-  useIniStore = false;
+  RegistryStoreHere store(dir);
   std::u16string_view failed;
   EXPECT_TRUE(WriteOptionSettings(ParseOk({u"/C:LF", u"x"}), &failed));
   EXPECT_TRUE(WriteTargetSetting(u"/t/a.txt"));
   EXPECT_EQ(ReadIntSetting(u"CrlfTransWay", -9), 1);
   EXPECT_EQ(ReadTextSetting(u"TargetPath"), u"/t/a.txt");
   EXPECT_TRUE(std::filesystem::exists(dir / "quillon/registry.reg"));
-  useIniStore = savedStore;
-  if (config) {
-    setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-  } else {
-    unsetenv("XDG_CONFIG_HOME");
-  }
+}
+
+TEST(RegistryHandover, TheHiveHoldsEveryKeyInKeyOrder) {
+  TempDir dir;
+  RegistryStoreHere store(dir);
+  std::u16string_view failed;
+  ASSERT_TRUE(WriteOptionSettings(
+      ParseOk({u"/W", u"/K", u"/F:932", u"/C:LF", u"/RB:a\"b", u"/RA:c", u"/T:8", u"/L:72", u"x"}),
+      &failed));
+  ASSERT_TRUE(WriteTargetSetting(u"/t/a.txt"));
+  EXPECT_EQ(ReadBytes(dir / "quillon/registry.reg"),
+            std::string("\xFF\xFE", 2) +
+                Utf16LeBytes(u"Windows Registry Editor Version 5.00\r\n\r\n"
+                        u"[HKEY_CURRENT_USER\\Software\\Orvalent\\quillon\\CurrentVersion]\r\n"
+                        u"\"FileBackup\"=dword:00000001\r\n"
+                        u"\"SearchSubFolders\"=dword:00000000\r\n"
+                        u"\"CharEncode\"=dword:00000009\r\n"
+                        u"\"CharEncodeOther\"=dword:000003a4\r\n"
+                        u"\"WriteEncode\"=dword:00000000\r\n"
+                        u"\"WriteEncodeOther\"=dword:00000000\r\n"
+                        u"\"CrlfTrans\"=dword:00000001\r\n"
+                        u"\"CrlfTransWay\"=dword:00000001\r\n"
+                        u"\"ZenSp2SpSp\"=dword:00000000\r\n"
+                        u"\"ZenSp2Sp\"=dword:00000000\r\n"
+                        u"\"DelRightWhiteSpace\"=dword:00000001\r\n"
+                        u"\"Tab2Space\"=dword:00000001\r\n"
+                        u"\"Tab2SpaceClm\"=dword:00000008\r\n"
+                        u"\"DelControlCode\"=dword:00000000\r\n"
+                        u"\"ControlCode2Space\"=dword:00000000\r\n"
+                        u"\"SETTS\"=dword:00000000\r\n"
+                        u"\"ReplaceString\"=dword:00000001\r\n"
+                        u"\"BeforeReplace\"=\"a\\\"b\"\r\n"
+                        u"\"AfterReplace\"=\"c\"\r\n"
+                        u"\"RepUseRegex\"=dword:00000000\r\n"
+                        u"\"RepICase\"=dword:00000000\r\n"
+                        u"\"Rep1Line\"=dword:00000000\r\n"
+                        u"\"RepMatchNotDotNewLine\"=dword:00000000\r\n"
+                        u"\"InsLfByte\"=dword:00000000\r\n"
+                        u"\"InsLfChar\"=dword:00000048\r\n"
+                        u"\"TargetPath\"=\"/t/a.txt\"\r\n\r\n"));
+}
+
+TEST(RegistryHandover, AHiveThatCannotBeWrittenNamesTheFirstKey) {
+  TempDir dir;
+  RegistryStoreHere store(dir);
+  // The file is a link into a folder that does not exist: it reads as empty, and
+  // nothing can be written there.
+  std::filesystem::create_directories(dir / "quillon");
+  std::filesystem::create_symlink(dir / "missing" / "registry.reg",
+                                  dir / "quillon" / "registry.reg");
+  std::u16string_view failed;
+  EXPECT_FALSE(WriteOptionSettings(ParseOk({u"/W", u"x"}), &failed));
+  EXPECT_EQ(failed, u"FileBackup");
+  EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+  EXPECT_FALSE(WriteTargetSetting(u"/t/a.txt"));
 }
 #endif
 

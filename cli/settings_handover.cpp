@@ -5,58 +5,76 @@
 
 namespace {
 
-struct KeyValue {
-  std::u16string_view key;
-  bool isText;
-  int32_t number;
+// What one key is given from the options: a number, or a text for the text keys.
+struct OptionValue {
+  OptionValue(int32_t n = 0) : number(n) {}
+  OptionValue(std::u16string_view t) : text(t) {}
+  int32_t number = 0;
   std::u16string_view text;
 };
 
+std::u16string_view TextOrEmpty(const std::optional<WideText>& text) {
+  return text ? std::u16string_view(*text) : std::u16string_view();
+}
+
+OptionValue ValueFor(const CliOptions& o, SettingId id) {
+  switch (id) {
+    case SettingId::kTargetPath: return {};  // written per target
+    case SettingId::kFileBackup: return {o.fileBackup};
+    case SettingId::kSearchSubFolders: return {o.searchSubFolders};
+    case SettingId::kCharEncode: return {o.charEncode};
+    case SettingId::kCharEncodeOther: return {o.charEncodeOther};
+    case SettingId::kWriteEncode: return {o.writeEncode};
+    case SettingId::kWriteEncodeOther: return {o.writeEncodeOther};
+    case SettingId::kCrlfTrans: return {o.crlfTrans};
+    case SettingId::kCrlfTransWay: return {o.crlfTransWay};
+    case SettingId::kZenSp2SpSp: return {o.zenSp2SpSp};
+    case SettingId::kZenSp2Sp: return {o.zenSp2Sp};
+    case SettingId::kDelRightWhiteSpace: return {o.delRightWhiteSpace};
+    case SettingId::kTab2Space: return {o.tab2Space};
+    case SettingId::kTab2SpaceClm: return {o.tab2SpaceClm};
+    case SettingId::kDelControlCode: return {o.delControlCode};
+    case SettingId::kControlCode2Space: return {o.controlCode2Space};
+    case SettingId::kSetts: return {o.setts};
+    // Replacing is on only when both texts were given.
+    case SettingId::kReplaceString: return {o.beforeReplace && o.afterReplace ? 1 : 0};
+    case SettingId::kBeforeReplace: return TextOrEmpty(o.beforeReplace);
+    case SettingId::kAfterReplace: return TextOrEmpty(o.afterReplace);
+    case SettingId::kRepUseRegex: return {o.repUseRegex};
+    case SettingId::kRepICase: return {o.repICase};
+    case SettingId::kRep1Line: return {o.rep1Line};
+    case SettingId::kRepMatchNotDotNewLine: return {o.repMatchNotDotNewLine};
+    case SettingId::kInsLfByte: return {o.insLfByte};
+    case SettingId::kInsLfChar: return {o.insLfChar};
+  }
+  return {};
+}
+
 }  // namespace
 
-bool WriteOptionSettings(const CliOptions& o, std::u16string_view* failedKey) {
-  bool replace = o.beforeReplace.has_value() && o.afterReplace.has_value();
-  std::u16string_view before = o.beforeReplace ? std::u16string_view(*o.beforeReplace) : u"";
-  std::u16string_view after = o.afterReplace ? std::u16string_view(*o.afterReplace) : u"";
-  const KeyValue values[] = {
-      {u"FileBackup", false, o.fileBackup, {}},
-      {u"SearchSubFolders", false, o.searchSubFolders, {}},
-      {u"CharEncode", false, o.charEncode, {}},
-      {u"CharEncodeOther", false, o.charEncodeOther, {}},
-      {u"WriteEncode", false, o.writeEncode, {}},
-      {u"WriteEncodeOther", false, o.writeEncodeOther, {}},
-      {u"CrlfTrans", false, o.crlfTrans, {}},
-      {u"CrlfTransWay", false, o.crlfTransWay, {}},
-      {u"ZenSp2SpSp", false, o.zenSp2SpSp, {}},
-      {u"ZenSp2Sp", false, o.zenSp2Sp, {}},
-      {u"DelRightWhiteSpace", false, o.delRightWhiteSpace, {}},
-      {u"Tab2Space", false, o.tab2Space, {}},
-      {u"Tab2SpaceClm", false, o.tab2SpaceClm, {}},
-      {u"DelControlCode", false, o.delControlCode, {}},
-      {u"ControlCode2Space", false, o.controlCode2Space, {}},
-      {u"SETTS", false, o.setts, {}},
-      {u"ReplaceString", false, replace ? 1 : 0, {}},
-      {u"BeforeReplace", true, 0, before},
-      {u"AfterReplace", true, 0, after},
-      {u"RepUseRegex", false, o.repUseRegex, {}},
-      {u"RepICase", false, o.repICase, {}},
-      {u"Rep1Line", false, o.rep1Line, {}},
-      {u"RepMatchNotDotNewLine", false, o.repMatchNotDotNewLine, {}},
-      {u"InsLfByte", false, o.insLfByte, {}},
-      {u"InsLfChar", false, o.insLfChar, {}},
-  };
-  static_assert(sizeof values / sizeof values[0] == kSettingCount - 1, "every key but TargetPath");
-  for (const KeyValue& v : values) {
-    bool written = v.isText ? WriteTextSettingNarrow(v.key, v.text)
-                            : WriteIntSettingNarrow(v.key, v.number);
+bool WriteOptionSettings(const CliOptions& options, std::u16string_view* failedKey) {
+  // The keys are written together when the session finishes (or, after a failure, ends).
+  SettingsStoreSession session;
+  const char16_t* firstKey = nullptr;
+  for (const SettingKey& key : kSettingKeys) {
+    if (key.id == SettingId::kTargetPath) continue;
+    OptionValue value = ValueFor(options, key.id);
+    bool written = key.kind == SettingKind::kText ? WriteTextSettingNarrow(key.name, value.text)
+                                                  : WriteIntSettingNarrow(key.name, value.number);
     if (!written) {
-      *failedKey = v.key;
+      *failedKey = key.name;
       return false;
     }
+    if (!firstKey) firstKey = key.name;
+  }
+  if (!session.Finish()) {
+    // Nothing of this hand-over reached the store: named by the first key it wrote.
+    *failedKey = firstKey;
+    return false;
   }
   return true;
 }
 
 bool WriteTargetSetting(std::u16string_view fullPath) {
-  return WriteTextSettingNarrow(u"TargetPath", fullPath);
+  return WriteTextSettingNarrow(SettingKeyOf(SettingId::kTargetPath).name, fullPath);
 }

@@ -30,50 +30,45 @@ void REGA::SetJapanese(bool japanese) { regaJapanese = japanese; }
 bool REGA::Japanese() { return regaJapanese; }
 
 REGA::~REGA() {
-  if (key_) {
+  if (key_.IsOpen()) {
     CloseKey();
     ShowRegistryGuard(kAutoClose, regaJapanese);
   }
 }
 
 bool REGA::OpenKey() {
-  if (key_) {
+  if (key_.IsOpen()) {
     CloseKey();
     ShowRegistryGuard(kDoubleOpen, regaJapanese);
   }
-  int32_t result = RegistryOpenSettingsKey(RegistryAccess::kFull, &key_);
-  if (result != kRegOk) result = RegistryCreateSettingsKey(&key_);
-  if (result != kRegOk) key_ = nullptr;
-  return result == kRegOk;
+  return key_.Open(RegistryAccess::kFull, true) == kRegOk;
 }
 
 bool REGA::CloseKey() {
-  if (!key_) {
+  if (!key_.IsOpen()) {
     ShowRegistryGuard(kDoubleClose, regaJapanese);
     return false;
   }
-  int32_t result = RegistryCloseKey(key_);
-  key_ = nullptr;
-  return result == kRegOk;
+  return key_.Close() == kRegOk;
 }
 
 bool REGA::WriteStringA(std::string_view name, std::string_view text) {
-  if (!key_) {
+  if (!key_.IsOpen()) {
     ShowRegistryGuard(kWriteStringWithoutKey, regaJapanese);
     return false;
   }
   std::string bytes(text);
   bytes.push_back('\0');
-  return RegistrySetValueNarrow(key_, name, kRegSz, bytes) == kRegOk;
+  return RegistrySetValueNarrow(key_.get(), name, kRegSz, bytes) == kRegOk;
 }
 
 bool REGA::WriteIntegerA(std::string_view name, int32_t value) {
-  if (!key_) {
+  if (!key_.IsOpen()) {
     ShowRegistryGuard(kWriteIntegerWithoutKey, regaJapanese);
     return false;
   }
   auto pattern = static_cast<uint32_t>(value);
   std::string bytes;
   for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(pattern >> shift));
-  return RegistrySetValueNarrow(key_, name, kRegDword, bytes) == kRegOk;
+  return RegistrySetValueNarrow(key_.get(), name, kRegDword, bytes) == kRegOk;
 }

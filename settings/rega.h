@@ -26,5 +26,5 @@ class REGA {
   bool WriteIntegerA(std::string_view name, int32_t value);
 
  private:
-  RegistryKey key_ = nullptr;
+  RegistryKeyHandle key_;
 };

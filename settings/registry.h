@@ -65,6 +65,47 @@ int32_t RegistrySetValueNarrow(RegistryKey key, std::string_view name, uint32_t 
 
 int32_t RegistryCloseKey(RegistryKey key);
 
+// An open key that closes itself; REGW and REGA hold theirs in one.
+class RegistryKeyHandle {
+ public:
+  RegistryKeyHandle() = default;
+  ~RegistryKeyHandle() { Close(); }
+  RegistryKeyHandle(const RegistryKeyHandle&) = delete;
+  RegistryKeyHandle& operator=(const RegistryKeyHandle&) = delete;
+
+  // Opens the existing key, or (create) makes it when missing. An open key is closed
+  // first.
+  int32_t Open(RegistryAccess access, bool create);
+  // kRegInvalidHandle when no key is open.
+  int32_t Close();
+  bool IsOpen() const { return key_ != nullptr; }
+  RegistryKey get() const { return key_; }
+
+ private:
+  RegistryKey key_ = nullptr;
+};
+
+// Outside Windows the store is one file, and a key holds the parsed file while it is
+// open: reads come from it, writes change it, and closing the key writes the file when
+// a write changed it. While a batch is open, the keys opened share one parsed file that
+// stays with the batch when they close, and the batch writes it once, when it finishes
+// (or ends). On Windows the system's registry is written by each write; a batch does
+// nothing. One batch at a time: a batch begun inside another does nothing either.
+class RegistryBatch {
+ public:
+  RegistryBatch();
+  ~RegistryBatch();
+  RegistryBatch(const RegistryBatch&) = delete;
+  RegistryBatch& operator=(const RegistryBatch&) = delete;
+
+  // Writes what the batch's keys changed, once; kRegOk when that succeeded or nothing
+  // changed. The batch is over afterwards.
+  int32_t Finish();
+
+ private:
+  bool active_ = false;
+};
+
 #ifndef _WIN32
 // The file that stands in for the registry.
 NativePath RegistryHivePath();

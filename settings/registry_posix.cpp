@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <list>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -14,10 +16,6 @@
 #include "platform/directory.h"
 #include "platform/file_system.h"
 #include "settings/settings_file_text.h"
-
-struct RegistryKeyObject {
-  bool writable = false;
-};
 
 namespace {
 
@@ -341,22 +339,208 @@ int32_t SaveHive(const std::vector<TextLine>& lines) {
   return result == ReplaceResult::kOk ? kRegOk : kRegCannotWrite;
 }
 
+// The parsed file as the open keys (and a batch) have it, with whether a write changed
+// it since it was read or written.
+struct HiveCopy {
+  Hive hive;
+  bool changed = false;
+};
+
+// The copy the keys open now share; it goes when the last of them closes, unless a
+// batch holds it.
+std::weak_ptr<HiveCopy>& SharedCopy() {
+  static std::weak_ptr<HiveCopy> copy;
+  return copy;
+}
+
+struct BatchState {
+  bool active = false;
+  std::shared_ptr<HiveCopy> copy;  // from the first key opened in the batch
+};
+
+BatchState& Batch() {
+  static BatchState batch;
+  return batch;
+}
+
+}  // namespace
+
+struct RegistryKeyObject {
+  bool writable = false;
+  std::shared_ptr<HiveCopy> copy;
+};
+
+namespace {
+
+// The open keys; a key is the address of its element, which stays put until it closes.
+std::list<RegistryKeyObject>& OpenKeys() {
+  static std::list<RegistryKeyObject> keys;
+  return keys;
+}
+
+std::list<RegistryKeyObject>::iterator FindKey(RegistryKey key) {
+  std::list<RegistryKeyObject>& keys = OpenKeys();
+  auto it = keys.begin();
+  while (it != keys.end() && &*it != key) ++it;
+  return it;
+}
+
+bool IsOpenKey(RegistryKey key) { return key && FindKey(key) != OpenKeys().end(); }
+
+// Writes the copy when a write changed it and no batch holds it.
+int32_t WriteUnlessBatched(HiveCopy& copy) {
+  if (!copy.changed || (Batch().active && Batch().copy.get() == &copy)) return kRegOk;
+  int32_t result = SaveHive(copy.hive.lines);
+  if (result == kRegOk) copy.changed = false;
+  return result;
+}
+
 int32_t Open(RegistryAccess access, bool create, RegistryKey* key) {
   *key = nullptr;
-  Hive hive;
-  int32_t result = LoadHive(&hive);
-  if (result != kRegOk) return result;
-  if (!HasOurSection(hive)) {
+  std::shared_ptr<HiveCopy> copy = SharedCopy().lock();
+  if (!copy) copy = Batch().copy;
+  if (!copy) {
+    copy = std::make_shared<HiveCopy>();
+    int32_t result = LoadHive(&copy->hive);
+    if (result != kRegOk) return result;
+  }
+  if (Batch().active) Batch().copy = copy;
+  if (!HasOurSection(copy->hive)) {
     if (!create) return kRegFileNotFound;
-    std::vector<TextLine> lines = std::move(hive.lines);
+    std::vector<TextLine>& lines = copy->hive.lines;
     std::u16string lineEnd = LineEndOf(lines);
     EnsureFileHeader(&lines, lineEnd);
     AppendOurSection(&lines, lineEnd);
-    result = SaveHive(lines);
-    if (result != kRegOk) return result;
+    copy->hive.entries = ParseEntries(lines);
+    copy->changed = true;
   }
-  *key = new RegistryKeyObject{access == RegistryAccess::kFull};
+  SharedCopy() = copy;
+  // Outside a batch a new key is written at once, as the registry makes it.
+  int32_t result = WriteUnlessBatched(*copy);
+  if (result != kRegOk) return result;
+  OpenKeys().push_back(RegistryKeyObject{access == RegistryAccess::kFull, std::move(copy)});
+  *key = &OpenKeys().back();
   return kRegOk;
+}
+
+// Whether the line before position at ends a hex list that goes on to the next line: a
+// line put there would be read as part of it.
+bool ContinuesIntoNextLine(const Hive& hive, size_t at) {
+  for (auto it = hive.entries.rbegin(); it != hive.entries.rend(); ++it) {
+    if (it->last + 1 > at) continue;
+    // Only a hex list goes on over its lines; it keeps the backslash when no line follows.
+    return it->last + 1 == at && it->kind == Entry::kValue && it->data.size() >= 3 &&
+           EqualsIgnoringAsciiCase(std::u16string_view(it->data).substr(0, 3), u"hex") &&
+           it->data.back() == u'\\';
+  }
+  return false;
+}
+
+// Puts newLines in place of count lines from first, where an entry begins (or the file
+// ends), and the entries they make in place of those the lines held. The new lines are
+// values of the settings key.
+void SpliceEntryLines(Hive* hive, size_t first, size_t count, std::vector<TextLine> newLines) {
+  std::vector<Entry> added = ParseEntries(newLines);
+  for (Entry& entry : added) {
+    entry.first += first;
+    entry.last += first;
+    entry.inOurSection = entry.kind == Entry::kValue;
+  }
+  auto from = hive->entries.begin();
+  while (from != hive->entries.end() && from->first < first) ++from;
+  auto to = from;
+  while (to != hive->entries.end() && to->first < first + count) ++to;
+  const std::ptrdiff_t shift =
+      static_cast<std::ptrdiff_t>(newLines.size()) - static_cast<std::ptrdiff_t>(count);
+  for (auto it = to; it != hive->entries.end(); ++it) {
+    it->first = static_cast<size_t>(static_cast<std::ptrdiff_t>(it->first) + shift);
+    it->last = static_cast<size_t>(static_cast<std::ptrdiff_t>(it->last) + shift);
+  }
+  from = hive->entries.erase(from, to);
+  hive->entries.insert(from, std::make_move_iterator(added.begin()),
+                       std::make_move_iterator(added.end()));
+  auto at = hive->lines.begin() + static_cast<std::ptrdiff_t>(first);
+  at = hive->lines.erase(at, at + static_cast<std::ptrdiff_t>(count));
+  hive->lines.insert(at, std::make_move_iterator(newLines.begin()),
+                     std::make_move_iterator(newLines.end()));
+}
+
+bool SameLines(const std::vector<TextLine>& lines, size_t first, const std::vector<TextLine>& other) {
+  if (first + other.size() > lines.size()) return false;
+  for (size_t i = 0; i < other.size(); ++i) {
+    if (lines[first + i].body != other[i].body || lines[first + i].end != other[i].end) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Sets the value in the parsed file; false when it already stood so.
+bool SetValueInHive(Hive* hive, std::u16string_view name, const Value& value) {
+  std::vector<TextLine>& lines = hive->lines;
+  std::u16string lineEnd = LineEndOf(lines);
+  std::vector<TextLine> newLines;
+  for (std::u16string& line : ValueLines(name, value)) {
+    newLines.push_back({std::move(line), lineEnd});
+  }
+
+  // The line that sets the value last is rewritten; otherwise the value goes after the
+  // last line of the key's last section.
+  const Entry* replaced = nullptr;
+  const Entry* lastSection = nullptr;
+  for (const Entry& entry : hive->entries) {
+    if (entry.kind == Entry::kValue && entry.inOurSection &&
+        EqualsIgnoringAsciiCase(entry.name, name)) {
+      replaced = &entry;
+    }
+    if (entry.kind == Entry::kSection && EqualsIgnoringAsciiCase(entry.name, SectionName())) {
+      lastSection = &entry;
+    }
+  }
+  if (replaced) {
+    size_t first = replaced->first;
+    size_t count = replaced->last - replaced->first + 1;
+    if (lines[replaced->last].end.empty()) newLines.back().end.clear();
+    // A value set as it already stands leaves the file alone.
+    if (count == newLines.size() && SameLines(lines, first, newLines)) return false;
+    SpliceEntryLines(hive, first, count, std::move(newLines));
+    return true;
+  }
+  if (!lastSection) {
+    // No section to put it in (only a key opened before the section went away).
+    EnsureFileHeader(&lines, lineEnd);
+    size_t insertAt = AppendOurSection(&lines, lineEnd);
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLines.begin(),
+                 newLines.end());
+    hive->entries = ParseEntries(lines);
+    return true;
+  }
+  // After the section's last entry that is not blank, never between the lines of one
+  // entry. A hex list whose last line still ends in a backslash would take the next line
+  // for its own: the value goes before it then, so that neither changes.
+  size_t insertAt = lastSection->first + 1;
+  for (const Entry* entry = lastSection + 1;
+       entry != hive->entries.data() + hive->entries.size(); ++entry) {
+    if (entry->kind == Entry::kSection) break;
+    if (entry->kind == Entry::kOther && IsBlank(lines[entry->first])) continue;
+    insertAt = entry->last + 1;
+    if (entry->kind == Entry::kValue && !entry->data.empty() && entry->data.back() == u'\\' &&
+        EqualsIgnoringAsciiCase(entry->data.substr(0, 3), u"hex")) {
+      insertAt = entry->first;
+    }
+  }
+  if (lines[insertAt - 1].end.empty()) lines[insertAt - 1].end = lineEnd;
+  bool atEntryStart = insertAt == lines.size();
+  for (const Entry& entry : hive->entries) atEntryStart |= entry.first == insertAt;
+  if (atEntryStart && !ContinuesIntoNextLine(*hive, insertAt)) {
+    SpliceEntryLines(hive, insertAt, 0, std::move(newLines));
+  } else {
+    // A damaged file whose lines would read otherwise around the new ones: read it anew.
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLines.begin(),
+                 newLines.end());
+    hive->entries = ParseEntries(lines);
+  }
+  return true;
 }
 
 }  // namespace
@@ -387,11 +571,8 @@ int32_t RegistryCreateSettingsKey(RegistryKey* key) {
 
 int32_t RegistryQueryValue(RegistryKey key, std::u16string_view name, uint32_t* type,
                            void* data, uint32_t* size) {
-  if (!key) return kRegInvalidHandle;
-  Hive hive;
-  int32_t result = LoadHive(&hive);
-  if (result != kRegOk) return result;
-  std::optional<Value> value = FindValue(hive, name);
+  if (!IsOpenKey(key)) return kRegInvalidHandle;
+  std::optional<Value> value = FindValue(key->copy->hive, name);
   if (!value) return kRegFileNotFound;
   if (type) *type = value->type;
   uint32_t room = *size;
@@ -404,67 +585,12 @@ int32_t RegistryQueryValue(RegistryKey key, std::u16string_view name, uint32_t* 
 
 int32_t RegistrySetValue(RegistryKey key, std::u16string_view name, uint32_t type,
                          std::string_view bytes) {
-  if (!key) return kRegInvalidHandle;
+  if (!IsOpenKey(key)) return kRegInvalidHandle;
   if (!key->writable) return kRegAccessDenied;
-  Hive hive;
-  int32_t result = LoadHive(&hive);
-  if (result != kRegOk) return result;
-
-  std::vector<TextLine> lines = hive.lines;
-  std::u16string lineEnd = LineEndOf(lines);
-  std::vector<TextLine> newLines;
-  for (std::u16string& line : ValueLines(name, Value{type, std::string(bytes)})) {
-    newLines.push_back({std::move(line), lineEnd});
+  if (SetValueInHive(&key->copy->hive, name, Value{type, std::string(bytes)})) {
+    key->copy->changed = true;
   }
-
-  // The line that sets the value last is rewritten; otherwise the value goes after the
-  // last line of the key's last section.
-  const Entry* replaced = nullptr;
-  const Entry* lastSection = nullptr;
-  for (const Entry& entry : hive.entries) {
-    if (entry.kind == Entry::kValue && entry.inOurSection &&
-        EqualsIgnoringAsciiCase(entry.name, name)) {
-      replaced = &entry;
-    }
-    if (entry.kind == Entry::kSection && EqualsIgnoringAsciiCase(entry.name, SectionName())) {
-      lastSection = &entry;
-    }
-  }
-  if (replaced) {
-    if (lines[replaced->last].end.empty()) newLines.back().end.clear();
-    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(replaced->first),
-                lines.begin() + static_cast<std::ptrdiff_t>(replaced->last + 1));
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(replaced->first), newLines.begin(),
-                 newLines.end());
-  } else {
-    size_t insertAt;
-    if (lastSection) {
-      // After the section's last entry that is not blank, never between the lines of
-      // one entry. A hex list whose last line still ends in a backslash would take the
-      // next line for its own: the value goes before it then, so that neither changes.
-      insertAt = lastSection->first + 1;
-      for (const Entry* entry = lastSection + 1; entry != hive.entries.data() + hive.entries.size();
-           ++entry) {
-        if (entry->kind == Entry::kSection) break;
-        if (entry->kind == Entry::kOther && IsBlank(lines[entry->first])) continue;
-        insertAt = entry->last + 1;
-        if (entry->kind == Entry::kValue && !entry->data.empty() && entry->data.back() == u'\\' &&
-            EqualsIgnoringAsciiCase(entry->data.substr(0, 3), u"hex")) {
-          insertAt = entry->first;
-        }
-      }
-      if (lines[insertAt - 1].end.empty()) lines[insertAt - 1].end = lineEnd;
-    } else {
-      // The key was removed from the file while it was open.
-      EnsureFileHeader(&lines, lineEnd);
-      insertAt = AppendOurSection(&lines, lineEnd);
-    }
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLines.begin(),
-                 newLines.end());
-  }
-  // A value set as it already stands leaves the file alone.
-  if (JoinLines(lines) == JoinLines(hive.lines)) return kRegOk;
-  return SaveHive(lines);
+  return kRegOk;
 }
 
 int32_t RegistrySetValueNarrow(RegistryKey key, std::string_view name, uint32_t type,
@@ -477,7 +603,29 @@ int32_t RegistrySetValueNarrow(RegistryKey key, std::string_view name, uint32_t 
 }
 
 int32_t RegistryCloseKey(RegistryKey key) {
-  if (!key) return kRegInvalidHandle;
-  delete key;
-  return kRegOk;
+  if (!IsOpenKey(key)) return kRegInvalidHandle;
+  auto it = FindKey(key);
+  std::shared_ptr<HiveCopy> copy = std::move(it->copy);
+  OpenKeys().erase(it);
+  return WriteUnlessBatched(*copy);
+}
+
+RegistryBatch::RegistryBatch() {
+  if (Batch().active) return;
+  active_ = true;
+  Batch().active = true;
+  // Keys open already share their copy with the batch.
+  Batch().copy = SharedCopy().lock();
+}
+
+RegistryBatch::~RegistryBatch() { Finish(); }
+
+int32_t RegistryBatch::Finish() {
+  if (!active_) return kRegOk;
+  active_ = false;
+  BatchState& batch = Batch();
+  batch.active = false;
+  std::shared_ptr<HiveCopy> copy = std::move(batch.copy);
+  if (!copy) return kRegOk;
+  return WriteUnlessBatched(*copy);
 }

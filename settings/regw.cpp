@@ -40,44 +40,39 @@ void REGW::SetJapanese(bool japanese) { regwJapanese = japanese; }
 bool REGW::Japanese() { return regwJapanese; }
 
 REGW::~REGW() {
-  if (key_) {
+  if (key_.IsOpen()) {
     CloseKey();
     ShowRegistryGuard(kAutoClose, regwJapanese);
   }
 }
 
 bool REGW::OpenKey(uint32_t flags) {
-  if (key_) {
+  if (key_.IsOpen()) {
     CloseKey();
     ShowRegistryGuard(kDoubleOpen, regwJapanese);
   }
   RegistryAccess access = flags & kReadOnly ? RegistryAccess::kRead : RegistryAccess::kFull;
-  int32_t result = RegistryOpenSettingsKey(access, &key_);
-  if (result != kRegOk && (flags & kCreate)) result = RegistryCreateSettingsKey(&key_);
-  if (result != kRegOk) key_ = nullptr;
-  return result == kRegOk;
+  return key_.Open(access, (flags & kCreate) != 0) == kRegOk;
 }
 
 bool REGW::CloseKey() {
-  if (!key_) {
+  if (!key_.IsOpen()) {
     ShowRegistryGuard(kDoubleClose, regwJapanese);
     return false;
   }
-  int32_t result = RegistryCloseKey(key_);
-  key_ = nullptr;
-  return result == kRegOk;
+  return key_.Close() == kRegOk;
 }
 
 bool REGW::ReadStringW(std::u16string_view name, WideText* buffer) {
   buffer->clear();
-  if (!key_) {
+  if (!key_.IsOpen()) {
     ShowRegistryGuard(kReadStringWithoutKey, regwJapanese);
     return false;
   }
   std::vector<unsigned char> data(kStringRoom, 0);
   uint32_t size = kStringRoom;
   uint32_t type = 0;
-  if (RegistryQueryValue(key_, name, &type, data.data(), &size) != kRegOk) return false;
+  if (RegistryQueryValue(key_.get(), name, &type, data.data(), &size) != kRegOk) return false;
   size_t units = size / 2;
   for (size_t i = 0; i < units; ++i) {
     char16_t unit = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
@@ -134,15 +129,15 @@ int32_t RegistryIntegerFromData(uint32_t type, const unsigned char* data, size_t
 
 bool REGW::QueryData(std::u16string_view name, uint32_t* type, std::vector<unsigned char>* data,
                      uint32_t* size) {
-  if (!key_) {
+  if (!key_.IsOpen()) {
     ShowRegistryGuard(kReadIntegerWithoutKey, regwJapanese);
     return false;
   }
   *size = 0;
-  if (RegistryQueryValue(key_, name, type, nullptr, size) != kRegOk) return false;
+  if (RegistryQueryValue(key_.get(), name, type, nullptr, size) != kRegOk) return false;
   // Zeros after the data end a text and fill a short number; at least four of them.
   data->assign(static_cast<size_t>(*size) + 4, 0);
-  return RegistryQueryValue(key_, name, type, data->data(), size) == kRegOk;
+  return RegistryQueryValue(key_.get(), name, type, data->data(), size) == kRegOk;
 }
 
 int32_t REGW::ReadIntegerW(std::u16string_view name, int32_t defaultValue) {
@@ -206,7 +201,7 @@ bool REGW::ReadNumberW(std::u16string_view name, int64_t* number) {
 }
 
 bool REGW::WriteStringW(std::u16string_view name, std::u16string_view text) {
-  if (!key_) {
+  if (!key_.IsOpen()) {
     ShowRegistryGuard(kWriteStringWithoutKey, regwJapanese);
     return false;
   }
@@ -217,16 +212,16 @@ bool REGW::WriteStringW(std::u16string_view name, std::u16string_view text) {
     bytes.push_back(static_cast<char>(unit >> 8));
   }
   bytes.append(2, '\0');
-  return RegistrySetValue(key_, name, kRegSz, bytes) == kRegOk;
+  return RegistrySetValue(key_.get(), name, kRegSz, bytes) == kRegOk;
 }
 
 bool REGW::WriteIntegerW(std::u16string_view name, int32_t value) {
-  if (!key_) {
+  if (!key_.IsOpen()) {
     ShowRegistryGuard(kWriteIntegerWithoutKey, regwJapanese);
     return false;
   }
   auto pattern = static_cast<uint32_t>(value);
   std::string bytes;
   for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(pattern >> shift));
-  return RegistrySetValue(key_, name, kRegDword, bytes) == kRegOk;
+  return RegistrySetValue(key_.get(), name, kRegDword, bytes) == kRegOk;
 }

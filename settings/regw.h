@@ -1,7 +1,9 @@
 // The wide-character wrapper around the settings key. One object serves one value's
 // access: open, one read or write, close. Misuse (a second open, a close without open,
 // access without an open key, an object destroyed with its key open) is guarded and
-// reported by a message box without owner.
+// reported by a message box without owner. A save that writes many values opens a
+// RegistryBatch (settings/registry.h) around them, so that the store's file is written
+// once for all of them.
 #pragma once
 
 #include <cstdint>
@@ -45,7 +47,7 @@ class REGW {
   bool QueryData(std::u16string_view name, uint32_t* type, std::vector<unsigned char>* data,
                  uint32_t* size);
 
-  RegistryKey key_ = nullptr;
+  RegistryKeyHandle key_;
 };
 
 // The integer a registry value stands for: decimal text in the text types, the first

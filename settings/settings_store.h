@@ -7,6 +7,7 @@
 
 #include "core/wide_text.h"
 #include "platform/native_path.h"
+#include "settings/registry.h"
 #include "settings/store_file.h"
 
 // The INI file the accessors use: "quillon.ini" in the current directory unless set
@@ -33,6 +34,23 @@ bool WriteTextSetting(std::u16string_view key, std::u16string_view text);
 // wide ones elsewhere.
 bool WriteIntSettingNarrow(std::u16string_view key, int32_t value);
 bool WriteTextSettingNarrow(std::u16string_view key, std::u16string_view text);
+
+// Keeps the registry store's parsed file from its start to Finish (or its end): the
+// reads and writes in between read the file once and write it, when they changed it,
+// once, at Finish. A save of every key thus rewrites the file once rather than once per
+// key. The INI file is read and written by each access, as before.
+class SettingsStoreSession {
+ public:
+  SettingsStoreSession() = default;
+  SettingsStoreSession(const SettingsStoreSession&) = delete;
+  SettingsStoreSession& operator=(const SettingsStoreSession&) = delete;
+
+  // True when what was held back is written (or nothing was).
+  bool Finish() { return batch_.Finish() == kRegOk; }
+
+ private:
+  RegistryBatch batch_;
+};
 
 // Why the active store cannot be read: its file and the state found there.
 struct StoreProblem {

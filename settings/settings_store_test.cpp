@@ -418,6 +418,129 @@ TEST_F(RegistryStoreTest, ValueSetAsItStandsLeavesTheHiveAlone) {
   EXPECT_EQ(ReadTextSetting(u"BeforeReplace"), u"abd");
 }
 
+// Writes keys the way a save does: texts that go as quoted strings and as wrapped hex
+// lists, numbers through both writers, and keys written more than once.
+void WriteEveryKey() {
+  const WideText broken = WideText(u"a\r\n") + WideText(40, u'x');
+  ASSERT_TRUE(WriteTextSetting(u"TargetPath", u"C:\\data\\*.txt"));
+  ASSERT_TRUE(WriteIntSettingNarrow(u"FileBackup", 1));
+  ASSERT_TRUE(WriteIntSetting(u"CharEncode", 2));
+  ASSERT_TRUE(WriteTextSetting(u"BeforeReplace", broken));
+  ASSERT_TRUE(WriteTextSettingNarrow(u"AfterReplace", broken));
+  ASSERT_TRUE(WriteIntSetting(u"Tab2SpaceClm", 8));
+  ASSERT_TRUE(WriteIntSettingNarrow(u"InsLfChar", -1));
+  ASSERT_TRUE(WriteTextSetting(u"BeforeReplace", u"second"));  // one line for several
+  ASSERT_TRUE(WriteIntSetting(u"charencode", 7));
+  // Lines after those that changed in number.
+  ASSERT_TRUE(WriteTextSetting(u"AfterReplace", u"third"));
+  ASSERT_TRUE(WriteIntSetting(u"InsLfChar", 9));
+  ASSERT_TRUE(WriteIntSetting(u"WriteEncode", 3));
+  ASSERT_TRUE(WriteTextSetting(u"TargetPath", u"again"));
+}
+
+TEST_F(RegistryStoreTest, ASessionWritesTheHiveOnceWithTheSameBytes) {
+  // Files as a hand edit, a damaged store or another program leaves them.
+  const std::string starts[] = {
+      "",
+      "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Other]\n"
+      "\"CharEncode\"=dword:00000005\n\n; mine\n"
+      "[hkey_current_user\\software\\orvalent\\quillon\\currentversion]\n"
+      "\"charencode\"=dword:00000003\n\"WriteEncode\"=hex(b):02,00,00,00,\\\n  00,00,00,00\n"
+      "\"AfterReplace\"=hex(1):61,00,\\\n  00,00\n\n[HKEY_CURRENT_USER\\Software\\Last]\n\"x\"=dword:1",
+      "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Orvalent\\quillon\\CurrentVersion]\r\n"
+      "\"CharEncode\"=dword:zz\r\n\"X\"=hex:01,02,\\",  // a hex list cut off after its backslash
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Orvalent\\quillon\\CurrentVersion]\r\n"
+      "\"X\"=hex:01,\\\r\n[HKEY_CURRENT_USER\\Software\\Orvalent\\quillon\\CurrentVersion]\r\n"
+      "\"TargetPath\"=\"old\"\r\n",  // a section line read as part of a hex list
+  };
+  for (const std::string& start : starts) {
+    SCOPED_TRACE(start);
+    std::filesystem::remove(HiveFile());
+    if (!start.empty()) WriteHive(start);
+    WriteEveryKey();
+    const std::string oneByOne = ReadBytes(HiveFile());
+
+    std::filesystem::remove(HiveFile());
+    if (!start.empty()) WriteHive(start);
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
+    if (!start.empty()) std::filesystem::last_write_time(HiveFile(), old);
+    {
+      SettingsStoreSession session;
+      WriteEveryKey();
+      // Held back until the session finishes, and read back from what it holds.
+      if (start.empty()) {
+        EXPECT_FALSE(std::filesystem::exists(HiveFile()));
+      } else {
+        EXPECT_EQ(std::filesystem::last_write_time(HiveFile()), old);
+      }
+      EXPECT_EQ(ReadIntSetting(u"CharEncode", 1), 7);
+      EXPECT_EQ(ReadTextSetting(u"BeforeReplace"), u"second");
+      EXPECT_TRUE(session.Finish());
+    }
+    EXPECT_EQ(ReadBytes(HiveFile()), oneByOne);
+  }
+  EXPECT_TRUE(host_.boxes.empty());
+}
+
+TEST_F(RegistryStoreTest, ASessionThatEndsWithoutFinishStillWrites) {
+  {
+    SettingsStoreSession session;
+    ASSERT_TRUE(WriteIntSetting(u"CharEncode", 3));
+  }
+  EXPECT_EQ(ReadIntSetting(u"CharEncode", 1), 3);
+  SettingsStoreSession unused;
+  EXPECT_TRUE(unused.Finish()) << "nothing to write";
+  EXPECT_TRUE(unused.Finish()) << "a second finish has nothing left to do";
+}
+
+TEST_F(RegistryStoreTest, AHiveThatCannotBeWrittenFailsTheSessionAndKeepsTheFile) {
+  ASSERT_TRUE(WriteIntSetting(u"CharEncode", 3));
+  const std::string before = ReadBytes(HiveFile());
+  SettingsStoreSession session;
+  ASSERT_TRUE(WriteIntSetting(u"CharEncode", 4));
+  ASSERT_TRUE(WriteTextSetting(u"TargetPath", u"x"));
+  // The file's folder goes away (and a plain file takes its name) before the one write.
+  const std::filesystem::path moved = dir_ / "moved";
+  std::filesystem::rename(dir_ / "quillon", moved);
+  WriteBytes(dir_ / "quillon", "plain");
+  EXPECT_FALSE(session.Finish());
+  EXPECT_EQ(ReadBytes(moved / "registry.reg"), before);
+  EXPECT_EQ(ReadBytes(dir_ / "quillon"), "plain");
+}
+
+TEST_F(RegistryStoreTest, AClosedKeyIsNoLongerAKey) {
+  RegistryKey key = nullptr;
+  ASSERT_EQ(RegistryCreateSettingsKey(&key), kRegOk);
+  ASSERT_EQ(RegistryCloseKey(key), kRegOk);
+  // Closing it again, or using it, must not touch freed memory.
+  EXPECT_EQ(RegistryCloseKey(key), kRegInvalidHandle);
+  EXPECT_EQ(RegistrySetValue(key, u"X", kRegDword, std::string(4, '\0')), kRegInvalidHandle);
+  uint32_t size = 0;
+  EXPECT_EQ(RegistryQueryValue(key, u"X", nullptr, nullptr, &size), kRegInvalidHandle);
+
+  {
+    RegistryKeyHandle handle;
+    EXPECT_EQ(handle.Close(), kRegInvalidHandle);
+    ASSERT_EQ(handle.Open(RegistryAccess::kFull, false), kRegOk);
+    EXPECT_EQ(RegistrySetValue(handle.get(), u"X", kRegDword, std::string("\x05\0\0\0", 4)),
+              kRegOk);
+  }  // the handle closes itself, and with that the value is written
+  EXPECT_EQ(ReadIntSetting(u"X", 0), 5);
+}
+
+TEST_F(RegistryStoreTest, KeysOpenTogetherShareWhatTheyWrite) {
+  RegistryKeyHandle a, b;
+  ASSERT_EQ(a.Open(RegistryAccess::kFull, true), kRegOk);
+  ASSERT_EQ(b.Open(RegistryAccess::kFull, true), kRegOk);
+  ASSERT_EQ(RegistrySetValue(a.get(), u"A", kRegDword, std::string("\x01\0\0\0", 4)), kRegOk);
+  ASSERT_EQ(RegistrySetValue(b.get(), u"B", kRegDword, std::string("\x02\0\0\0", 4)), kRegOk);
+  EXPECT_EQ(a.Close(), kRegOk);
+  EXPECT_EQ(b.Close(), kRegOk);
+  EXPECT_EQ(ReadIntSetting(u"A", 0), 1);
+  EXPECT_EQ(ReadIntSetting(u"B", 0), 2) << "one key's write must not undo the other's";
+}
+
 TEST_F(RegistryStoreTest, HiveLivesUnderTheConfigFolder) {
   EXPECT_EQ(RegistryHivePath(), (dir_ / "quillon" / "registry.reg").string());
   const char* home = getenv("HOME");

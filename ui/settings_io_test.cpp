@@ -188,3 +188,157 @@ TEST_F(UnreadableStoreTest, ARelativeStorePathIsNamedInFull) {
 #endif
 
 }  // namespace
+
+namespace {
+
+// Every control set away from its default, each to a value of its own, so that a key
+// saved from or loaded into the wrong control shows.
+const std::pair<int, const char16_t*> kEveryText[] = {
+    {kIdTarget, u"/data/*.txt"}, {kIdInputCodePage, u"20290"}, {kIdOutputCodePage, u"65001"},
+    {kIdTabWidth, u"8"},         {kIdSearchText, u"before"},   {kIdReplacementText, u" after "},
+    {kIdInsertBytes, u"120"},
+};
+const std::pair<int, bool> kEveryCheck[] = {
+    {kIdBackup, true},         {kIdSubfolders, false},        {kIdLineEndingCheck, true},
+    {kIdFullWidthToTwo, true}, {kIdFullWidthToOne, false},    {kIdTrimWhiteSpace, true},
+    {kIdTabsCheck, true},      {kIdDeleteControlCodes, false}, {kIdBlankControlCodes, true},
+    {kIdKeepTimestamps, true}, {kIdReplaceCheck, true},       {kIdRegexCheck, true},
+    {kIdIgnoreCase, false},    {kIdSingleLine, true},         {kIdDotNotNewline, true},
+    {kIdInsertBytesCheck, true}, {kIdInsertCharsCheck, false},
+};
+const std::pair<int, int> kEverySelection[] = {
+    {kIdInputList, 9}, {kIdOutputList, 9}, {kIdLineEndingList, 2}};
+
+void SetEveryControl(MemoryControls& controls) {
+  for (auto [id, text] : kEveryText) controls.SetText(id, text);
+  for (auto [id, checked] : kEveryCheck) controls.SetChecked(id, checked);
+  for (auto [id, position] : kEverySelection) controls.SetSelection(id, position);
+  controls.SetText(kIdInsertChars, u"77");  // not saved: its box is unchecked
+}
+
+TEST_F(SettingsIoTest, SavedFileHoldsEveryKeyInItsPlace) {
+  SetEveryControl(controls);
+  ASSERT_TRUE(SaveSettings(controls));
+  // From the section on: what comes before it is the system's profile functions' own.
+  std::string file = ReadBytes(dir / "quillon.ini");
+  size_t section = file.find(Utf16LeBytes(u"[Main]"));
+  ASSERT_NE(section, std::string::npos);
+  EXPECT_EQ(file.substr(section), Utf16LeBytes(u"[Main]\r\n"
+                                                 u"TargetPath=/data/*.txt\r\n"
+                                                 u"FileBackup=1\r\n"
+                                                 u"SearchSubFolders=0\r\n"
+                                                 u"CharEncode=9\r\n"
+                                                 u"CharEncodeOther=20290\r\n"
+                                                 u"WriteEncode=9\r\n"
+                                                 u"WriteEncodeOther=65001\r\n"
+                                                 u"CrlfTrans=1\r\n"
+                                                 u"CrlfTransWay=2\r\n"
+                                                 u"ZenSp2SpSp=1\r\n"
+                                                 u"ZenSp2Sp=0\r\n"
+                                                 u"DelRightWhiteSpace=1\r\n"
+                                                 u"Tab2Space=1\r\n"
+                                                 u"Tab2SpaceClm=8\r\n"
+                                                 u"DelControlCode=0\r\n"
+                                                 u"ControlCode2Space=1\r\n"
+                                                 u"SETTS=1\r\n"
+                                                 u"ReplaceString=1\r\n"
+                                                 u"BeforeReplace=before\r\n"
+                                                 u"AfterReplace=\" after \"\r\n"
+                                                 u"RepUseRegex=1\r\n"
+                                                 u"RepICase=0\r\n"
+                                                 u"Rep1Line=1\r\n"
+                                                 u"RepMatchNotDotNewLine=1\r\n"
+                                                 u"InsLfByte=120\r\n"
+                                                 u"InsLfChar=0\r\n"));
+}
+
+TEST_F(SettingsIoTest, EveryKeyLoadsIntoItsOwnControls) {
+  SetEveryControl(controls);
+  ASSERT_TRUE(SaveSettings(controls));
+  MemoryControls loaded;
+  FillLists(loaded);
+  LoadSettings(loaded);
+  for (auto [id, text] : kEveryText) EXPECT_EQ(loaded.GetText(id), text) << "control " << id;
+  for (auto [id, checked] : kEveryCheck) {
+    EXPECT_EQ(loaded.IsChecked(id), checked) << "control " << id;
+  }
+  for (auto [id, position] : kEverySelection) {
+    EXPECT_EQ(loaded.GetSelection(id), position) << "control " << id;
+  }
+  EXPECT_TRUE(loaded.IsEnabled(kIdInputCodePage)) << "the code page of the user's own";
+  EXPECT_TRUE(loaded.IsEnabled(kIdOutputCodePage));
+  EXPECT_EQ(loaded.GetText(kIdInsertChars), u"") << "0 leaves the edit as it was";
+}
+
+#ifndef _WIN32
+// quillon /OR and /RO: the settings copied from the INI file to the registry store (a
+// .reg file below the test's folder here) and back.
+class CopyModeTest : public UnreadableStoreTest {
+ protected:
+  CopyModeTest() {
+    const char* config = getenv("XDG_CONFIG_HOME");
+    hadConfig_ = config != nullptr;
+    if (config) savedConfig_ = config;
+    setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+    savedCopy_ = copySettingsMode;
+    copySettingsMode = true;
+  }
+  ~CopyModeTest() override {
+    copySettingsMode = savedCopy_;
+    if (hadConfig_) setenv("XDG_CONFIG_HOME", savedConfig_.c_str(), 1);
+    else unsetenv("XDG_CONFIG_HOME");
+  }
+  // The INI file from its section on.
+  std::string IniSection() {
+    std::string file = ReadBytes(dir / "quillon.ini");
+    size_t section = file.find(Utf16LeBytes(u"[Main]"));
+    return section == std::string::npos ? std::string() : file.substr(section);
+  }
+
+  bool hadConfig_ = false, savedCopy_ = false;
+  std::string savedConfig_;
+};
+
+TEST_F(CopyModeTest, SettingsGoToTheRegistryAndBackUnchanged) {
+  SetEveryControl(controls);
+  ASSERT_TRUE(SaveSettings(controls));
+  const std::string saved = IniSection();
+
+  useIniStore = true;  // /OR
+  MemoryControls toRegistry;
+  EXPECT_TRUE(InitializeMainDialog(toRegistry, context_));
+  ASSERT_EQ(host_.boxes.size(), 1u);
+  EXPECT_EQ(host_.boxes[0].text,
+            u"Settings saved to HKCU\\Software\\Orvalent\\quillon\\CurrentVersion.");
+  ASSERT_FALSE(useIniStore);
+  EXPECT_EQ(ReadIntSetting(u"Tab2SpaceClm", 0), 8);
+  EXPECT_EQ(ReadIntSetting(u"InsLfByte", 0), 120);
+  EXPECT_EQ(ReadTextSetting(u"AfterReplace"), u" after ");
+
+  std::filesystem::remove(dir / "quillon.ini");
+  MemoryControls toIni;  // /RO, with useIniStore false as /OR left it
+  EXPECT_TRUE(InitializeMainDialog(toIni, context_));
+  ASSERT_EQ(host_.boxes.size(), 2u);
+  EXPECT_EQ(host_.boxes[1].text, u"Settings saved to .\\.\\quillon.ini.");
+  EXPECT_EQ(IniSection(), saved);
+}
+
+TEST_F(CopyModeTest, ARegistryStoreThatCannotBeWrittenIsReported) {
+  SetEveryControl(controls);
+  ASSERT_TRUE(SaveSettings(controls));
+  // A link into a folder that does not exist: it reads as empty and takes no writes.
+  std::filesystem::create_directories(dir / "quillon");
+  std::filesystem::create_symlink(dir / "missing" / "registry.reg",
+                                  dir / "quillon" / "registry.reg");
+  useIniStore = true;
+  MemoryControls toRegistry;
+  EXPECT_TRUE(InitializeMainDialog(toRegistry, context_));
+  ASSERT_EQ(host_.boxes.size(), 1u);
+  EXPECT_EQ(host_.boxes[0].text,
+            u"Cannot save settings - HKCU\\Software\\Orvalent\\quillon\\CurrentVersion.");
+  EXPECT_EQ(host_.boxes[0].style, kBoxIconWarning | kBoxOk);
+  EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+}
+#endif
+
+}  // namespace
