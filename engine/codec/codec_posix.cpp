@@ -15,6 +15,7 @@
 #include <system_error>
 #include <thread>
 
+#include "core/code_pages.h"
 #include "engine/codec/codec.h"
 #include "engine/codec/cp932_table.h"
 #include "engine/codec/iso2022jp_decoder.h"
@@ -269,6 +270,8 @@ class IcuCodec final : public Codec {
   bool Decode(uint32_t codePage, std::string_view bytes, WideText* text) override;
   EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
                       bool* substituted) override;
+  bool DecodesInPlace(uint32_t codePage) override;
+  bool DecodesPieces(uint32_t codePage) override;
   DecodeAnswer DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
                              size_t count) override;
   DecodeAnswer DecodePiece(uint32_t codePage, std::string_view piece, std::string* pending,
@@ -346,6 +349,15 @@ bool IcuCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text)
   }
   UConverter* converter = ConverterFor(codePage);
   return converter != nullptr && DecodeWithConverter(converter, bytes, text);
+}
+
+bool IcuCodec::DecodesInPlace(uint32_t codePage) {
+  return IsUtf16CodePage(codePage) || DecodesPieces(codePage);
+}
+
+// Shift-JIS by its table, when the table could be built.
+bool IcuCodec::DecodesPieces(uint32_t codePage) {
+  return codePage == kCodePageShiftJis && Cp932Table::Get() != nullptr;
 }
 
 DecodeAnswer IcuCodec::DecodePiece(uint32_t codePage, std::string_view piece,
@@ -472,14 +484,6 @@ int IcuCodec::BytesIn932(char16_t unit) {
 }
 
 }  // namespace
-
-bool SystemCodecDecodesInPlace(uint32_t codePage) {
-  return codePage == 1200 || codePage == 1201 || (codePage == 932 && Cp932Table::Get());
-}
-
-bool SystemCodecDecodesPieces(uint32_t codePage) {
-  return codePage == 932 && Cp932Table::Get();
-}
 
 std::unique_ptr<Codec> CreateSystemCodec(uint32_t* failureCode) {
   *failureCode = 0;

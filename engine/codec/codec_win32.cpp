@@ -11,6 +11,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "core/code_pages.h"
 #include "engine/codec/codec.h"
 #include "engine/codec/iso2022jp_decoder.h"
 #include "engine/codec/unicode_pages.h"
@@ -81,6 +82,8 @@ class MLangCodec final : public Codec {
   bool Decode(uint32_t codePage, std::string_view bytes, WideText* text) override;
   EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
                       bool* substituted) override;
+  // UTF-16 only: the system's converter takes whole runs of characters, never pieces.
+  bool DecodesInPlace(uint32_t codePage) override { return IsUtf16CodePage(codePage); }
   DecodeAnswer DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
                              size_t count) override {
     return DecodeUnicodePageInPlace(codePage, text, offset, count);
@@ -403,11 +406,6 @@ int MLangCodec::BytesIn932(char16_t unit) {
 }
 
 }  // namespace
-
-bool SystemCodecDecodesInPlace(uint32_t codePage) { return codePage == 1200 || codePage == 1201; }
-
-// The system's converter takes whole runs of characters only.
-bool SystemCodecDecodesPieces(uint32_t) { return false; }
 
 std::unique_ptr<Codec> CreateSystemCodec(uint32_t* failureCode) {
   IMultiLanguage2* mlang = nullptr;
