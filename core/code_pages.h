@@ -1,4 +1,4 @@
-// Code pages the program names itself, and the kinds of line ending a job chooses.
+// Code pages the program names itself.
 #pragma once
 
 #include <cstdint>
@@ -17,8 +17,3 @@ inline constexpr uint32_t kCodePageEbcdicKatakana = 20290;
 inline constexpr bool IsUtf16CodePage(uint32_t codePage) {
   return codePage == kCodePageUtf16Le || codePage == kCodePageUtf16Be;
 }
-
-// The line ending a job puts in (lineEndingKind) or converts to.
-inline constexpr int16_t kLineEndingCrLf = 0;
-inline constexpr int16_t kLineEndingLf = 1;
-inline constexpr int16_t kLineEndingCr = 2;

@@ -8,6 +8,7 @@
 
 #include "core/code_pages.h"
 #include "core/encoding_catalogue.h"
+#include "core/job_options.h"
 #include "core/message_format.h"
 #include "engine/binary_format.h"
 #include "engine/byte_order_mark.h"

@@ -336,16 +336,16 @@ bool IcuCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text)
     *text = std::move(out);
     return true;
   }
-  if (codePage == 932) {
+  if (codePage == kCodePageShiftJis) {
     if (const Cp932Table* table = Cp932Table::Get()) return table->Decode(bytes, text);
   }
-  if (codePage == 65000) return DecodeUtf7(bytes, text);
-  if (codePage == 50220) {
+  if (codePage == kCodePageUtf7) return DecodeUtf7(bytes, text);
+  if (codePage == kCodePageIso2022Jp) {
     // ICU's converter turns down some valid spellings (an escape sequence right after
     // another) and reads JIS-Roman's 5C and 7E other than Windows does. ICU has no
     // encoder for 50221 and 50222, so they stay unsupported here.
     std::string shiftJis;
-    return Iso2022JpToShiftJis(bytes, &shiftJis) && Decode(932, shiftJis, text);
+    return Iso2022JpToShiftJis(bytes, &shiftJis) && Decode(kCodePageShiftJis, shiftJis, text);
   }
   UConverter* converter = ConverterFor(codePage);
   return converter != nullptr && DecodeWithConverter(converter, bytes, text);
@@ -362,7 +362,7 @@ bool IcuCodec::DecodesPieces(uint32_t codePage) {
 
 DecodeAnswer IcuCodec::DecodePiece(uint32_t codePage, std::string_view piece,
                                    std::string* pending, WideText* text) {
-  const Cp932Table* table = codePage == 932 ? Cp932Table::Get() : nullptr;
+  const Cp932Table* table = codePage == kCodePageShiftJis ? Cp932Table::Get() : nullptr;
   if (!table) return DecodeAnswer::kNotSupported;
   return table->DecodePiece(piece, pending, text) ? DecodeAnswer::kDecoded
                                                   : DecodeAnswer::kInvalid;
@@ -370,7 +370,7 @@ DecodeAnswer IcuCodec::DecodePiece(uint32_t codePage, std::string_view piece,
 
 DecodeAnswer IcuCodec::DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
                                      size_t count) {
-  if (codePage == 932) {
+  if (codePage == kCodePageShiftJis) {
     const Cp932Table* table = Cp932Table::Get();
     if (!table) return DecodeAnswer::kNotSupported;
     return table->DecodeInPlace(text, offset, count) ? DecodeAnswer::kDecoded
@@ -389,7 +389,7 @@ EncodeAnswer IcuCodec::Encode(uint32_t codePage, std::u16string_view text, std::
     *bytes = std::move(out);
     return EncodeAnswer::kConverted;
   }
-  if (codePage == 932) {
+  if (codePage == kCodePageShiftJis) {
     if (const Cp932Table* table = Cp932Table::Get()) {
       table->Encode(text, bytes, substituted);
       return EncodeAnswer::kConverted;
@@ -400,7 +400,7 @@ EncodeAnswer IcuCodec::Encode(uint32_t codePage, std::u16string_view text, std::
   // ICU's UTF-7 encoder writes a lone surrogate as it is, which no strict reader takes
   // back (DecodeUtf7 refuses it): it becomes "?", as in the other code pages.
   std::u16string withoutLone;
-  const bool lone = codePage == 65000 && QuestionMarksForLoneSurrogates(text, &withoutLone);
+  const bool lone = codePage == kCodePageUtf7 && QuestionMarksForLoneSurrogates(text, &withoutLone);
   const std::u16string_view source = lone ? std::u16string_view(withoutLone) : text;
   if (!EncodeWithConverter(converter, source, bytes, substituted)) {
     return EncodeAnswer::kFailed;
@@ -416,7 +416,7 @@ EncodeAnswer IcuCodec::EncodeInPlace(uint32_t codePage, WideText* text, size_t* 
     return EncodeAnswer::kConverted;
   }
   // Code page 932 never takes more than two bytes for a unit.
-  const Cp932Table* table = codePage == 932 ? Cp932Table::Get() : nullptr;
+  const Cp932Table* table = codePage == kCodePageShiftJis ? Cp932Table::Get() : nullptr;
   if (table == nullptr) return EncodeAnswer::kNotSupported;
 
   // A large text is encoded in two parts at once, the second one on a helper thread,
@@ -470,7 +470,7 @@ bool IcuCodec::EncodeFallback(uint32_t codePage, std::u16string_view text, std::
 
 int IcuCodec::BytesIn932(char16_t unit) {
   if (!converter932_) {
-    converter932_ = OpenForCodePage(932);
+    converter932_ = OpenForCodePage(kCodePageShiftJis);
     if (!converter932_) return 0;
     UErrorCode error = U_ZERO_ERROR;
     ucnv_setFallback(converter932_.get(), true);
