@@ -269,11 +269,22 @@ ReadStatus DecodeBytes(Codec& codec, uint32_t codePage, const WholeRead& read,
   return ReadOk;
 }
 
+// One read of a file, from the job's request to the text.
+struct Reading {
+  EngineContext& context;
+  const NativePath& path;
+  const ReadRequest request;
+  std::unique_ptr<Codec> codec;  // made once, on the first piece, and kept for a second read
+  WideText text;
+  uint32_t codePage;  // the typed one until a road settles it
+  bool marked = false;
+};
+
 // Settles the code page of a file read whole, handles its NUL bytes, puts in the line
 // endings asked for and decodes it.
-ReadStatus FinishWhole(EngineContext& context, const NativePath& path,
-                       const ReadRequest& request, Codec& codec, WholeRead& read,
-                       WideText* text, uint32_t* codePage, uint32_t* bomFlag) {
+ReadStatus FinishWhole(Reading& reading, WholeRead& read) {
+  const ReadRequest& request = reading.request;
+  Codec& codec = *reading.codec;
   const std::string_view all(read.data, read.size);
   // The first piece was looked at; the header of a program may lie further in.
   if (HasBinarySignature(all)) return ReadBinary;
@@ -283,13 +294,13 @@ ReadStatus FinishWhole(EngineContext& context, const NativePath& path,
   uint32_t chosen;
   if (mark) {
     chosen = mark->codePage;
-    *bomFlag = 1;
+    reading.marked = true;
   } else if (request.encodingIndex == kEncodingOther || IsNamedEncoding(request.encodingIndex)) {
     chosen = NamedCodePage(request);
   } else if (!codec.Detect(all, &chosen)) {
     chosen = kCodePageShiftJis;
   }
-  *codePage = chosen;
+  reading.codePage = chosen;
 
   if (request.encodingIndex == kEncodingAutomatic && !IsUtf16CodePage(chosen)) {
     // Detected text holds no NUL bytes: they are a binary file's. One look for the first
@@ -303,21 +314,20 @@ ReadStatus FinishWhole(EngineContext& context, const NativePath& path,
   if (read.size <= markLength) return ReadEmpty;
 
   if (request.everyBytes != 0 &&
-      !PutInLineEndings(context, path, request, chosen, read, markLength)) {
+      !PutInLineEndings(reading.context, reading.path, request, chosen, read, markLength)) {
     return ReadAborted;
   }
-  return read.intoText ? DecodeInText(codec, chosen, read, markLength, text)
-                       : DecodeBytes(codec, chosen, read, markLength, text);
+  return read.intoText ? DecodeInText(codec, chosen, read, markLength, &reading.text)
+                       : DecodeBytes(codec, chosen, read, markLength, &reading.text);
 }
 
 // Reads the file once. The first piece decides the road: a binary file, or a converter
 // that cannot be made, ends the read there; an empty file ends it before any piece.
 // Answers nothing when the converter turned down a piece of a code page it said it
 // decodes in pieces: the file is then to be read again, whole.
-std::optional<ReadStatus> ReadOnce(EngineContext& context, const NativePath& path,
-                                   const ReadRequest& request, bool piecesAllowed,
-                                   std::unique_ptr<Codec>& codec, WideText* text,
-                                   uint32_t* codePage, uint32_t* bomFlag) {
+std::optional<ReadStatus> ReadOnce(Reading& reading, bool piecesAllowed) {
+  const ReadRequest& request = reading.request;
+  std::unique_ptr<Codec>& codec = reading.codec;
   uint64_t size = 0;
   uint64_t room = 0;
   std::optional<Road> road;
@@ -341,7 +351,7 @@ std::optional<ReadStatus> ReadOnce(EngineContext& context, const NativePath& pat
       }
       if (!codec) {
         uint32_t failure = 0;
-        codec = context.createCodec(&failure);
+        codec = reading.context.createCodec(&failure);
         if (!codec) {
           stopped = ReadNoConverter;
           return false;
@@ -349,7 +359,7 @@ std::optional<ReadStatus> ReadOnce(EngineContext& context, const NativePath& pat
       }
       road = ChooseRoad(*codec, request, FindByteOrderMark(head), piecesAllowed);
       if (*road == Road::kPieces) {
-        *codePage = named;
+        reading.codePage = named;
         StartPieces(pieces, size);
       } else {
         StartWhole(whole, room, *road == Road::kWholeInText);
@@ -371,14 +381,15 @@ std::optional<ReadStatus> ReadOnce(EngineContext& context, const NativePath& pat
     }
     return false;
   };
-  const ReadFileResult read = context.files->ReadFileInPieces(path, kPieceBytes, begin, take);
+  const ReadFileResult read =
+      reading.context.files->ReadFileInPieces(reading.path, kPieceBytes, begin, take);
   if (read != ReadFileResult::kOk) return FailedRead(read);
   if (again) return std::nullopt;
   if (stopped) return *stopped;
   // No bytes: there is no text to convert, and no converter was made for it.
   if (!road) return ReadEmpty;
-  if (*road == Road::kPieces) return FinishPieces(pieces, text);
-  return FinishWhole(context, path, request, *codec, whole, text, codePage, bomFlag);
+  if (*road == Road::kPieces) return FinishPieces(pieces, &reading.text);
+  return FinishWhole(reading, whole);
 }
 
 }  // namespace
@@ -386,14 +397,13 @@ std::optional<ReadStatus> ReadOnce(EngineContext& context, const NativePath& pat
 ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText* text,
                         int16_t inputEncodingIndex, uint32_t* codePage, uint32_t* bomFlag,
                         int16_t lineEndingKind, uint32_t insertEveryBytes) {
-  text->clear();
-  *bomFlag = 0;
   const ReadRequest request{inputEncodingIndex, *codePage, lineEndingKind, insertEveryBytes};
-  // Made once, on the first piece, and kept for a second read.
-  std::unique_ptr<Codec> codec;
-  if (const std::optional<ReadStatus> status =
-          ReadOnce(context, path, request, true, codec, text, codePage, bomFlag)) {
-    return *status;
-  }
-  return *ReadOnce(context, path, request, false, codec, text, codePage, bomFlag);
+  Reading reading{context, path, request, nullptr, WideText(), *codePage};
+  std::optional<ReadStatus> status = ReadOnce(reading, true);
+  // The converter turned down the pieces: the file is read again, whole.
+  if (!status) status = ReadOnce(reading, false);
+  *text = std::move(reading.text);
+  *codePage = reading.codePage;
+  *bomFlag = reading.marked ? 1 : 0;
+  return *status;
 }
