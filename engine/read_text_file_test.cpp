@@ -236,7 +236,7 @@ TEST_F(ReadTextFileTest, EveryRoadGivesTheSameAnswer) {
       {std::string("\0\0", 2), 1},
       {"\xE3\x81\x82\xE3\x81\x84", 4},
       {"\xE3\x81\x82\xE3\x81", 4},
-      {Utf16Le(u"あいう"), 2},
+      {std::string("\x42\x30\x44\x30\x46\x30", 6), 2},  // あいう in UTF-16 LE
       {"\xA4\xA2", 9, 0, 51932},
       {"abcdefghij", 1, 4},
       {"\x82\xA0\x82\xA0", 0},

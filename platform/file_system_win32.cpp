@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <limits>
-#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -308,19 +306,13 @@ class Win32FileSystem : public FileSystem {
     const ReadFileResult sized = SizeToRead(file.get(), &size);
     if (sized != ReadFileResult::kOk) return sized;
     if (!begin(size)) return ReadFileResult::kTooLarge;
-    // One buffer for all pieces: it stays in the cache while each is converted. Pieces
-    // are whole but the last; a file that shrank meanwhile gives what is there.
-    const size_t step =
-        static_cast<size_t>(std::min<uint64_t>(std::max<size_t>(pieceBytes, 1), size));
-    std::unique_ptr<char[]> piece(new char[step + 1]);
-    for (uint64_t done = 0; done < size;) {
-      const size_t want = static_cast<size_t>(std::min<uint64_t>(step, size - done));
-      uint64_t filled = 0;
-      if (!ReadExactly(file.get(), piece.get(), want, &filled)) return ReadFileResult::kFailed;
-      if (filled == 0 || !take(piece.get(), static_cast<size_t>(filled)) || filled < want) break;
-      done += filled;
-    }
-    return ReadFileResult::kOk;
+    auto fill = [&](char* buffer, size_t want, size_t* got) {
+      uint64_t total = 0;
+      const bool read = ReadExactly(file.get(), buffer, want, &total);
+      *got = static_cast<size_t>(total);
+      return read;
+    };
+    return HandOnInPieces(size, pieceBytes, fill, take);
   }
 
   ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,
