@@ -235,6 +235,15 @@ bool PutInLineEndings(EngineContext& context, const NativePath& path,
   return true;
 }
 
+ReadStatus DecodeBytes(Codec& codec, uint32_t codePage, std::string_view bytes,
+                       WideText* text) {
+  if (!codec.Decode(codePage, bytes, text)) {
+    text->clear();
+    return ReadCannotDecode;
+  }
+  return ReadOk;
+}
+
 // Decodes the bytes after the mark where they lie in the text's buffer. A code page the
 // converter does not decode so (a mark or the detector chose it) is decoded the usual
 // way: the bytes then move out of the buffer, which is given up before the text is made.
@@ -250,24 +259,12 @@ ReadStatus DecodeInText(Codec& codec, uint32_t codePage, WholeRead& read, size_t
     case DecodeAnswer::kNotSupported:
       break;
   }
-  std::string bytes(read.data + markLength, count);
+  const std::string bytes(read.data + markLength, count);
   WideText().swap(read.buffer);
-  if (!codec.Decode(codePage, bytes, text)) {
-    text->clear();
-    return ReadCannotDecode;
-  }
-  return ReadOk;
+  return DecodeBytes(codec, codePage, bytes, text);
 }
 
-ReadStatus DecodeBytes(Codec& codec, uint32_t codePage, const WholeRead& read,
-                       size_t markLength, WideText* text) {
-  const std::string_view bytes(read.data + markLength, read.size - markLength);
-  if (!codec.Decode(codePage, bytes, text)) {
-    text->clear();
-    return ReadCannotDecode;
-  }
-  return ReadOk;
-}
+
 
 // One read of a file, from the job's request to the text.
 struct Reading {
@@ -317,8 +314,9 @@ ReadStatus FinishWhole(Reading& reading, WholeRead& read) {
       !PutInLineEndings(reading.context, reading.path, request, chosen, read, markLength)) {
     return ReadAborted;
   }
-  return read.intoText ? DecodeInText(codec, chosen, read, markLength, &reading.text)
-                       : DecodeBytes(codec, chosen, read, markLength, &reading.text);
+  if (read.intoText) return DecodeInText(codec, chosen, read, markLength, &reading.text);
+  const std::string_view bytes(read.data + markLength, read.size - markLength);
+  return DecodeBytes(codec, chosen, bytes, &reading.text);
 }
 
 // Reads the file once. The first piece decides the road: a binary file, or a converter
