@@ -4,18 +4,19 @@
 #include <climits>
 
 #include "core/ascii_case.h"
+#include "core/code_pages.h"
 #include "core/process_flags.h"
 
 const EncodingEntry EncodingTable[kEncodingCount + 1] = {
     {u"自動判別 (あまりお勧めしません)", 0},
-    {u"SHIFT-JIS", 932},
-    {u"UTF-16(Unicode) [LE]", 1200},
-    {u"UTF-16(Unicode) [BE]", 1201},
-    {u"UTF-8", 65001},
-    {u"UTF-7", 65000},
-    {u"EUC-JP", 51932},
-    {u"JIS [iso-2022-jp]", 50220},
-    {u"IBM EBCDIC [Katakana]", 20290},
+    {u"SHIFT-JIS", kCodePageShiftJis},
+    {u"UTF-16(Unicode) [LE]", kCodePageUtf16Le},
+    {u"UTF-16(Unicode) [BE]", kCodePageUtf16Be},
+    {u"UTF-8", kCodePageUtf8},
+    {u"UTF-7", kCodePageUtf7},
+    {u"EUC-JP", kCodePageEucJp},
+    {u"JIS [iso-2022-jp]", kCodePageIso2022Jp},
+    {u"IBM EBCDIC [Katakana]", kCodePageEbcdicKatakana},
     {u"その他 (右にコードページを指定)", 0},
     {nullptr, 0},
 };
@@ -27,7 +28,7 @@ const char16_t* InputListAutoText() {
 const char16_t* OutputListSameText() { return Text(u"読込み時と同じ", u"None"); }
 
 uint32_t CatalogueCodePage(int index) {
-  if (index < 1 || index > 8) return 0;
+  if (!IsNamedEncoding(index)) return 0;
   return EncodingTable[index].codePage;
 }
 

@@ -10,7 +10,18 @@ struct EncodingEntry {
 };
 
 inline constexpr int kEncodingCount = 10;
+// Entry 0: automatic detection in the input list, the code page read in the output list.
+inline constexpr int16_t kEncodingAutomatic = 0;
+inline constexpr int16_t kEncodingSameAsRead = 0;
+// Entries 1 to 8 name their code page (CatalogueCodePage).
+inline constexpr int16_t kEncodingFirstNamed = 1;
+inline constexpr int16_t kEncodingLastNamed = 8;
+// Entry 9: the code page typed beside the list.
 inline constexpr int16_t kEncodingOther = 9;
+
+inline constexpr bool IsNamedEncoding(int index) {
+  return index >= kEncodingFirstNamed && index <= kEncodingLastNamed;
+}
 
 // Ten entries followed by an end marker.
 extern const EncodingEntry EncodingTable[kEncodingCount + 1];

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/job_options.h"
 #include "engine/large_buffer.h"
 #include "engine/transformations.h"
 
@@ -9,13 +10,13 @@ bool InsertLineBreaks(WideText& text, uint32_t n, int16_t kind) {
   if (n == 0) return false;
   std::u16string_view ending;
   switch (kind) {
-    case 0:
+    case kLineEndingCrLf:
       ending = u"\r\n";
       break;
-    case 1:
+    case kLineEndingLf:
       ending = u"\n";
       break;
-    case 2:
+    case kLineEndingCr:
       ending = u"\r";
       break;
     default:

@@ -1,6 +1,7 @@
 #include <cstddef>
 #include <string>
 
+#include "core/job_options.h"
 #include "engine/find_unit.h"
 #include "engine/large_buffer.h"
 #include "engine/transformations.h"
@@ -123,11 +124,11 @@ bool ToCr(WideText& text) {
 
 bool UnifyLineEndings(WideText& text, int16_t kind) {
   switch (kind) {
-    case 0:
+    case kLineEndingCrLf:
       return ToCrLf(text);
-    case 1:
+    case kLineEndingLf:
       return ToLf(text);
-    case 2:
+    case kLineEndingCr:
       return ToCr(text);
     default:
       return false;

@@ -53,7 +53,7 @@ const char16_t* ReadStatusMessage(int status, bool insertingBytes) {
 // index no list offers), the typed one for index 9, else the catalogue's.
 uint32_t ResolveOutputCodePage(const JobOptions& job, uint32_t inputCodePage) {
   if (job.outputEncodingIndex == kEncodingOther) return job.outputOtherCodePage;
-  if (job.outputEncodingIndex >= 1 && job.outputEncodingIndex <= 8) {
+  if (IsNamedEncoding(job.outputEncodingIndex)) {
     return CatalogueCodePage(job.outputEncodingIndex);
   }
   return inputCodePage;
@@ -186,7 +186,8 @@ FileOutcome ProcessFileSteps(EngineContext& context, const NativePath& name,
   }
 
   uint32_t outputCodePage = ResolveOutputCodePage(job, inputCodePage);
-  bool explicitOutput = job.outputEncodingIndex >= 1 && job.outputEncodingIndex <= kEncodingOther;
+  bool explicitOutput =
+      job.outputEncodingIndex >= kEncodingFirstNamed && job.outputEncodingIndex <= kEncodingOther;
   if (explicitOutput && outputCodePage != inputCodePage) changed = true;
   if (changed) {
     WriteChangedFile(context, name, job, std::move(text), outputCodePage, bomFlag, shownName);

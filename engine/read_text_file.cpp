@@ -6,38 +6,17 @@
 #include <string>
 #include <string_view>
 
+#include "core/code_pages.h"
 #include "core/encoding_catalogue.h"
+#include "core/job_options.h"
 #include "core/message_format.h"
 #include "engine/binary_format.h"
+#include "engine/byte_order_mark.h"
 #include "engine/large_buffer.h"
 #include "engine/page_warmer.h"
 #include "platform/message_host.h"
 
 namespace {
-
-struct Mark {
-  uint32_t codePage;
-  size_t length;
-};
-
-// The byte-order mark at the start of bytes, if any.
-bool FindMark(std::string_view bytes, Mark* mark) {
-  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-    *mark = {65001, 3};
-    return true;
-  }
-  if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0) {
-    *mark = {1200, 2};
-    return true;
-  }
-  if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFE\xFF") == 0) {
-    *mark = {1201, 2};
-    return true;
-  }
-  return false;
-}
-
-bool IsUtf16(uint32_t codePage) { return codePage == 1200 || codePage == 1201; }
 
 // Removes NUL bytes, or for UTF-16 the units whose two bytes are both zero (an odd
 // trailing byte stays), from data[0, *size). Compacts in place.
@@ -65,18 +44,18 @@ void RemoveNuls(char* data, size_t* size, bool utf16) {
 // The line ending put in every n bytes, by kind and code page.
 std::string_view NewlineBytes(int16_t kind, uint32_t codePage) {
   switch (kind) {
-    case 0:
-      return codePage == 1200 ? std::string_view("\x0D\x00\x0A\x00", 4)
-             : codePage == 1201 ? std::string_view("\x00\x0D\x00\x0A", 4)
-                                : std::string_view("\x0D\x0A", 2);
-    case 1:
-      return codePage == 1200 ? std::string_view("\x0A\x00", 2)
-             : codePage == 1201 ? std::string_view("\x00\x0A", 2)
-                                : std::string_view("\x0A", 1);
-    case 2:
-      return codePage == 1200 ? std::string_view("\x0D\x00", 2)
-             : codePage == 1201 ? std::string_view("\x00\x0D", 2)
-                                : std::string_view("\x0D", 1);
+    case kLineEndingCrLf:
+      return codePage == kCodePageUtf16Le   ? std::string_view("\x0D\x00\x0A\x00", 4)
+             : codePage == kCodePageUtf16Be ? std::string_view("\x00\x0D\x00\x0A", 4)
+                                            : std::string_view("\x0D\x0A", 2);
+    case kLineEndingLf:
+      return codePage == kCodePageUtf16Le   ? std::string_view("\x0A\x00", 2)
+             : codePage == kCodePageUtf16Be ? std::string_view("\x00\x0A", 2)
+                                            : std::string_view("\x0A", 1);
+    case kLineEndingCr:
+      return codePage == kCodePageUtf16Le   ? std::string_view("\x0D\x00", 2)
+             : codePage == kCodePageUtf16Be ? std::string_view("\x00\x0D", 2)
+                                            : std::string_view("\x0D", 1);
     default:
       return {};
   }
@@ -118,59 +97,281 @@ ReadStatus FailedRead(ReadFileResult result) {
   return ReadFailed;
 }
 
-// Pieces of a file read piece by piece: small enough to stay in the cache.
+// Pieces a file is read in: small enough to stay in the cache.
 constexpr size_t kPieceBytes = size_t{256} << 10;
 
-// Reads and decodes a file of a code page the converter takes piece by piece: the text
-// is the only copy of the file held, and it is written once. Answers nothing when the
-// file begins with a byte-order mark (which names a code page of its own) or the
-// converter declines: the caller then reads the file whole.
-std::optional<ReadStatus> ReadInPieces(EngineContext& context, const NativePath& path,
-                                       uint32_t chosen, uint32_t* codePage, WideText* text) {
-  WideText result;
-  std::string pending;
-  std::unique_ptr<Codec> codec;
-  std::optional<ReadStatus> stopped;
-  bool wholeInstead = false;
-  bool first = true;
-  uint64_t kept = 0;
+// What the job asks of one read.
+struct ReadRequest {
+  int16_t encodingIndex;
+  uint32_t typedCodePage;  // the code page of kEncodingOther
+  int16_t lineEndingKind;
+  uint64_t everyBytes;  // a line ending is put in after every so many bytes; 0 for none
+};
+
+// The code page the job names; Shift-JIS for any other index, until a detector speaks.
+uint32_t NamedCodePage(const ReadRequest& request) {
+  if (request.encodingIndex == kEncodingOther) return request.typedCodePage;
+  if (IsNamedEncoding(request.encodingIndex)) return CatalogueCodePage(request.encodingIndex);
+  return kCodePageShiftJis;
+}
+
+// The room a file of size bytes takes with the line endings put in every n bytes.
+uint64_t RoomFor(const ReadRequest& request, uint64_t size) {
+  if (request.everyBytes == 0 || size == 0) return size;
+  const uint64_t longest = request.lineEndingKind == kLineEndingCrLf ? 4 : 2;
+  return size + (size - 1) / request.everyBytes * longest;
+}
+
+// Whether the program holds a file of size bytes laid out in room bytes, one unit per
+// byte of room: the line endings put in may make it more than the program holds.
+bool RoomFits(uint64_t size, uint64_t room) {
+  return room >= size && room <= WideText().max_size() / 2 &&
+         (room == size || room <= HeldLimit());
+}
+
+// How a file is read and decoded.
+enum class Road {
+  kPieces,        // decoded piece by piece as it is read
+  kWholeInText,   // read whole into the text's buffer and decoded there
+  kWholeInBytes,  // read whole into a buffer of bytes and decoded from there
+};
+
+// Chosen on the file's first piece, once the converter is made. A mark names a code page
+// of its own; detection and line endings put in every n bytes need the whole file.
+Road ChooseRoad(Codec& codec, const ReadRequest& request, const ByteOrderMark* mark,
+                bool piecesAllowed) {
+  const uint32_t codePage = mark ? mark->codePage : NamedCodePage(request);
+  if (!mark && piecesAllowed && request.encodingIndex != kEncodingAutomatic &&
+      request.everyBytes == 0 && codec.DecodesPieces(codePage)) {
+    return Road::kPieces;
+  }
+  return codec.DecodesInPlace(codePage) ? Road::kWholeInText : Road::kWholeInBytes;
+}
+
+// A file decoded as it is read: the text is the only copy of the file held, and it is
+// written once.
+struct PieceRead {
+  WideText text;
+  std::string pending;  // the bytes of a character that the last piece ended inside of
   std::optional<PageWarmer> warmer;
-  auto begin = [&](uint64_t size) {
-    // One unit at most per byte.
-    if (size > result.max_size()) return false;
-    if (size != 0) ReserveLarge(result, static_cast<size_t>(size));
-    return true;
+  uint64_t kept = 0;  // bytes other than NUL
+};
+
+void StartPieces(PieceRead& read, uint64_t size) {
+  // One unit at most per byte.
+  if (size != 0) ReserveLarge(read.text, static_cast<size_t>(size));
+  read.warmer.emplace(read.text.data(), read.text.capacity() * sizeof(char16_t));
+}
+
+// Decodes one piece without its NUL bytes.
+DecodeAnswer TakePiece(PieceRead& read, Codec& codec, uint32_t codePage, char* piece,
+                       size_t length) {
+  RemoveNuls(piece, &length, false);
+  read.kept += length;
+  const DecodeAnswer answer =
+      codec.DecodePiece(codePage, std::string_view(piece, length), &read.pending, &read.text);
+  if (answer == DecodeAnswer::kDecoded) read.warmer->Filled(read.text.size() * sizeof(char16_t));
+  return answer;
+}
+
+ReadStatus FinishPieces(PieceRead& read, WideText* text) {
+  // Nothing but NULs: there is no text to convert.
+  if (read.kept == 0) return ReadEmpty;
+  // The file ended inside a pair.
+  if (!read.pending.empty()) return ReadCannotDecode;
+  *text = std::move(read.text);
+  return ReadOk;
+}
+
+// A file read whole. In the text's buffer, the bytes go to its upper half, one unit per
+// byte of room, and are decoded from there into its lower half: a large file then takes
+// one buffer, not two.
+struct WholeRead {
+  bool intoText = false;
+  WideText buffer;    // into the text
+  std::string bytes;  // into bytes
+  size_t room = 0;
+  char* data = nullptr;
+  size_t size = 0;  // bytes read
+};
+
+void StartWhole(WholeRead& read, uint64_t room, bool intoText) {
+  read.intoText = intoText;
+  read.room = static_cast<size_t>(room);
+  if (intoText) {
+    ReserveLarge(read.buffer, read.room);
+    read.buffer.resize(read.room);
+    read.data = reinterpret_cast<char*>(read.buffer.data()) + read.room;
+  } else {
+    // The whole room is part of the string: the line endings put in go there.
+    ReserveLarge(read.bytes, read.room);
+    read.bytes.resize(read.room);
+    read.data = read.bytes.data();
+  }
+}
+
+// Reading ends at the size the room was made for.
+void TakeWhole(WholeRead& read, const char* piece, size_t length) {
+  std::memcpy(read.data + read.size, piece, length);
+  read.size += length;
+}
+
+// Puts a line ending in after every n bytes of a whole file. False when the user chose to
+// stop rather than cut UTF-16 units in two.
+bool PutInLineEndings(EngineContext& context, const NativePath& path,
+                      const ReadRequest& request, uint32_t codePage, WholeRead& read,
+                      size_t markLength) {
+  if (IsUtf16CodePage(codePage) && request.everyBytes % 2 == 1) {
+    WideText question = FormatMessageText(
+        u"ファイル %s の文字コードはUTF-16ですが、改行コードを %d バイト毎に挟むように指定されて"
+        u"います。ファイルが壊れる可能性がありますが、継続しますか?",
+        {PathForDisplay(path), static_cast<uint32_t>(request.everyBytes)});
+    int answer = context.host->ShowMessageBox(question, u"指定したバイト数毎に改行コードを挟む",
+                                              kBoxIconQuestion | kBoxYesNo);
+    if (answer != kAnswerYes) return false;
+  }
+  InsertEveryNBytes(read.data, &read.size, markLength, request.everyBytes,
+                    NewlineBytes(request.lineEndingKind, codePage));
+  return true;
+}
+
+ReadStatus DecodeBytes(Codec& codec, uint32_t codePage, std::string_view bytes,
+                       WideText* text) {
+  if (!codec.Decode(codePage, bytes, text)) {
+    text->clear();
+    return ReadCannotDecode;
+  }
+  return ReadOk;
+}
+
+// Decodes the bytes after the mark where they lie in the text's buffer. A code page the
+// converter does not decode so (a mark or the detector chose it) is decoded the usual
+// way: the bytes then move out of the buffer, which is given up before the text is made.
+ReadStatus DecodeInText(Codec& codec, uint32_t codePage, WholeRead& read, size_t markLength,
+                        WideText* text) {
+  const size_t count = read.size - markLength;
+  switch (codec.DecodeInPlace(codePage, &read.buffer, read.room + markLength, count)) {
+    case DecodeAnswer::kDecoded:
+      *text = std::move(read.buffer);
+      return ReadOk;
+    case DecodeAnswer::kInvalid:
+      return ReadCannotDecode;
+    case DecodeAnswer::kNotSupported:
+      break;
+  }
+  const std::string bytes(read.data + markLength, count);
+  WideText().swap(read.buffer);
+  return DecodeBytes(codec, codePage, bytes, text);
+}
+
+
+
+// One read of a file, from the job's request to the text.
+struct Reading {
+  EngineContext& context;
+  const NativePath& path;
+  const ReadRequest request;
+  std::unique_ptr<Codec> codec;  // made once, on the first piece, and kept for a second read
+  WideText text;
+  uint32_t codePage;  // the typed one until a road settles it
+  bool marked = false;
+};
+
+// Settles the code page of a file read whole, handles its NUL bytes, puts in the line
+// endings asked for and decodes it.
+ReadStatus FinishWhole(Reading& reading, WholeRead& read) {
+  const ReadRequest& request = reading.request;
+  Codec& codec = *reading.codec;
+  const std::string_view all(read.data, read.size);
+  // The first piece was looked at; the header of a program may lie further in.
+  if (HasBinarySignature(all)) return ReadBinary;
+
+  const ByteOrderMark* mark = FindByteOrderMark(all);
+  const size_t markLength = mark ? mark->bytes.size() : 0;
+  uint32_t chosen;
+  if (mark) {
+    chosen = mark->codePage;
+    reading.marked = true;
+  } else if (request.encodingIndex == kEncodingOther || IsNamedEncoding(request.encodingIndex)) {
+    chosen = NamedCodePage(request);
+  } else if (!codec.Detect(all, &chosen)) {
+    chosen = kCodePageShiftJis;
+  }
+  reading.codePage = chosen;
+
+  if (request.encodingIndex == kEncodingAutomatic && !IsUtf16CodePage(chosen)) {
+    // Detected text holds no NUL bytes: they are a binary file's. One look for the first
+    // does for both, as without one there is nothing to remove either.
+    if (std::memchr(read.data, 0, read.size) != nullptr) return ReadBinary;
+  } else {
+    RemoveNuls(read.data, &read.size, IsUtf16CodePage(chosen));
+  }
+  // Nothing but a mark or NULs: there is no text to convert, and rewriting the file
+  // would only throw those bytes away.
+  if (read.size <= markLength) return ReadEmpty;
+
+  if (request.everyBytes != 0 &&
+      !PutInLineEndings(reading.context, reading.path, request, chosen, read, markLength)) {
+    return ReadAborted;
+  }
+  if (read.intoText) return DecodeInText(codec, chosen, read, markLength, &reading.text);
+  const std::string_view bytes(read.data + markLength, read.size - markLength);
+  return DecodeBytes(codec, chosen, bytes, &reading.text);
+}
+
+// Reads the file once. The first piece decides the road: a binary file, or a converter
+// that cannot be made, ends the read there; an empty file ends it before any piece.
+// Answers nothing when the converter turned down a piece of a code page it said it
+// decodes in pieces: the file is then to be read again, whole.
+std::optional<ReadStatus> ReadOnce(Reading& reading, bool piecesAllowed) {
+  const ReadRequest& request = reading.request;
+  std::unique_ptr<Codec>& codec = reading.codec;
+  uint64_t size = 0;
+  uint64_t room = 0;
+  std::optional<Road> road;
+  std::optional<ReadStatus> stopped;
+  bool again = false;
+  PieceRead pieces;
+  WholeRead whole;
+  const uint32_t named = NamedCodePage(request);
+  auto begin = [&](uint64_t fileSize) {
+    size = fileSize;
+    room = RoomFor(request, fileSize);
+    return RoomFits(size, room);
   };
   auto take = [&](char* piece, size_t length) {
-    if (first) {
-      first = false;
+    if (!road) {
+      const std::string_view head(piece, length);
       // The first piece holds far more than any signature takes.
-      if (HasBinarySignature(std::string_view(piece, length))) {
+      if (HasBinarySignature(head)) {
         stopped = ReadBinary;
         return false;
       }
-      Mark mark{0, 0};
-      if (FindMark(std::string_view(piece, length), &mark)) {
-        wholeInstead = true;
-        return false;
-      }
-      uint32_t failure = 0;
-      codec = context.createCodec(&failure);
       if (!codec) {
-        stopped = ReadNoConverter;
-        return false;
+        uint32_t failure = 0;
+        codec = reading.context.createCodec(&failure);
+        if (!codec) {
+          stopped = ReadNoConverter;
+          return false;
+        }
       }
-      *codePage = chosen;
-      warmer.emplace(result.data(), result.capacity() * sizeof(char16_t));
+      road = ChooseRoad(*codec, request, FindByteOrderMark(head), piecesAllowed);
+      if (*road == Road::kPieces) {
+        reading.codePage = named;
+        StartPieces(pieces, size);
+      } else {
+        StartWhole(whole, room, *road == Road::kWholeInText);
+      }
     }
-    RemoveNuls(piece, &length, false);
-    kept += length;
-    switch (codec->DecodePiece(chosen, std::string_view(piece, length), &pending, &result)) {
+    if (*road != Road::kPieces) {
+      TakeWhole(whole, piece, length);
+      return true;
+    }
+    switch (TakePiece(pieces, *codec, named, piece, length)) {
       case DecodeAnswer::kDecoded:
-        warmer->Filled(result.size() * sizeof(char16_t));
         return true;
       case DecodeAnswer::kNotSupported:
-        wholeInstead = true;
+        again = true;
         return false;
       case DecodeAnswer::kInvalid:
         stopped = ReadCannotDecode;
@@ -178,16 +379,15 @@ std::optional<ReadStatus> ReadInPieces(EngineContext& context, const NativePath&
     }
     return false;
   };
-  const ReadFileResult read = context.files->ReadFileInPieces(path, kPieceBytes, begin, take);
+  const ReadFileResult read =
+      reading.context.files->ReadFileInPieces(reading.path, kPieceBytes, begin, take);
   if (read != ReadFileResult::kOk) return FailedRead(read);
-  if (wholeInstead) return std::nullopt;
+  if (again) return std::nullopt;
   if (stopped) return *stopped;
-  // No bytes, or nothing but NULs: there is no text to convert.
-  if (first || kept == 0) return ReadEmpty;
-  // The file ended inside a pair.
-  if (!pending.empty()) return ReadCannotDecode;
-  *text = std::move(result);
-  return ReadOk;
+  // No bytes: there is no text to convert, and no converter was made for it.
+  if (!road) return ReadEmpty;
+  if (*road == Road::kPieces) return FinishPieces(pieces, &reading.text);
+  return FinishWhole(reading, whole);
 }
 
 }  // namespace
@@ -195,126 +395,13 @@ std::optional<ReadStatus> ReadInPieces(EngineContext& context, const NativePath&
 ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText* text,
                         int16_t inputEncodingIndex, uint32_t* codePage, uint32_t* bomFlag,
                         int16_t lineEndingKind, uint32_t insertEveryBytes) {
-  text->clear();
-  *bomFlag = 0;
-
-  // Room for the line endings put in every n bytes, reserved once with the read.
-  const uint64_t n = insertEveryBytes;
-  auto capacityFor = [n, lineEndingKind](uint64_t size) -> uint64_t {
-    if (n == 0 || size == 0) return size;
-    uint64_t longest = lineEndingKind == 0 ? 4 : 2;
-    return size + (size - 1) / n * longest;
-  };
-  const uint32_t likely = inputEncodingIndex == kEncodingOther ? *codePage
-                          : inputEncodingIndex >= 1 && inputEncodingIndex <= 8
-                              ? CatalogueCodePage(inputEncodingIndex)
-                              : 932;
-  // A code page the converter takes piece by piece, when nothing needs the whole file
-  // (detection, line endings put in every n bytes): the file is decoded as it is read.
-  if (inputEncodingIndex != 0 && n == 0 && SystemCodecDecodesPieces(likely)) {
-    if (const std::optional<ReadStatus> status = ReadInPieces(context, path, likely, codePage, text)) {
-      return *status;
-    }
-  }
-  // Where the converter decodes the likely code page in place, the bytes are read into
-  // the upper half of what becomes the text's buffer, one unit per byte of room, and
-  // decoded from there into its lower half: a large file then takes one buffer, not two.
-  const bool intoText = SystemCodecDecodesInPlace(likely);
-  WideText buffer;
-  std::string bytes;
-  size_t room = 0;
-  char* data = nullptr;
-  auto place = [&](uint64_t size) -> char* {
-    const uint64_t capacity = capacityFor(size);
-    // The line endings put in may make the content more than the program holds.
-    if (capacity < size || capacity > buffer.max_size() / 2 ||
-        (capacity > size && capacity > HeldLimit())) {
-      return nullptr;
-    }
-    room = static_cast<size_t>(capacity);
-    if (intoText) {
-      ReserveLarge(buffer, room);
-      buffer.resize(room);
-      data = reinterpret_cast<char*>(buffer.data()) + room;
-    } else {
-      // The whole room is part of the string: the line endings put in go there.
-      ReserveLarge(bytes, room);
-      bytes.resize(room);
-      data = bytes.data();
-    }
-    return data;
-  };
-  uint64_t length = 0;
-  const ReadFileResult read = context.files->ReadWholeFileInto(path, place, &length);
-  if (read != ReadFileResult::kOk) return FailedRead(read);
-  if (length == 0) return ReadEmpty;
-  size_t size = static_cast<size_t>(length);
-  if (HasBinarySignature(std::string_view(data, size))) return ReadBinary;
-
-  uint32_t failure = 0;
-  std::unique_ptr<Codec> codec = context.createCodec(&failure);
-  if (!codec) return ReadNoConverter;
-
-  Mark mark{0, 0};
-  uint32_t chosen;
-  if (FindMark(std::string_view(data, size), &mark)) {
-    chosen = mark.codePage;
-    *bomFlag = 1;
-  } else if (inputEncodingIndex == kEncodingOther) {
-    chosen = *codePage;
-  } else if (inputEncodingIndex >= 1 && inputEncodingIndex <= 8) {
-    chosen = CatalogueCodePage(inputEncodingIndex);
-  } else if (!codec->Detect(std::string_view(data, size), &chosen)) {
-    chosen = 932;
-  }
-  *codePage = chosen;
-
-  if (inputEncodingIndex == 0 && !IsUtf16(chosen)) {
-    // Detected text holds no NUL bytes: they are a binary file's. One look for the first
-    // does for both, as without one there is nothing to remove either.
-    if (std::memchr(data, 0, size) != nullptr) return ReadBinary;
-  } else {
-    RemoveNuls(data, &size, IsUtf16(chosen));
-  }
-  // Nothing but a mark or NULs: there is no text to convert, and rewriting the file
-  // would only throw those bytes away.
-  if (size <= mark.length) return ReadEmpty;
-
-  if (n != 0) {
-    if (IsUtf16(chosen) && n % 2 == 1) {
-      WideText question = FormatMessageText(
-          u"ファイル %s の文字コードはUTF-16ですが、改行コードを %d バイト毎に挟むように指定されて"
-          u"います。ファイルが壊れる可能性がありますが、継続しますか?",
-          {PathForDisplay(path), insertEveryBytes});
-      int answer = context.host->ShowMessageBox(question, u"指定したバイト数毎に改行コードを挟む",
-                                                kBoxIconQuestion | kBoxYesNo);
-      if (answer != kAnswerYes) return ReadAborted;
-    }
-    InsertEveryNBytes(data, &size, mark.length, n, NewlineBytes(lineEndingKind, chosen));
-  }
-
-  const size_t count = size - mark.length;
-  if (intoText) {
-    switch (codec->DecodeInPlace(chosen, &buffer, room + mark.length, count)) {
-      case DecodeAnswer::kDecoded:
-        *text = std::move(buffer);
-        return ReadOk;
-      case DecodeAnswer::kInvalid:
-        return ReadCannotDecode;
-      case DecodeAnswer::kNotSupported:
-        // A mark or the detector chose another code page: the bytes move out of the
-        // buffer, which is given up before the text is made.
-        bytes.assign(data + mark.length, count);
-        WideText().swap(buffer);
-        data = bytes.data();
-        size = count;
-        mark.length = 0;
-        break;
-    }
-  }
-  if (!codec->Decode(chosen, std::string_view(data + mark.length, size - mark.length), text)) {
-    text->clear();
-    return ReadCannotDecode;
-  }
-  return ReadOk;
+  const ReadRequest request{inputEncodingIndex, *codePage, lineEndingKind, insertEveryBytes};
+  Reading reading{context, path, request, nullptr, WideText(), *codePage};
+  std::optional<ReadStatus> status = ReadOnce(reading, true);
+  // The converter turned down the pieces: the file is read again, whole.
+  if (!status) status = ReadOnce(reading, false);
+  *text = std::move(reading.text);
+  *codePage = reading.codePage;
+  *bomFlag = reading.marked ? 1 : 0;
+  return *status;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <random>
 
 #include "engine/large_buffer.h"
@@ -209,6 +210,88 @@ TEST_F(ReadTextFileTest, ShiftJisReadInPiecesDecodesAsTheWholeFile) {
   }
   EXPECT_GT(decoded, 50);
   EXPECT_GT(failed, 50);
+}
+
+TEST_F(ReadTextFileTest, EveryRoadGivesTheSameAnswer) {
+  // Whatever the converter says it decodes in pieces or in place, and in whatever pieces
+  // the file comes, a read ends with the same status, text, code page and mark flag. A
+  // converter that claims what it then turns down is read the other way.
+  struct Case {
+    std::string bytes;
+    int16_t index;
+    uint32_t n = 0;
+    uint32_t typed = 0;
+  };
+  std::string longSjis;
+  while (longSjis.size() < 5000) longSjis += "abc\x82\xA0\x82\xA2\n";
+  const Case cases[] = {
+      {"\x82\xA0\x82\xA2 ok", 1},
+      {longSjis, 1},
+      {longSjis + "\x82", 1},
+      {std::string("a\0\x82\0\xA0", 5), 1},
+      {std::string("\xFF\xFE" "A\0\0\0B\0", 8), 1},
+      {std::string("\xFE\xFF\0a\0b\0c", 8), 2, 2},
+      {"\xEF\xBB\xBF\xE3\x81\x82", 1},
+      {"\xEF\xBB\xBF", 4},
+      {std::string("\0\0", 2), 1},
+      {"\xE3\x81\x82\xE3\x81\x84", 4},
+      {"\xE3\x81\x82\xE3\x81", 4},
+      {std::string("\x42\x30\x44\x30\x46\x30", 6), 2},  // あいう in UTF-16 LE
+      {"\xA4\xA2", 9, 0, 51932},
+      {"abcdefghij", 1, 4},
+      {"\x82\xA0\x82\xA0", 0},
+  };
+  const std::optional<bool> answers[] = {std::nullopt, true, false};
+  FailingFileSystem files;
+  context.files = &files;
+  script.detectResult = false;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "index " << c.index << ", " << c.bytes.size() << " bytes");
+    script.decodesPieces.reset();
+    script.decodesInPlace.reset();
+    files.forcedPieceBytes = 0;
+    const ReadStatus expected = Read(c.bytes, c.index, c.n, 0, c.typed);
+    const WideText expectedText = text;
+    const uint32_t expectedCodePage = codePage;
+    const uint32_t expectedBom = bom;
+    for (const std::optional<bool>& pieces : answers) {
+      for (const std::optional<bool>& inPlace : answers) {
+        for (const size_t piece : {size_t{0}, size_t{3}, size_t{64}}) {
+          SCOPED_TRACE(testing::Message() << "pieces " << pieces.value_or(2) << ", in place "
+                                          << inPlace.value_or(2) << ", piece " << piece);
+          script.decodesPieces = pieces;
+          script.decodesInPlace = inPlace;
+          files.forcedPieceBytes = piece;
+          const int createdBefore = script.created;
+          ASSERT_EQ(Read(c.bytes, c.index, c.n, 0, c.typed), expected);
+          EXPECT_LE(script.created - createdBefore, 1) << "one converter a read";
+          if (expected == ReadOk) {
+            EXPECT_EQ(text, expectedText);
+          }
+          if (expected == ReadOk || expected == ReadCannotDecode) {
+            EXPECT_EQ(codePage, expectedCodePage);
+          }
+          EXPECT_EQ(bom, expectedBom);
+        }
+      }
+    }
+  }
+}
+
+TEST_F(ReadTextFileTest, ProgramHeaderBeyondTheFirstPieceIsStillRefusedWhenReadWhole) {
+  // "MZ" whose PE header lies past the first piece: seen only once the whole file is in.
+  std::string pe(4096, 'z');
+  pe.replace(0, 2, "MZ");
+  pe.replace(0x3C, 4, std::string("\x00\x08\0\0", 4));
+  pe.replace(0x800, 4, std::string("PE\0\0", 4));
+  FailingFileSystem files;
+  context.files = &files;
+  files.forcedPieceBytes = 256;
+  script.decodesPieces = false;
+  for (const int16_t index : {0, 1, 4, 9}) {
+    EXPECT_EQ(Read(pe, index, 0, 0, 65001), ReadBinary) << index;
+  }
+  EXPECT_EQ(Read(pe, 1, 10), ReadBinary);
 }
 
 TEST_F(ReadTextFileTest, BinaryFilesAreRefusedOnEveryRoadBeforeDecoding) {

@@ -5,6 +5,7 @@
 
 #include "core/message_format.h"
 #include "core/process_flags.h"
+#include "engine/byte_order_mark.h"
 #include "engine/large_buffer.h"
 #include "platform/system_error.h"
 
@@ -26,19 +27,6 @@ std::optional<WideText> ConverterFailureDetail(uint32_t failure) {
                            u"CLASS_E_NOAGGREGATION."));
     default:
       return std::nullopt;
-  }
-}
-
-std::string_view MarkFor(uint32_t codePage) {
-  switch (codePage) {
-    case 65001:
-      return "\xEF\xBB\xBF";
-    case 1200:
-      return "\xFF\xFE";
-    case 1201:
-      return "\xFE\xFF";
-    default:
-      return {};
   }
 }
 
@@ -102,7 +90,7 @@ bool WriteTextFile(EngineContext& context, const NativePath& path, WideText text
                    u"Unconvertible charactors are contained.");
   }
 
-  std::string_view mark = bomFlag == 1 ? MarkFor(codePage) : std::string_view();
+  std::string_view mark = bomFlag == 1 ? ByteOrderMarkFor(codePage) : std::string_view();
   uint32_t error = 0;
   NativePath where;
   switch (context.files->ReplaceFileContents(path, mark, body, &error, &where)) {

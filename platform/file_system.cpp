@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <new>
 #include <stdexcept>
 
@@ -27,6 +28,24 @@ ReadFileResult FileSystem::ReadWholeFile(const NativePath& path, std::string* by
   if (result != ReadFileResult::kOk) return result;
   buffer.resize(static_cast<size_t>(length));
   *bytes = std::move(buffer);
+  return ReadFileResult::kOk;
+}
+
+ReadFileResult FileSystem::HandOnInPieces(
+    uint64_t size, size_t pieceBytes,
+    const std::function<bool(char* buffer, size_t want, size_t* got)>& fill,
+    const std::function<bool(char* piece, size_t length)>& take) {
+  // Pieces are whole but the last; a file that shrank meanwhile gives what is there.
+  const size_t step =
+      static_cast<size_t>(std::min<uint64_t>(std::max<size_t>(pieceBytes, 1), size));
+  std::unique_ptr<char[]> piece(new char[step + 1]);
+  for (uint64_t done = 0; done < size;) {
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(step, size - done));
+    size_t filled = 0;
+    if (!fill(piece.get(), want, &filled)) return ReadFileResult::kFailed;
+    if (filled == 0 || !take(piece.get(), filled) || filled < want) break;
+    done += filled;
+  }
   return ReadFileResult::kOk;
 }
 

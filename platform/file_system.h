@@ -95,6 +95,16 @@ class FileSystem {
     return IdentifyFile(path, identity);
   }
   virtual void RemoveLeftover(const NativePath& name) { RemoveLeftoverFile(name); }
+
+ protected:
+  // The loop of a ReadFileInPieces that reads the file itself, once begin has taken its
+  // size: one buffer for all pieces, which stays in the cache while each is converted.
+  // fill(buffer, want, got) reads the next bytes, *got of them (fewer at the end of a file
+  // that shrank meanwhile), and answers false when the read failed (kFailed).
+  static ReadFileResult HandOnInPieces(
+      uint64_t size, size_t pieceBytes,
+      const std::function<bool(char* buffer, size_t want, size_t* got)>& fill,
+      const std::function<bool(char* piece, size_t length)>& take);
 };
 
 // The platform's file system.

@@ -345,18 +345,11 @@ class PosixFileSystem : public FileSystem {
     const ReadFileResult opened = OpenForReading(path, &fd, &size);
     if (opened != ReadFileResult::kOk) return opened;
     if (!begin(size)) return ReadFileResult::kTooLarge;
-    // One buffer for all pieces: it stays in the cache while each is converted. Pieces
-    // are whole but the last; a file that shrank meanwhile gives what is there.
-    const size_t step = static_cast<size_t>(std::min<uint64_t>(std::max<size_t>(pieceBytes, 1), size));
-    std::unique_ptr<char[]> piece(new char[step + 1]);
-    for (uint64_t done = 0; done < size;) {
-      const size_t want = static_cast<size_t>(std::min<uint64_t>(step, size - done));
-      const size_t filled = ReadFull(fd.get(), piece.get(), want);
-      if (filled == kReadFailed) return ReadFileResult::kFailed;
-      if (filled == 0 || !take(piece.get(), filled) || filled < want) break;
-      done += filled;
-    }
-    return ReadFileResult::kOk;
+    auto fill = [&](char* buffer, size_t want, size_t* got) {
+      *got = ReadFull(fd.get(), buffer, want);
+      return *got != kReadFailed;
+    };
+    return HandOnInPieces(size, pieceBytes, fill, take);
   }
 
   ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,

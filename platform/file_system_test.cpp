@@ -9,6 +9,7 @@
 #include <limits>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "tests/test_support.h"
 
@@ -318,6 +319,61 @@ TEST(ReadWholeFileTest, ReportsWhatWentWrong) {
   auto huge = [](uint64_t) { return std::numeric_limits<uint64_t>::max(); };
   EXPECT_EQ(RealFileSystem().ReadWholeFile(ToNative(dir / "a.txt"), &bytes, huge),
             ReadFileResult::kTooLarge);
+}
+
+TEST(ReadFileInPiecesTest, HandsOnEveryByteInOrderAndStopsWhenAsked) {
+  TempDir dir;
+  std::string content;
+  for (int i = 0; content.size() < 1000; ++i) content += std::to_string(i) + ",";
+  WriteBytes(dir / "a.txt", content);
+  uint64_t told = 0;
+  std::string joined;
+  std::vector<size_t> lengths;
+  auto begin = [&](uint64_t size) {
+    told = size;
+    return true;
+  };
+  auto take = [&](char* piece, size_t length) {
+    joined.append(piece, length);
+    lengths.push_back(length);
+    return true;
+  };
+  ASSERT_EQ(RealFileSystem().ReadFileInPieces(ToNative(dir / "a.txt"), 64, begin, take),
+            ReadFileResult::kOk);
+  EXPECT_EQ(told, content.size());
+  EXPECT_EQ(joined, content);
+  ASSERT_EQ(lengths.size(), (content.size() + 63) / 64);
+  for (size_t i = 0; i + 1 < lengths.size(); ++i) EXPECT_EQ(lengths[i], 64u) << i;
+
+  // Answering false ends the read, which still succeeded.
+  int pieces = 0;
+  auto firstOnly = [&](char*, size_t) { return ++pieces < 1; };
+  EXPECT_EQ(RealFileSystem().ReadFileInPieces(ToNative(dir / "a.txt"), 64, begin, firstOnly),
+            ReadFileResult::kOk);
+  EXPECT_EQ(pieces, 1);
+
+  // An empty file is begun but has no pieces.
+  WriteBytes(dir / "empty.txt", "");
+  told = 99;
+  pieces = 0;
+  EXPECT_EQ(RealFileSystem().ReadFileInPieces(ToNative(dir / "empty.txt"), 64, begin, firstOnly),
+            ReadFileResult::kOk);
+  EXPECT_EQ(told, 0u);
+  EXPECT_EQ(pieces, 0);
+}
+
+TEST(ReadFileInPiecesTest, ReportsWhatWentWrong) {
+  TempDir dir;
+  auto yes = [](uint64_t) { return true; };
+  int pieces = 0;
+  auto take = [&](char*, size_t) { return ++pieces > 0; };
+  EXPECT_EQ(RealFileSystem().ReadFileInPieces(ToNative(dir / "missing.txt"), 64, yes, take),
+            ReadFileResult::kCannotOpen);
+  WriteBytes(dir / "a.txt", kOld);
+  auto no = [](uint64_t) { return false; };
+  EXPECT_EQ(RealFileSystem().ReadFileInPieces(ToNative(dir / "a.txt"), 64, no, take),
+            ReadFileResult::kTooLarge);
+  EXPECT_EQ(pieces, 0) << "nothing handed on after begin declined";
 }
 
 TEST(CopyFileReplacingTest, ReplacesAWritableCopyButNotAReadOnlyOne) {

@@ -72,6 +72,26 @@ bool ReadExactly(HANDLE file, char* data, uint64_t size, uint64_t* total) {
   return true;
 }
 
+// Opens a file to be read from its start to its end.
+HANDLE OpenToRead(const NativePath& path) {
+  return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+// The size of a file opened to be read: kTooLarge beyond an eighth of the memory.
+ReadFileResult SizeToRead(HANDLE file, uint64_t* size) {
+  LARGE_INTEGER fileSize;
+  if (!GetFileSizeEx(file, &fileSize) || fileSize.QuadPart < 0) return ReadFileResult::kFailed;
+  *size = static_cast<uint64_t>(fileSize.QuadPart);
+  MEMORYSTATUSEX memory = {};
+  memory.dwLength = sizeof memory;
+  if ((GlobalMemoryStatusEx(&memory) && *size > memory.ullTotalPhys / 8) ||
+      *size > std::numeric_limits<size_t>::max()) {
+    return ReadFileResult::kTooLarge;
+  }
+  return ReadFileResult::kOk;
+}
+
 bool SeekTo(HANDLE file, uint64_t offset) {
   LARGE_INTEGER position;
   position.QuadPart = static_cast<LONGLONG>(offset);
@@ -264,28 +284,35 @@ class Win32FileSystem : public FileSystem {
                                    const std::function<char*(uint64_t size)>& place,
                                    uint64_t* length) override {
     *length = 0;
-    Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    Handle file(OpenToRead(path));
     if (!file.valid()) return ReadFileResult::kCannotOpen;
-
-    LARGE_INTEGER fileSize;
-    if (!GetFileSizeEx(file.get(), &fileSize) || fileSize.QuadPart < 0) {
-      return ReadFileResult::kFailed;
-    }
-    const uint64_t size = static_cast<uint64_t>(fileSize.QuadPart);
-
-    MEMORYSTATUSEX memory = {};
-    memory.dwLength = sizeof memory;
-    if ((GlobalMemoryStatusEx(&memory) && size > memory.ullTotalPhys / 8) ||
-        size > std::numeric_limits<size_t>::max()) {
-      return ReadFileResult::kTooLarge;
-    }
+    uint64_t size = 0;
+    const ReadFileResult sized = SizeToRead(file.get(), &size);
+    if (sized != ReadFileResult::kOk) return sized;
     char* const data = place(size);
     if (data == nullptr) return ReadFileResult::kTooLarge;
     uint64_t total = 0;
     if (!ReadExactly(file.get(), data, size, &total)) return ReadFileResult::kFailed;
     *length = total;
     return ReadFileResult::kOk;
+  }
+
+  ReadFileResult ReadFileInPieces(
+      const NativePath& path, size_t pieceBytes, const std::function<bool(uint64_t size)>& begin,
+      const std::function<bool(char* piece, size_t length)>& take) override {
+    Handle file(OpenToRead(path));
+    if (!file.valid()) return ReadFileResult::kCannotOpen;
+    uint64_t size = 0;
+    const ReadFileResult sized = SizeToRead(file.get(), &size);
+    if (sized != ReadFileResult::kOk) return sized;
+    if (!begin(size)) return ReadFileResult::kTooLarge;
+    auto fill = [&](char* buffer, size_t want, size_t* got) {
+      uint64_t total = 0;
+      const bool read = ReadExactly(file.get(), buffer, want, &total);
+      *got = static_cast<size_t>(total);
+      return read;
+    };
+    return HandOnInPieces(size, pieceBytes, fill, take);
   }
 
   ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,

@@ -124,6 +124,14 @@ EncodeAnswer ScriptedCodec::Encode(uint32_t codePage, std::u16string_view text,
   return real_->Encode(codePage, text, bytes, substituted);
 }
 
+bool ScriptedCodec::DecodesInPlace(uint32_t codePage) {
+  return script_->decodesInPlace ? *script_->decodesInPlace : real_->DecodesInPlace(codePage);
+}
+
+bool ScriptedCodec::DecodesPieces(uint32_t codePage) {
+  return script_->decodesPieces ? *script_->decodesPieces : real_->DecodesPieces(codePage);
+}
+
 DecodeAnswer ScriptedCodec::DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
                                           size_t count) {
   if (script_->throwOnDecode) throw std::bad_alloc();

@@ -91,6 +91,8 @@ class ScriptedCodec : public Codec {
     bool fallbackFails = false;
     uint32_t fallbackError = 0;
     bool throwOnDecode = false;          // throws std::bad_alloc from Decode
+    std::optional<bool> decodesInPlace;  // forced answers of DecodesInPlace and DecodesPieces
+    std::optional<bool> decodesPieces;
     int created = 0;                     // how many converters were made
   };
   explicit ScriptedCodec(Script* script);
@@ -98,6 +100,8 @@ class ScriptedCodec : public Codec {
   bool Decode(uint32_t codePage, std::string_view bytes, WideText* text) override;
   EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
                       bool* substituted) override;
+  bool DecodesInPlace(uint32_t codePage) override;
+  bool DecodesPieces(uint32_t codePage) override;
   DecodeAnswer DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
                              size_t count) override;
   DecodeAnswer DecodePiece(uint32_t codePage, std::string_view piece, std::string* pending,

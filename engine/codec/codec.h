@@ -17,12 +17,26 @@ class Codec {
   virtual ~Codec() = default;
 
   // Guesses the code page of bytes that carry no byte-order mark. False when nothing
-  // usable was detected (the caller then falls back to 932).
+  // usable was detected (the caller then falls back to Shift-JIS).
   virtual bool Detect(std::string_view bytes, uint32_t* codePage) = 0;
 
   // Decodes all bytes into *text. False when the code page is unusable or any byte
   // sequence is not valid in it: nothing is ever decoded with substitutes.
   virtual bool Decode(uint32_t codePage, std::string_view bytes, WideText* text) = 0;
+
+  // Whether DecodeInPlace decodes the code page (rather than answer kNotSupported): the
+  // reader then lays the bytes out in the buffer that becomes the text.
+  virtual bool DecodesInPlace(uint32_t codePage) {
+    (void)codePage;
+    return false;
+  }
+
+  // Whether DecodePiece decodes the code page: the reader then decodes a file as it is
+  // read, without a copy of the whole file.
+  virtual bool DecodesPieces(uint32_t codePage) {
+    (void)codePage;
+    return false;
+  }
 
   // Decodes the count bytes that stand offset bytes into the text's own buffer, writing
   // the units from the buffer's start, so that a large file needs no second buffer of
@@ -73,13 +87,6 @@ class Codec {
   // 1 for a single byte or a character it can only replace, 0 when conversion fails.
   virtual int BytesIn932(char16_t unit) = 0;
 };
-
-// Whether the platform's converter decodes the code page in place (see DecodeInPlace),
-// for laying out a buffer before there is a converter.
-bool SystemCodecDecodesInPlace(uint32_t codePage);
-
-// Whether the platform's converter decodes the code page piece by piece (DecodePiece).
-bool SystemCodecDecodesPieces(uint32_t codePage);
 
 // Creates the platform's converter; nullptr with *failureCode set when it cannot be made.
 std::unique_ptr<Codec> CreateSystemCodec(uint32_t* failureCode);

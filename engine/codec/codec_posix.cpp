@@ -13,6 +13,7 @@
 #include <map>
 #include <string>
 
+#include "core/code_pages.h"
 #include "engine/codec/codec.h"
 #include "engine/codec/cp932_table.h"
 #include "engine/codec/iso2022jp_decoder.h"
@@ -265,6 +266,8 @@ class IcuCodec final : public Codec {
   bool Decode(uint32_t codePage, std::string_view bytes, WideText* text) override;
   EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
                       bool* substituted) override;
+  bool DecodesInPlace(uint32_t codePage) override;
+  bool DecodesPieces(uint32_t codePage) override;
   DecodeAnswer DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
                              size_t count) override;
   DecodeAnswer DecodePiece(uint32_t codePage, std::string_view piece, std::string* pending,
@@ -329,24 +332,33 @@ bool IcuCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text)
     *text = std::move(out);
     return true;
   }
-  if (codePage == 932) {
+  if (codePage == kCodePageShiftJis) {
     if (const Cp932Table* table = Cp932Table::Get()) return table->Decode(bytes, text);
   }
-  if (codePage == 65000) return DecodeUtf7(bytes, text);
-  if (codePage == 50220) {
+  if (codePage == kCodePageUtf7) return DecodeUtf7(bytes, text);
+  if (codePage == kCodePageIso2022Jp) {
     // ICU's converter turns down some valid spellings (an escape sequence right after
     // another) and reads JIS-Roman's 5C and 7E other than Windows does. ICU has no
     // encoder for 50221 and 50222, so they stay unsupported here.
     std::string shiftJis;
-    return Iso2022JpToShiftJis(bytes, &shiftJis) && Decode(932, shiftJis, text);
+    return Iso2022JpToShiftJis(bytes, &shiftJis) && Decode(kCodePageShiftJis, shiftJis, text);
   }
   UConverter* converter = ConverterFor(codePage);
   return converter != nullptr && DecodeWithConverter(converter, bytes, text);
 }
 
+bool IcuCodec::DecodesInPlace(uint32_t codePage) {
+  return IsUtf16CodePage(codePage) || DecodesPieces(codePage);
+}
+
+// Shift-JIS by its table, when the table could be built.
+bool IcuCodec::DecodesPieces(uint32_t codePage) {
+  return codePage == kCodePageShiftJis && Cp932Table::Get() != nullptr;
+}
+
 DecodeAnswer IcuCodec::DecodePiece(uint32_t codePage, std::string_view piece,
                                    std::string* pending, WideText* text) {
-  const Cp932Table* table = codePage == 932 ? Cp932Table::Get() : nullptr;
+  const Cp932Table* table = codePage == kCodePageShiftJis ? Cp932Table::Get() : nullptr;
   if (!table) return DecodeAnswer::kNotSupported;
   return table->DecodePiece(piece, pending, text) ? DecodeAnswer::kDecoded
                                                   : DecodeAnswer::kInvalid;
@@ -354,7 +366,7 @@ DecodeAnswer IcuCodec::DecodePiece(uint32_t codePage, std::string_view piece,
 
 DecodeAnswer IcuCodec::DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
                                      size_t count) {
-  if (codePage == 932) {
+  if (codePage == kCodePageShiftJis) {
     const Cp932Table* table = Cp932Table::Get();
     if (!table) return DecodeAnswer::kNotSupported;
     return table->DecodeInPlace(text, offset, count) ? DecodeAnswer::kDecoded
@@ -373,7 +385,7 @@ EncodeAnswer IcuCodec::Encode(uint32_t codePage, std::u16string_view text, std::
     *bytes = std::move(out);
     return EncodeAnswer::kConverted;
   }
-  if (codePage == 932) {
+  if (codePage == kCodePageShiftJis) {
     if (const Cp932Table* table = Cp932Table::Get()) {
       table->Encode(text, bytes, substituted);
       return EncodeAnswer::kConverted;
@@ -384,7 +396,7 @@ EncodeAnswer IcuCodec::Encode(uint32_t codePage, std::u16string_view text, std::
   // ICU's UTF-7 encoder writes a lone surrogate as it is, which no strict reader takes
   // back (DecodeUtf7 refuses it): it becomes "?", as in the other code pages.
   std::u16string withoutLone;
-  const bool lone = codePage == 65000 && QuestionMarksForLoneSurrogates(text, &withoutLone);
+  const bool lone = codePage == kCodePageUtf7 && QuestionMarksForLoneSurrogates(text, &withoutLone);
   const std::u16string_view source = lone ? std::u16string_view(withoutLone) : text;
   if (!EncodeWithConverter(converter, source, bytes, substituted)) {
     return EncodeAnswer::kFailed;
@@ -400,7 +412,7 @@ EncodeAnswer IcuCodec::EncodeInPlace(uint32_t codePage, WideText* text, size_t* 
     return EncodeAnswer::kConverted;
   }
   // Code page 932 never takes more than two bytes for a unit.
-  const Cp932Table* table = codePage == 932 ? Cp932Table::Get() : nullptr;
+  const Cp932Table* table = codePage == kCodePageShiftJis ? Cp932Table::Get() : nullptr;
   if (table == nullptr) return EncodeAnswer::kNotSupported;
 
   // A large text is encoded in two halves at once, each over its own units; the second
@@ -446,7 +458,7 @@ bool IcuCodec::EncodeFallback(uint32_t codePage, std::u16string_view text, std::
 
 int IcuCodec::BytesIn932(char16_t unit) {
   if (!converter932_) {
-    converter932_ = OpenForCodePage(932);
+    converter932_ = OpenForCodePage(kCodePageShiftJis);
     if (!converter932_) return 0;
     UErrorCode error = U_ZERO_ERROR;
     ucnv_setFallback(converter932_.get(), true);
@@ -460,14 +472,6 @@ int IcuCodec::BytesIn932(char16_t unit) {
 }
 
 }  // namespace
-
-bool SystemCodecDecodesInPlace(uint32_t codePage) {
-  return codePage == 1200 || codePage == 1201 || (codePage == 932 && Cp932Table::Get());
-}
-
-bool SystemCodecDecodesPieces(uint32_t codePage) {
-  return codePage == 932 && Cp932Table::Get();
-}
 
 std::unique_ptr<Codec> CreateSystemCodec(uint32_t* failureCode) {
   *failureCode = 0;

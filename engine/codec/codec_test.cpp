@@ -296,6 +296,25 @@ TEST_F(CodecTest, EncodingInPlaceWithoutAHelperThread) {
   }
 }
 
+TEST_F(CodecTest, WhatItSaysItDecodesItDecodes) {
+  // The reader lays a file out by these answers: a code page said to decode in place or
+  // in pieces must be taken so, and one said not to must be turned down untouched.
+  for (uint32_t codePage : {932u, 1200u, 1201u, 65001u, 65000u, 51932u, 50220u, 20290u, 1252u}) {
+    SCOPED_TRACE(codePage);
+    WideText buffer(4, u'\0');
+    std::memcpy(reinterpret_cast<char*>(buffer.data()) + 4, "a\0b\0", 4);
+    const DecodeAnswer inPlace = codec_->DecodeInPlace(codePage, &buffer, 4, 4);
+    EXPECT_EQ(codec_->DecodesInPlace(codePage), inPlace != DecodeAnswer::kNotSupported);
+    std::string pending;
+    WideText text;
+    const DecodeAnswer piece = codec_->DecodePiece(codePage, "ab", &pending, &text);
+    EXPECT_EQ(codec_->DecodesPieces(codePage), piece != DecodeAnswer::kNotSupported);
+    if (piece == DecodeAnswer::kNotSupported) {
+      EXPECT_TRUE(text.empty());
+    }
+  }
+}
+
 TEST_F(CodecTest, DecodingInPlaceGivesTheTextOfDecode) {
   std::u16string sample;
   while (sample.size() < 300000) sample += kJapanese + u" ASCII run of some length\t";
@@ -306,7 +325,7 @@ TEST_F(CodecTest, DecodingInPlaceGivesTheTextOfDecode) {
     // A lead byte with nothing after it, an odd byte count, a stray continuation byte.
     const std::string broken = valid + (codePage == 932 ? "\x82" : codePage == 65001 ? "\x80" : "x");
     const bool inPlace = codePage == 1200 || codePage == 1201 || (codePage == 932 && !kOnWindows);
-    EXPECT_EQ(SystemCodecDecodesInPlace(codePage), inPlace) << codePage;
+    EXPECT_EQ(codec_->DecodesInPlace(codePage), inPlace) << codePage;
     for (const std::string& bytes : {valid, broken}) {
       // Bytes as the reader lays them out: at least their own length into the buffer,
       // here at an odd offset.

@@ -11,6 +11,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "core/code_pages.h"
 #include "engine/codec/codec.h"
 #include "engine/codec/iso2022jp_decoder.h"
 #include "engine/codec/unicode_pages.h"
@@ -34,13 +35,13 @@ constexpr size_t kUnitBlock = size_t{16} << 20;
 bool DecoderWantsNoFlags(uint32_t codePage) {
   return codePage == 42 || (codePage >= 50220 && codePage <= 50222) || codePage == 50225 ||
          codePage == 50227 || codePage == 50229 || (codePage >= 57002 && codePage <= 57011) ||
-         codePage == 65000;
+         codePage == kCodePageUtf7;
 }
 
 // Code pages for which WideCharToMultiByte takes neither WC_NO_BEST_FIT_CHARS nor a
 // used-default-char report.
 bool EncoderWantsNoFlags(uint32_t codePage) {
-  return DecoderWantsNoFlags(codePage) || codePage == 65001 || codePage == 54936;
+  return DecoderWantsNoFlags(codePage) || codePage == kCodePageUtf8 || codePage == 54936;
 }
 
 // Where the block of bytes that starts at start may end: at the end of the input when it
@@ -81,6 +82,8 @@ class MLangCodec final : public Codec {
   bool Decode(uint32_t codePage, std::string_view bytes, WideText* text) override;
   EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,
                       bool* substituted) override;
+  // UTF-16 only: the system's converter takes whole runs of characters, never pieces.
+  bool DecodesInPlace(uint32_t codePage) override { return IsUtf16CodePage(codePage); }
   DecodeAnswer DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
                              size_t count) override {
     return DecodeUnicodePageInPlace(codePage, text, offset, count);
@@ -178,7 +181,7 @@ HRESULT MLangCodec::MLangToUnicode(uint32_t codePage, std::string_view bytes, Wi
 }
 
 HRESULT MLangCodec::ReadBack(uint32_t codePage, std::string_view bytes, WideText* out) {
-  if (codePage != 65000 && !IsIso2022JpPage(codePage)) {
+  if (codePage != kCodePageUtf7 && !IsIso2022JpPage(codePage)) {
     return MLangToUnicode(codePage, bytes, out);
   }
   WideText text;
@@ -267,16 +270,16 @@ bool MLangCodec::DecodeWithMLang(uint32_t codePage, std::string_view bytes, Wide
 
 bool MLangCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text) {
   if (IsUnicodePage(codePage)) return DecodeUnicodePage(codePage, bytes, text);
-  if (codePage == 65000) return DecodeUtf7(bytes, text);
+  if (codePage == kCodePageUtf7) return DecodeUtf7(bytes, text);
   if (IsIso2022JpPage(codePage)) {
     // Checked by the encoding's rules, then decoded as code page 932 by the kernel, which
     // refuses a pair without a character (MLang puts in U+30FB and says nothing).
     std::string shiftJis;
     return Iso2022JpToShiftJis(bytes, &shiftJis) &&
-           DecodeWithKernel(932, shiftJis, text) == Outcome::kDone;
+           DecodeWithKernel(kCodePageShiftJis, shiftJis, text) == Outcome::kDone;
   }
   if (bytes.empty()) {
-    if (!IsValidCodePage(codePage) && mlang_->IsConvertible(codePage, 1200) != S_OK) {
+    if (!IsValidCodePage(codePage) && mlang_->IsConvertible(codePage, kCodePageUtf16Le) != S_OK) {
       return false;
     }
     text->clear();
@@ -303,7 +306,9 @@ EncodeAnswer MLangCodec::Encode(uint32_t codePage, std::u16string_view text,
     return EncodeAnswer::kConverted;
   }
   if (text.empty()) {
-    if (mlang_->IsConvertible(1200, codePage) != S_OK) return EncodeAnswer::kNotSupported;
+    if (mlang_->IsConvertible(kCodePageUtf16Le, codePage) != S_OK) {
+      return EncodeAnswer::kNotSupported;
+    }
     bytes->clear();
     *substituted = false;
     return EncodeAnswer::kConverted;
@@ -319,7 +324,8 @@ EncodeAnswer MLangCodec::Encode(uint32_t codePage, std::u16string_view text,
     HRESULT result = MLangFromUnicode(codePage, block, &out);
     if (result != S_OK) {
       // Wine's MLang answers E_FAIL rather than S_FALSE for a code page it lacks.
-      const bool lacking = result == S_FALSE || mlang_->IsConvertible(1200, codePage) != S_OK;
+      const bool lacking =
+          result == S_FALSE || mlang_->IsConvertible(kCodePageUtf16Le, codePage) != S_OK;
       if (lacking) return EncodeAnswer::kNotSupported;
       // Wine's also fails a block for some characters it has no bytes for (IBM's kanji
       // in ISO-2022-JP): those become "?" below.
@@ -345,11 +351,11 @@ EncodeAnswer MLangCodec::Encode(uint32_t codePage, std::u16string_view text,
 // whether anything was replaced.
 bool MLangCodec::EncodeFallback(uint32_t codePage, std::u16string_view text,
                                 std::string* bytes, bool* substituted, uint32_t* error) {
-  if (codePage == 1200 || codePage == 1201 || codePage == 65001) {
+  if (IsUtf16CodePage(codePage) || codePage == kCodePageUtf8) {
     Encode(codePage, text, bytes, substituted);
     return true;
   }
-  const UINT kernelPage = codePage == 51932 ? 20932 : codePage;
+  const UINT kernelPage = codePage == kCodePageEucJp ? kCodePageEucJpKernel : codePage;
   if (text.empty()) {
     if (!IsValidCodePage(kernelPage)) {
       *error = ERROR_INVALID_PARAMETER;
@@ -399,15 +405,10 @@ bool MLangCodec::EncodeFallback(uint32_t codePage, std::u16string_view text,
 
 int MLangCodec::BytesIn932(char16_t unit) {
   const wchar_t wide = static_cast<wchar_t>(unit);
-  return WideCharToMultiByte(932, 0, &wide, 1, nullptr, 0, nullptr, nullptr);
+  return WideCharToMultiByte(kCodePageShiftJis, 0, &wide, 1, nullptr, 0, nullptr, nullptr);
 }
 
 }  // namespace
-
-bool SystemCodecDecodesInPlace(uint32_t codePage) { return codePage == 1200 || codePage == 1201; }
-
-// The system's converter takes whole runs of characters only.
-bool SystemCodecDecodesPieces(uint32_t) { return false; }
 
 std::unique_ptr<Codec> CreateSystemCodec(uint32_t* failureCode) {
   IMultiLanguage2* mlang = nullptr;
