@@ -33,7 +33,8 @@ ReadFileResult MemoryFileSystem::ReadFileInPieces(
 }
 
 ReplaceResult MemoryFileSystem::ReplaceFileContents(const NativePath&, std::string_view head,
-                                                    std::string_view body, uint32_t* error) {
+                                                    std::string_view body, uint32_t* error,
+                                                    NativePath*) {
   *error = 0;
   written.assign(head);
   written.append(body);

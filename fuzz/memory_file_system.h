@@ -24,7 +24,8 @@ class MemoryFileSystem : public FileSystem {
                                   const std::function<bool(char* piece, size_t length)>& take)
       override;
   ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,
-                                    std::string_view body, uint32_t* error) override;
+                                    std::string_view body, uint32_t* error,
+                                    NativePath* where = nullptr) override;
   bool CopyFileReplacing(const NativePath& from, const NativePath& to, uint32_t* error) override;
   bool GetFileTimes(const NativePath& path, FileTimes* times) override;
   SetTimesResult SetFileTimes(const NativePath& path, const FileTimes& times) override;

@@ -25,6 +25,7 @@
 #include <string>
 
 #include "core/encoding_catalogue.h"
+#include "engine/binary_format.h"
 #include "engine/engine_context.h"
 #include "engine/read_text_file.h"
 #include "engine/replace_text.h"
@@ -150,7 +151,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   files.pieceBytes = piece;
   Read read = ReadWith(files, host, index, typed, kind, n);
-  if (n == 0 && piece != 0) {
+  // The reader's own pieces (256 kB) always hold a binary format's signature whole; the
+  // small pieces tried here may cut one, so such a file is not compared.
+  if (n == 0 && piece != 0 && !HasBinarySignature(files.content)) {
     files.pieceBytes = 0;
     const Read whole = ReadWith(files, host, index, typed, kind, n);
     if (whole.status != read.status) Fail("pieces: status");
@@ -198,7 +201,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int16_t again = codePage == 65001 ? 4 : codePage == 1200 ? 2 : 3;
     const Read back = ReadWith(files, host, again, 0, kind, 0);
     const bool onlyNuls = text.find_first_not_of(u'\0') == WideText::npos;
-    if (!onlyNuls && back.status != ReadOk) Fail("written text does not read back");
+    // A text that begins like a binary format ("GIF89a", "%PDF-") is taken for one.
+    const bool looksBinary = back.status == ReadBinary && HasBinarySignature(out);
+    if (!onlyNuls && !looksBinary && back.status != ReadOk) Fail("written text does not read back");
     if (back.status == ReadOk && text.find(u'\0') == WideText::npos && back.text != text) {
       Fail("written text reads back otherwise");
     }
