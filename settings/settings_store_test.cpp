@@ -402,7 +402,7 @@ TEST_F(RegistryStoreTest, NewValueIsNotTakenIntoAnUnfinishedHexList) {
   EXPECT_EQ(ReadIntSetting(u"InsLfByte", 0), 80);
   EXPECT_EQ(ReadIntSetting(u"FileBackup", 0), 1);
   EXPECT_EQ(ReadBytes(HiveFile()),
-            kMark + Utf16Le(WideFromUtf8(head + "\"FileBackup\"=dword:00000001\r\n"
+            kMark + Utf16LeBytes(WideFromUtf8(head + "\"FileBackup\"=dword:00000001\r\n"
                                                 "\"InsLfByte\"=dword:00000050\r\n"
                                                 "\"Rep1Line\"=hex:01,\\\r\n")));
 }
