@@ -30,19 +30,14 @@ CliOptions ParseOk(std::initializer_list<const char16_t*> args) {
 class IniHandoverTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    savedStore_ = useIniStore;
-    savedPath_ = IniFilePath();
     useIniStore = true;
     SetIniFilePath(ToNative(dir_ / "quillon.ini"));
     ASSERT_TRUE(EnsureIniFile());
   }
-  void TearDown() override {
-    useIniStore = savedStore_;
-    SetIniFilePath(savedPath_);
-  }
   // The key names of the file's lines, in file order.
   std::vector<WideText> KeysInFile() {
     std::vector<WideText> keys;
+  ProcessStateGuard state_;  // puts the store and its path back
     WideText text = DecodeSettingsFile(ReadBytes(dir_ / "quillon.ini"));
     for (const TextLine& line : SplitLines(text)) {
       size_t equals = line.body.find(u'=');
@@ -52,8 +47,6 @@ class IniHandoverTest : public ::testing::Test {
   }
 
   TempDir dir_;
-  bool savedStore_ = false;
-  NativePath savedPath_;
 };
 
 TEST_F(IniHandoverTest, EveryKeyInKeyOrderWithTargetLast) {
@@ -100,6 +93,7 @@ TEST_F(IniHandoverTest, ReplacementTextsKeepTheirEdges) {
 TEST_F(IniHandoverTest, AnUnwritableKeyIsReportedNotSkipped) {
   std::u16string_view failed;
   ASSERT_TRUE(WriteOptionSettings(ParseOk({u"/RB:old", u"/RA:new", u"x"}), &failed));
+  ProcessStateGuard state;
   // A line break cannot be stored in an INI line; the old search text must not be left
   // for quillon to use without anyone knowing.
   EXPECT_FALSE(WriteOptionSettings(ParseOk({u"/RB:a\nb", u"/RA:c", u"x"}), &failed));
@@ -109,10 +103,7 @@ TEST_F(IniHandoverTest, AnUnwritableKeyIsReportedNotSkipped) {
 #ifndef _WIN32
 TEST(RegistryHandover, WritesTheHiveBelowTheConfigFolder) {
   TempDir dir;
-  const char* config = getenv("XDG_CONFIG_HOME");
-  std::string saved = config ? config : "";
   setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-  bool savedStore = useIniStore;
   useIniStore = false;
   std::u16string_view failed;
   EXPECT_TRUE(WriteOptionSettings(ParseOk({u"/C:LF", u"x"}), &failed));
@@ -120,12 +111,6 @@ TEST(RegistryHandover, WritesTheHiveBelowTheConfigFolder) {
   EXPECT_EQ(ReadIntSetting(u"CrlfTransWay", -9), 1);
   EXPECT_EQ(ReadTextSetting(u"TargetPath"), u"/t/a.txt");
   EXPECT_TRUE(std::filesystem::exists(dir / "quillon/registry.reg"));
-  useIniStore = savedStore;
-  if (config) {
-    setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-  } else {
-    unsetenv("XDG_CONFIG_HOME");
-  }
 }
 #endif
 

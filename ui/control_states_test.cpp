@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/process_flags.h"
+#include "tests/test_support.h"
 #include "ui/memory_controls.h"
 
 namespace {
@@ -120,6 +121,7 @@ TEST_F(ControlStatesTest, DependentControls) {
 }
 
 TEST(FillLists, TextsOfBothLanguages) {
+  ProcessStateGuard state;
   japaneseUi = false;
   MemoryControls c;
   FillLists(c);
