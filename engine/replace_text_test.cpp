@@ -8,12 +8,12 @@
 #include <stdexcept>
 #include <vector>
 
+#include "core/memory_controls.h"
 #include "core/process_flags.h"
 #include "engine/large_buffer.h"
 #include "engine/process_file.h"
 #include "engine/two_halves.h"
 #include "tests/test_support.h"
-#include "ui/memory_controls.h"
 
 namespace {
 

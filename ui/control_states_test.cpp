@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/memory_controls.h"
 #include "core/process_flags.h"
 #include "tests/test_support.h"
-#include "ui/memory_controls.h"
 
 namespace {
 

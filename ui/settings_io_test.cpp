@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "core/memory_controls.h"
 #include "core/process_flags.h"
 #include "settings/settings_store.h"
 #include "tests/test_support.h"
 #include "ui/control_states.h"
 #include "ui/dialog_modes.h"
-#include "ui/memory_controls.h"
 
 #include "platform/directory.h"
 
