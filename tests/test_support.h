@@ -31,9 +31,10 @@ NativePath ToNative(const std::filesystem::path& path);
 // Saves the process-wide state that tests change and puts it back when it goes: the
 // interface flags (japaneseUi, consoleMode, useIniStore, copySettingsMode), the INI file's
 // path, the collected results text, the current message host, the language of the
-// registry wrappers' messages, the current folder and the variables that place the
-// settings store (XDG_CONFIG_HOME, HOME, QUILLON_LANG). Tests run in one process in any
-// order, so a fixture or test that changes any of these holds one of these first.
+// registry wrappers' messages, the current folder, and the environment variables tests
+// set (XDG_CONFIG_HOME and HOME, which place the registry file, and QUILLON_LANG). Tests
+// run in one process in any order, so a fixture or test that changes any of these holds
+// a guard, made before the change.
 class ProcessStateGuard {
  public:
   ProcessStateGuard();
