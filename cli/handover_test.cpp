@@ -1,17 +1,9 @@
-// Handing the options over: the keys written to the store, the lock around a hand-over
-// and the start of quillon.
+// Handing the options over: the keys written to the store (the lock around a hand-over
+// and the start of quillon are tested beside their platform code).
 #include <gtest/gtest.h>
-
-#include <errno.h>
-
-#include <atomic>
-#include <chrono>
-#include <thread>
 
 #include "cli/settings_handover.h"
 #include "core/process_flags.h"
-#include "platform/process_launch.h"
-#include "platform/store_lock.h"
 #include "settings/settings_file_text.h"
 #include "settings/settings_keys.h"
 #include "settings/settings_store.h"
@@ -30,19 +22,14 @@ CliOptions ParseOk(std::initializer_list<const char16_t*> args) {
 class IniHandoverTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    savedStore_ = useIniStore;
-    savedPath_ = IniFilePath();
     useIniStore = true;
     SetIniFilePath(ToNative(dir_ / "quillon.ini"));
     ASSERT_TRUE(EnsureIniFile());
   }
-  void TearDown() override {
-    useIniStore = savedStore_;
-    SetIniFilePath(savedPath_);
-  }
   // The key names of the file's lines, in file order.
   std::vector<WideText> KeysInFile() {
     std::vector<WideText> keys;
+  ProcessStateGuard state_;  // puts the store and its path back
     WideText text = DecodeSettingsFile(ReadBytes(dir_ / "quillon.ini"));
     for (const TextLine& line : SplitLines(text)) {
       size_t equals = line.body.find(u'=');
@@ -51,9 +38,8 @@ class IniHandoverTest : public ::testing::Test {
     return keys;
   }
 
+  ProcessStateGuard state_;  // puts the store and its path back
   TempDir dir_;
-  bool savedStore_ = false;
-  NativePath savedPath_;
 };
 
 TEST_F(IniHandoverTest, EveryKeyInKeyOrderWithTargetLast) {
@@ -100,6 +86,7 @@ TEST_F(IniHandoverTest, ReplacementTextsKeepTheirEdges) {
 TEST_F(IniHandoverTest, AnUnwritableKeyIsReportedNotSkipped) {
   std::u16string_view failed;
   ASSERT_TRUE(WriteOptionSettings(ParseOk({u"/RB:old", u"/RA:new", u"x"}), &failed));
+  ProcessStateGuard state;
   // A line break cannot be stored in an INI line; the old search text must not be left
   // for quillon to use without anyone knowing.
   EXPECT_FALSE(WriteOptionSettings(ParseOk({u"/RB:a\nb", u"/RA:c", u"x"}), &failed));
@@ -130,6 +117,7 @@ class RegistryStoreHere {
 };
 
 TEST(RegistryHandover, WritesTheHiveBelowTheConfigFolder) {
+  ProcessStateGuard state;
   TempDir dir;
   RegistryStoreHere store(dir);
   std::u16string_view failed;
@@ -141,6 +129,7 @@ TEST(RegistryHandover, WritesTheHiveBelowTheConfigFolder) {
 }
 
 TEST(RegistryHandover, TheHiveHoldsEveryKeyInKeyOrder) {
+  ProcessStateGuard state;
   TempDir dir;
   RegistryStoreHere store(dir);
   std::u16string_view failed;
@@ -181,6 +170,7 @@ TEST(RegistryHandover, TheHiveHoldsEveryKeyInKeyOrder) {
 }
 
 TEST(RegistryHandover, AHiveThatCannotBeWrittenNamesTheFirstKey) {
+  ProcessStateGuard state;
   TempDir dir;
   RegistryStoreHere store(dir);
   // The file is a link into a folder that does not exist: it reads as empty, and
@@ -195,103 +185,5 @@ TEST(RegistryHandover, AHiveThatCannotBeWrittenNamesTheFirstKey) {
   EXPECT_FALSE(WriteTargetSetting(u"/t/a.txt"));
 }
 #endif
-
-TEST(StoreLockTest, SecondHolderWaitsForTheFirst) {
-  TempDir dir;
-  NativePath identity = ToNative(dir / "sub" / "store.lock");  // folder made as needed
-  std::atomic<bool> secondHeld{false};
-  std::thread second;
-  {
-    StoreLock first(identity);
-    ASSERT_TRUE(first.held());
-    second = std::thread([&] {
-      StoreLock lock(identity);
-      secondHeld = lock.held();
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_FALSE(secondHeld) << "the lock was taken twice";
-  }
-  second.join();
-  EXPECT_TRUE(secondHeld);
-}
-
-TEST(StoreLockTest, DifferentStoresDoNotWait) {
-  TempDir dir;
-  StoreLock a(ToNative(dir / "a.lock"));
-  std::atomic<bool> done{false};
-  std::thread other([&] {
-    StoreLock b(ToNative(dir / "b.lock"));
-    done = b.held();
-  });
-  other.join();
-  EXPECT_TRUE(done);
-}
-
-#ifndef _WIN32
-TEST(StoreLockTest, ALockThatCannotBeMadeIsNotHeldAndSaysWhy) {
-  TempDir dir;
-  // A folder where the lock file belongs, and a lock below a plain file.
-  std::filesystem::create_directory(dir / "store.lock");
-  StoreLock folder(ToNative(dir / "store.lock"));
-  EXPECT_FALSE(folder.held());
-  EXPECT_EQ(folder.error(), static_cast<uint32_t>(EISDIR));
-  WriteBytes(dir / "plain", "x");
-  StoreLock below(ToNative(dir / "plain" / "store.lock"));
-  EXPECT_FALSE(below.held());
-  EXPECT_EQ(below.error(), static_cast<uint32_t>(ENOTDIR));
-}
-
-// A program made of a shell script in the test's folder.
-NativePath Script(const TempDir& dir, const std::string& name, const std::string& body) {
-  WriteBytes(dir / name, "#!/bin/sh\n" + body + "\n");
-  std::filesystem::permissions(dir / name, std::filesystem::perms::owner_all);
-  return ToNative(dir / name);
-}
-
-TEST(ProcessLaunchTest, TellsHowTheProgramEnded) {
-  TempDir dir;
-  uint32_t error = 7;
-  ProgramEnd end;
-  ASSERT_TRUE(RunProgramAndWait(Script(dir, "ok", "exit 0"), u"/CUIMODE", &error, &end));
-  EXPECT_EQ(error, 0u);
-  EXPECT_TRUE(end.Normal());
-
-  ASSERT_TRUE(RunProgramAndWait(Script(dir, "three", "exit 3"), u"/CUIMODE", &error, &end));
-  EXPECT_FALSE(end.Normal());
-  EXPECT_FALSE(end.bySignal);
-  EXPECT_EQ(end.code, 3u);
-  EXPECT_EQ(ProgramEndText(end, false), u"exit code 3");
-  EXPECT_EQ(ProgramEndText(end, true), u"終了コード 3");
-
-  // Killed, as by the out-of-memory killer: no exit code at all, which must not read as 0.
-  ASSERT_TRUE(RunProgramAndWait(Script(dir, "killed", "kill -9 $$"), u"/CUIMODE", &error, &end));
-  EXPECT_FALSE(end.Normal());
-  EXPECT_TRUE(end.bySignal);
-  EXPECT_EQ(end.code, 9u);
-  EXPECT_EQ(ProgramEndText(end, false), u"signal 9 (Killed)");
-
-  // The argument arrives as one.
-  ASSERT_TRUE(RunProgramAndWait(Script(dir, "arg", "[ \"$1\" = \"/CUIMODE\" ] || exit 5"),
-                                u"/CUIMODE", &error, &end));
-  EXPECT_TRUE(end.Normal());
-}
-#else
-TEST(ProcessLaunchTest, SystemStatusCodesShowInHexadecimal) {
-  EXPECT_EQ(ProgramEndText(ProgramEnd{false, 0xC0000005u}, false), u"0xC0000005");
-  EXPECT_EQ(ProgramEndText(ProgramEnd{false, 0xC0000005u}, true), u"0xC0000005");
-  EXPECT_EQ(ProgramEndText(ProgramEnd{false, 3}, false), u"exit code 3");
-  EXPECT_EQ(ProgramEndText(ProgramEnd{false, 0xBFFFFFFFu}, false), u"exit code 3221225471");
-}
-#endif
-
-TEST(ProcessLaunchTest, MissingProgramReportsFileNotFound) {
-  TempDir dir;
-  uint32_t error = 0;
-  NativePath missing = ToNative(dir / "quillon-missing");
-  EXPECT_FALSE(RunProgramAndWait(missing, u"/CUIMODE", &error));
-  EXPECT_EQ(error, 2u);
-  EXPECT_EQ(LaunchCommandLine(missing, u"/CUIMODE"),
-            u"\"" + PathForDisplay(missing) + u"\" /CUIMODE");
-}
 
 }  // namespace

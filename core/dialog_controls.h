@@ -1,5 +1,5 @@
 // The main dialog's controls as the program logic sees them. The Win32 dialog binds this
-// to its window; MemoryControls (ui/memory_controls.h) holds them without a window.
+// to its window; MemoryControls (core/memory_controls.h) holds them without a window.
 #pragma once
 
 #include <cstdint>

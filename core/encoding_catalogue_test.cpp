@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/process_flags.h"
+#include "tests/test_support.h"
 
 TEST(EncodingCatalogue, TableOrderAndEndMarker) {
   const uint32_t expected[] = {0, 932, 1200, 1201, 65001, 65000, 51932, 50220, 20290, 0};
@@ -17,6 +18,7 @@ TEST(EncodingCatalogue, TableOrderAndEndMarker) {
 }
 
 TEST(EncodingCatalogue, EntryZeroTextsFollowTheLanguage) {
+  ProcessStateGuard state;
   japaneseUi = false;
   EXPECT_EQ(std::u16string(InputListAutoText()), u"Automatic Detection");
   EXPECT_EQ(std::u16string(OutputListSameText()), u"None");

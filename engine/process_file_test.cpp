@@ -16,6 +16,7 @@ namespace {
 
 class ProcessFileTest : public ::testing::Test {
  protected:
+  ProcessStateGuard state;  // first member: the flags are put back after everything else
   ProcessFileTest() {
     japaneseUi = false;
     context.host = &host;
@@ -23,7 +24,6 @@ class ProcessFileTest : public ::testing::Test {
     job.inputEncodingIndex = 1;
     job.outputEncodingIndex = 0;
   }
-  ~ProcessFileTest() override { japaneseUi = true; }
 
   FileOutcome Run(const std::string& name = "a.txt") {
     return ProcessFile(context, ToNative(dir / name), job);

@@ -8,12 +8,12 @@
 #include <stdexcept>
 #include <vector>
 
+#include "core/memory_controls.h"
 #include "core/process_flags.h"
 #include "engine/large_buffer.h"
 #include "engine/process_file.h"
 #include "engine/two_halves.h"
 #include "tests/test_support.h"
-#include "ui/memory_controls.h"
 
 namespace {
 
@@ -25,16 +25,13 @@ WideText Literal(WideText subject, std::u16string_view search, std::u16string_vi
 
 enum RegexSwitch { kPlain = 0, kSingleLine = 1, kDotNotNewline = 2, kIgnoreCase = 4 };
 
-// Keeps the process-wide language and mode switches as they were.
+// English console messages; the guard puts the process-wide switches back.
 class ReplaceFixture : public ::testing::Test {
  protected:
-  ReplaceFixture() : japanese_(japaneseUi), console_(consoleMode) {
+  ProcessStateGuard state;
+  ReplaceFixture() {
     japaneseUi = false;
     consoleMode = true;
-  }
-  ~ReplaceFixture() override {
-    japaneseUi = japanese_;
-    consoleMode = console_;
   }
 
   // A regular-expression job as the run driver prepares it.
@@ -58,7 +55,6 @@ class ReplaceFixture : public ::testing::Test {
   }
 
   RecordingHost host;
-  bool japanese_, console_;
 };
 
 TEST(ReplaceLiteral, LeftToRightWithoutOverlapNorRescan) {

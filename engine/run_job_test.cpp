@@ -4,11 +4,11 @@
 
 #include <filesystem>
 
+#include "core/memory_controls.h"
 #include "core/process_flags.h"
 #include "engine/visit_folder.h"
 #include "tests/test_support.h"
 #include "ui/control_states.h"
-#include "ui/memory_controls.h"
 
 namespace fs = std::filesystem;
 
@@ -39,6 +39,7 @@ class WalkRecorder : public FailingFileSystem {
 
 class RunJobTest : public ::testing::Test {
  protected:
+  ProcessStateGuard state;  // first member: the flags are put back after everything else
   RunJobTest() : files(dir.path()) {
     japaneseUi = false;
     consoleMode = true;
@@ -53,11 +54,7 @@ class RunJobTest : public ::testing::Test {
     SetTarget("*.txt");
     start = fs::current_path();
   }
-  ~RunJobTest() override {
-    fs::current_path(start);
-    japaneseUi = true;
-    consoleMode = false;
-  }
+  ~RunJobTest() override { fs::current_path(start); }
   void SetTarget(const std::string& pattern) {
     controls.SetText(kIdTarget, PathForDisplay(ToNative(dir.path())) + u"/" +
                                     WideFromUtf8(pattern));

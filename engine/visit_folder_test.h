@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "core/memory_controls.h"
 #include "core/process_flags.h"
 #include "engine/run_job.h"
 #include "tests/test_support.h"
 #include "ui/control_states.h"
-#include "ui/memory_controls.h"
 
 class WalkCounter : public FailingFileSystem {
  public:
@@ -32,6 +32,7 @@ class WalkCounter : public FailingFileSystem {
 
 class WalkTest : public ::testing::Test {
  protected:
+  ProcessStateGuard state;  // first member: the flags are put back after everything else
   WalkTest() {
     japaneseUi = false;
     consoleMode = true;
@@ -48,11 +49,7 @@ class WalkTest : public ::testing::Test {
     SetTarget("*.txt");
     start = std::filesystem::current_path();
   }
-  ~WalkTest() override {
-    std::filesystem::current_path(start);
-    japaneseUi = true;
-    consoleMode = false;
-  }
+  ~WalkTest() override { std::filesystem::current_path(start); }
   void SetTarget(const std::string& pattern) {
     controls.SetText(kIdTarget,
                      PathForDisplay(ToNative(dir.path())) + u"/" + WideFromUtf8(pattern));

@@ -11,13 +11,13 @@ namespace {
 
 class WriteTextFileTest : public ::testing::Test {
  protected:
+  ProcessStateGuard state;  // first member: the flags are put back after everything else
   WriteTextFileTest() {
     japaneseUi = false;
     context.host = &host;
     context.createCodec = ScriptedCodecFactory(&script);
     WriteBytes(dir / "f.txt", "original");
   }
-  ~WriteTextFileTest() override { japaneseUi = true; }
 
   bool Write(const WideText& text, uint32_t codePage, uint32_t bom) {
     title.reset();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds what is missing, then runs
-#   1. the native unit tests (ctest in build/),
-#   2. the Windows unit tests under Wine (build-win/quillon_tests.exe),
+#   1. the native unit tests (ctest in build/, each test in its own process, then all of
+#      them in one process in random order),
+#   2. the Windows unit tests under Wine (build-win/quillon_tests.exe, in random order),
 #   3. the Windows end-to-end tests registered in build-win (under Wine),
 #   4. a smoke run of the Windows quillon.exe under Wine,
 #   5. the native unit and end-to-end tests built with the address and undefined-behaviour
@@ -65,13 +66,25 @@ else
   failed=$((failed + 1))
 fi
 
-# 2. Windows tests under Wine.
+# All native unit tests in one process in random order: a test that depends on what an
+# earlier one left behind fails here. The same order comes back with
+# build/quillon_tests --gtest_shuffle --gtest_random_seed=SEED.
+seed=$((RANDOM % 99999 + 1))
+echo "== native unit tests in one process, shuffled (seed $seed)"
+if ./build/quillon_tests --gtest_shuffle --gtest_random_seed="$seed" --gtest_brief=1; then
+  passed=$((passed + 1))
+else
+  echo "test: the shuffled native unit tests failed (seed $seed)"
+  failed=$((failed + 1))
+fi
+
+# 2. Windows tests under Wine, in random order (one process, as on Windows).
 echo "== Windows tests (Wine)"
 # A crash must end the process instead of starting the debugger and waiting.
 wine_run 300 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
   /v Debugger /t REG_SZ /d "" /f >/dev/null 2>&1 || echo "test: could not prepare the Wine prefix"
 wine_log="$WORK/wine-tests.log"
-wine_run 900 "$ROOT/build-win/quillon_tests.exe" 2>&1 | tr -d '\r' | tee "$wine_log"
+wine_run 900 "$ROOT/build-win/quillon_tests.exe" --gtest_shuffle 2>&1 | tr -d '\r' | tee "$wine_log"
 wine_status=${PIPESTATUS[0]}
 good=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?\..*/\1/p' "$wine_log" | tail -1)
 bad=$(sed -nE 's/^\[  FAILED  \] ([0-9]+) tests?, listed below.*/\1/p' "$wine_log" | tail -1)

@@ -33,25 +33,16 @@ std::string Written(const std::filesystem::path& file) {
 class IniStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    savedStore_ = useIniStore;
-    savedPath_ = IniFilePath();
     useIniStore = true;
     file_ = dir_ / "quillon.ini";
     SetIniFilePath(ToNative(file_));
   }
-  void TearDown() override {
-    useIniStore = savedStore_;
-    SetIniFilePath(savedPath_);
-  }
   NativePath Path() const { return ToNative(file_); }
   void WriteUtf16(std::u16string_view text) { WriteBytes(file_, kMark + Utf16LeBytes(text)); }
 
+  ProcessStateGuard state_;  // puts the store and its path back
   TempDir dir_;
   std::filesystem::path file_;
-
- private:
-  bool savedStore_ = false;
-  NativePath savedPath_;
 };
 
 TEST_F(IniStoreTest, EnsureIniFileCreatesTheMarkAndOneEmptyLineOnly) {

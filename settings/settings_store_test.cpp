@@ -30,29 +30,20 @@ bool KeyExists() {
 
 class RegistryStoreTest : public ::testing::Test {
  protected:
+  // The guard member puts back the store, the message host, the wrappers' language
+  // and the configuration folder.
   void SetUp() override {
-    savedStore_ = useIniStore;
     useIniStore = false;
 #ifdef _WIN32
     RemoveKey();
 #else
-    const char* config = getenv("XDG_CONFIG_HOME");
-    hadConfig_ = config != nullptr;
-    if (config) savedConfig_ = config;
     setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
 #endif
     SetCurrentMessageHost(&host_);
   }
   void TearDown() override {
-    SetCurrentMessageHost(nullptr);
-    REGW::SetJapanese(true);
-    REGA::SetJapanese(true);
-    useIniStore = savedStore_;
 #ifdef _WIN32
     RemoveKey();
-#else
-    if (hadConfig_) setenv("XDG_CONFIG_HOME", savedConfig_.c_str(), 1);
-    else unsetenv("XDG_CONFIG_HOME");
 #endif
   }
 #ifdef _WIN32
@@ -77,13 +68,9 @@ class RegistryStoreTest : public ::testing::Test {
     RegistryCloseKey(key);
   }
 
+  ProcessStateGuard state_;
   TempDir dir_;
   RecordingHost host_;
-
- private:
-  bool savedStore_ = false;
-  bool hadConfig_ = false;
-  std::string savedConfig_;
 };
 
 TEST_F(RegistryStoreTest, MissingKeyReadsDefaultsAndIsCreatedByTheFirstWrite) {
@@ -543,15 +530,11 @@ TEST_F(RegistryStoreTest, KeysOpenTogetherShareWhatTheyWrite) {
 
 TEST_F(RegistryStoreTest, HiveLivesUnderTheConfigFolder) {
   EXPECT_EQ(RegistryHivePath(), (dir_ / "quillon" / "registry.reg").string());
-  const char* home = getenv("HOME");
-  std::string savedHome = home ? home : "";
   setenv("XDG_CONFIG_HOME", "relative/path", 1);  // ignored, as the convention says
   setenv("HOME", dir_.path().c_str(), 1);
   EXPECT_EQ(RegistryHivePath(), (dir_ / ".config" / "quillon" / "registry.reg").string());
   ASSERT_TRUE(WriteIntSetting(u"CharEncode", 2));  // makes the folders
   EXPECT_TRUE(std::filesystem::exists(dir_ / ".config" / "quillon" / "registry.reg"));
-  if (home) setenv("HOME", savedHome.c_str(), 1);
-  else unsetenv("HOME");
 }
 #endif
 

@@ -1,11 +1,16 @@
 #include "tests/test_support.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
 
+#include "core/process_flags.h"
 #include "platform/native_path.h"
+#include "settings/rega.h"
+#include "settings/regw.h"
+#include "settings/settings_store.h"
 
 namespace fs = std::filesystem;
 
@@ -31,6 +36,40 @@ TempDir::~TempDir() {
     fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, error);
   }
   fs::remove_all(path_, error);
+}
+
+ProcessStateGuard::ProcessStateGuard()
+    : japaneseUi_(japaneseUi),
+      consoleMode_(consoleMode),
+      useIniStore_(useIniStore),
+      copySettingsMode_(copySettingsMode),
+      iniPath_(IniFilePath()),
+      resultsText_(resultsText),
+      host_(&CurrentMessageHost()),
+      regwJapanese_(REGW::Japanese()),
+      regaJapanese_(REGA::Japanese()) {
+  std::error_code error;
+  folder_ = fs::current_path(error);
+  for (const char* name : {"XDG_CONFIG_HOME", "HOME", "QUILLON_LANG"}) {
+    const char* value = std::getenv(name);
+    variables_.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
+  }
+}
+
+ProcessStateGuard::~ProcessStateGuard() {
+  japaneseUi = japaneseUi_;
+  consoleMode = consoleMode_;
+  useIniStore = useIniStore_;
+  copySettingsMode = copySettingsMode_;
+  SetIniFilePath(iniPath_);
+  resultsText = resultsText_;
+  // No host of its own stands for the console host.
+  SetCurrentMessageHost(host_ == &ConsoleMessageHost() ? nullptr : host_);
+  REGW::SetJapanese(regwJapanese_);
+  REGA::SetJapanese(regaJapanese_);
+  std::error_code error;
+  if (!folder_.empty()) fs::current_path(folder_, error);
+  for (const Variable& variable : variables_) SetTestEnvironment(variable.name, variable.value);
 }
 
 std::string ReadBytes(const fs::path& path) {
@@ -179,6 +218,11 @@ CodecFactory ScriptedCodecFactory(ScriptedCodec::Script* script) {
 #include <objbase.h>
 #include <windows.h>
 
+void SetTestEnvironment(const char* name, const std::optional<std::string>& value) {
+  // An empty value removes the variable.
+  _putenv_s(name, value ? value->c_str() : "");
+}
+
 namespace {
 // The program initialises COM at start-up; the test program does it before any test.
 struct ComForTests {
@@ -191,5 +235,13 @@ bool RunningUnderWine() {
   return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 #else
+void SetTestEnvironment(const char* name, const std::optional<std::string>& value) {
+  if (value) {
+    setenv(name, value->c_str(), 1);
+  } else {
+    unsetenv(name);
+  }
+}
+
 bool RunningUnderWine() { return false; }
 #endif

@@ -1,9 +1,10 @@
 // Helpers shared by the unit tests: a temporary folder, a message host that records,
-// and a file system that fails on request.
+// a file system that fails on request, and a guard for the process-wide state.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,37 @@ class TempDir {
 std::string ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 NativePath ToNative(const std::filesystem::path& path);
+
+// Saves the process-wide state that tests change and puts it back when it goes: the
+// interface flags (japaneseUi, consoleMode, useIniStore, copySettingsMode), the INI file's
+// path, the collected results text, the current message host, the language of the
+// registry wrappers' messages, the current folder, and the environment variables tests
+// set (XDG_CONFIG_HOME and HOME, which place the registry file, and QUILLON_LANG). Tests
+// run in one process in any order, so a fixture or test that changes any of these holds
+// a guard, made before the change.
+class ProcessStateGuard {
+ public:
+  ProcessStateGuard();
+  ~ProcessStateGuard();
+  ProcessStateGuard(const ProcessStateGuard&) = delete;
+  ProcessStateGuard& operator=(const ProcessStateGuard&) = delete;
+
+ private:
+  struct Variable {
+    const char* name;
+    std::optional<std::string> value;
+  };
+  bool japaneseUi_, consoleMode_, useIniStore_, copySettingsMode_;
+  NativePath iniPath_;
+  WideText resultsText_;
+  MessageHost* host_;
+  bool regwJapanese_, regaJapanese_;
+  std::filesystem::path folder_;
+  std::vector<Variable> variables_;
+};
+
+// Sets an environment variable for a test; nullopt removes it.
+void SetTestEnvironment(const char* name, const std::optional<std::string>& value);
 
 // Records messages and answers message boxes with a given answer.
 class RecordingHost : public MessageHost {

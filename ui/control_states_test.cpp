@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/memory_controls.h"
 #include "core/process_flags.h"
-#include "ui/memory_controls.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -120,6 +121,7 @@ TEST_F(ControlStatesTest, DependentControls) {
 }
 
 TEST(FillLists, TextsOfBothLanguages) {
+  ProcessStateGuard state;
   japaneseUi = false;
   MemoryControls c;
   FillLists(c);

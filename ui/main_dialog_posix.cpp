@@ -5,10 +5,10 @@
 
 #include <cstdio>
 
+#include "core/memory_controls.h"
 #include "core/process_flags.h"
 #include "engine/engine_context.h"
 #include "ui/dialog_modes.h"
-#include "ui/memory_controls.h"
 
 void AttachParentConsole() {}
 void DetachParentConsole() {}

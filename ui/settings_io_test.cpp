@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "core/memory_controls.h"
 #include "core/process_flags.h"
 #include "settings/settings_store.h"
 #include "tests/test_support.h"
 #include "ui/control_states.h"
 #include "ui/dialog_modes.h"
-#include "ui/memory_controls.h"
 
 #include "platform/directory.h"
 
@@ -24,10 +24,7 @@ class SettingsIoTest : public ::testing::Test {
     SetIniFilePath(ToNative(dir / "quillon.ini"));
     FillLists(controls);
   }
-  ~SettingsIoTest() override {
-    useIniStore = false;
-    SetIniFilePath(PathFromWide(u"quillon.ini"));
-  }
+  ProcessStateGuard state;  // first: puts the store and flags back after everything else
   TempDir dir;
   MemoryControls controls;
 };
@@ -119,20 +116,13 @@ TEST_F(SettingsIoTest, SaveAndLoadKeepEveryValue) {
 class UnreadableStoreTest : public SettingsIoTest {
  protected:
   UnreadableStoreTest() {
-    savedConsole_ = consoleMode;
-    savedJapanese_ = japaneseUi;
-    japaneseUi = false;
+    japaneseUi = false;  // the base's guard puts the flags back
     context_.host = &host_;
-  }
-  ~UnreadableStoreTest() override {
-    consoleMode = savedConsole_;
-    japaneseUi = savedJapanese_;
   }
   NativePath Ini() const { return ToNative(dir / "quillon.ini"); }
 
   RecordingHost host_;
   EngineContext context_;
-  bool savedConsole_, savedJapanese_;
 };
 
 TEST_F(UnreadableStoreTest, AFolderInTheStoresPlaceIsNamedAndRunsNothing) {

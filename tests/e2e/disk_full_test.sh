@@ -8,12 +8,10 @@
 #
 # Needs root and mount; otherwise prints that it is skipped and passes.
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 QC=${1:-}
-if [[ ! -x "$QC" ]]; then
-  echo "usage: $0 QUILLONC" >&2
-  exit 2
-fi
+need_programs QUILLONC "$QC"
 QC=$(readlink -f "$QC")
 
 WORK=$(mktemp -d /tmp/quillon-full.XXXXXX)
@@ -25,14 +23,6 @@ cleanup() {
 trap cleanup EXIT
 export LANG=C LC_ALL= LC_MESSAGES= XDG_CONFIG_HOME="$WORK/config"
 unset QUILLON_LANG
-
-passed=0
-failed=0
-ok() { passed=$((passed + 1)); }
-bad() {
-  failed=$((failed + 1))
-  echo "FAIL: $*"
-}
 
 mkdir -p "$WORK/tmpfs"
 if [[ $(id -u) != 0 ]] || ! mount -t tmpfs -o size=1m quillon-full "$WORK/tmpfs" 2>/dev/null; then
@@ -142,5 +132,4 @@ else
   echo "ext2 part skipped (no loop device)"
 fi
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+finish

@@ -9,13 +9,11 @@
 # QUILLON_KILLS sets the kills per case (default 20). Ends with "N passed, M failed" and a
 # non-zero exit code on any failure.
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 QC=${1:-}
 Q=${2:-}
-if [[ ! -x "$QC" || ! -x "$Q" ]]; then
-  echo "usage: $0 QUILLONC QUILLON" >&2
-  exit 2
-fi
+need_programs "QUILLONC QUILLON" "$QC" "$Q"
 QC=$(readlink -f "$QC")
 Q=$(readlink -f "$Q")
 KILLS=${QUILLON_KILLS:-20}
@@ -23,20 +21,12 @@ KILLS=${QUILLON_KILLS:-20}
 WORK=$(mktemp -d /tmp/quillon-kill.XXXXXX)
 export LANG=C LC_ALL= LC_MESSAGES=
 unset QUILLON_LANG
-passed=0
-failed=0
 RUNNING=
 cleanup() {
   if [[ -n "$RUNNING" ]]; then kill -9 "$RUNNING" "-$RUNNING" 2>/dev/null; fi
   rm -rf "$WORK"
 }
 trap cleanup EXIT
-
-ok() { passed=$((passed + 1)); }
-bad() {
-  failed=$((failed + 1))
-  echo "FAIL: $*"
-}
 
 # pause_randomly MAX_MS: waits a random time below MAX_MS milliseconds. Short times are
 # spun away (about 500 turns a millisecond) rather than slept, which costs a process.
@@ -287,5 +277,4 @@ case_large
 case_linked
 case_store
 echo "temporary files left by killed runs: $left_temporaries"
-echo "$passed passed, $failed failed"
-((failed == 0))
+finish

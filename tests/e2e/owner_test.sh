@@ -9,12 +9,10 @@
 # Runs as root and converts as user 65534 through setpriv; otherwise prints that it is
 # skipped and passes.
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 QC=${1:-}
-if [[ ! -x "$QC" ]]; then
-  echo "usage: $0 QUILLONC" >&2
-  exit 2
-fi
+need_programs QUILLONC "$QC"
 QC=$(readlink -f "$QC")
 USER_ID=65534
 
@@ -29,14 +27,6 @@ if [[ $(id -u) != 0 ]] || ! as_user true 2>/dev/null; then
   echo "owner_test: skipped (needs root and setpriv to run as another user)"
   exit 0
 fi
-
-passed=0
-failed=0
-ok() { passed=$((passed + 1)); }
-bad() {
-  failed=$((failed + 1))
-  echo "FAIL: $*"
-}
 
 # The programs where the user may run them, its store where it may write.
 chmod 755 "$WORK"
@@ -117,5 +107,4 @@ for name in single linked; do
 done
 echo "a folder the user may not write: the message names the folder, files left as they were"
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+finish

@@ -6,19 +6,7 @@ program=$(readlink -f "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config" QUILLON_LANG=en
-passed=0 failed=0
-
-check() {  # description, command...
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
-utf16() { printf '\xff\xfe'; printf '%s' "$1" | iconv -f utf-8 -t utf-16le; }
-ini() {  # folder, then key=value lines
-  local folder=$1; shift
-  local text=$'[Main]\r\n'
-  for line in "$@"; do text+="$line"$'\r\n'; done
-  utf16 "$text" > "$folder/quillon.ini"
-}
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 mkdir -p "$work/bin"
 cp "$program" "$work/bin/quillon_o"
@@ -115,5 +103,4 @@ mv "$hive.saved" "$hive"
 "$work/bin/quillon" /cuimode >/dev/null 2>&1
 check "lower-case /cuimode is no console mode" test $? != 0
 
-echo "quillon e2e: $passed passed, $failed failed"
-test $failed = 0
+finish "quillon e2e"

@@ -39,32 +39,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passed=0 failed=0 skipped=0
-check() {  # description, command...
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $what"
-  fi
-}
-skip() {
-  skipped=$((skipped + 1))
-  echo "skipped: $1"
-}
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-utf16() { printf '\xff\xfe'; printf '%s' "$1" | iconv -f utf-8 -t utf-16le; }
-ini() {  # folder, then key=value lines
-  local folder=$1
-  shift
-  local text=$'[Main]\r\n'
-  local line
-  for line in "$@"; do text+="$line"$'\r\n'; done
-  utf16 "$text" >"$folder/quillon.ini"
-}
 ini_text() { iconv -f utf-16le -t utf-8 <"$1" | tr -d '\r'; }
 # A text the way Wine's debug channels print it: L"...", units above ASCII as \xxxx.
 wine_debugstr() {
@@ -84,15 +60,6 @@ wine_run() {  # seconds, program, args...: the program's exit code
   local seconds=$1
   shift
   timeout --kill-after=5 "$seconds" "$WINE" "$@"
-}
-wait_for() {  # seconds, command...: true as soon as the command is
-  local tries=$(($1 * 4))
-  shift
-  while ((tries-- > 0)); do
-    "$@" && return 0
-    sleep 0.25
-  done
-  return 1
 }
 visible_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
 has_window() { [[ -n $(visible_window "$1") ]]; }
@@ -239,5 +206,4 @@ else
 fi
 
 echo "quillon wine e2e: $passed passed, $failed failed, $skipped skipped"
-echo "$passed passed, $failed failed"
-((failed == 0))
+finish

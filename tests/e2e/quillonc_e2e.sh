@@ -28,8 +28,6 @@ if [[ "$MODE" == --wine && -z "${DISPLAY:-}" ]]; then
 fi
 
 WORK=$(mktemp -d /tmp/quillonc-e2e.XXXXXX)
-passed=0
-failed=0
 export LANG=C LC_ALL= LC_MESSAGES=
 unset QUILLON_LANG
 export XDG_CONFIG_HOME="$WORK/config"
@@ -48,14 +46,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-ok() { passed=$((passed + 1)); }
-bad() {
-  failed=$((failed + 1))
-  echo "FAIL: $*"
-}
-expect_eq() {  # expect_eq WHAT EXPECTED ACTUAL
-  if [[ "$2" == "$3" ]]; then ok; else bad "$1: expected [$2], got [$3]"; fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 # The programs in one folder, with the INI-store copies under their _o names.
 BIN="$WORK/bin"
@@ -69,8 +60,7 @@ make_bin() {  # make_bin FOLDER
 make_bin "$BIN"
 
 # A path as the program sees it.
-win_path() { echo "Z:${1//\//\\}"; }
-prog_path() { if [[ "$MODE" == --wine ]]; then win_path "$1"; else echo "$1"; fi; }
+prog_path() { if [[ "$MODE" == --wine ]]; then winpath "$1"; echo; else echo "$1"; fi; }
 
 # run DIR PROGRAM ARGS...: runs PROGRAM (a path without .exe) in DIR; sets RC, OUT, ERR
 # (the text with CR LF turned into LF; under Wine from the console code page).
@@ -131,7 +121,7 @@ load_store() {
   local reg="$WORK/export.reg"
   if [[ "$MODE" == --wine ]]; then
     rm -f "$reg"
-    "$WINE" reg export "$KEY" "$(win_path "$reg")" /y >/dev/null 2>&1
+    "$WINE" reg export "$KEY" "$(winpath "$reg")" /y >/dev/null 2>&1
   else
     cp "$XDG_CONFIG_HOME/quillon/registry.reg" "$reg" 2>/dev/null
   fi
@@ -705,5 +695,4 @@ if [[ "$MODE" == --native ]]; then
   fi
 fi
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+finish

@@ -8,6 +8,7 @@
 
 #include "core/dialog_controls.h"
 #include "core/process_flags.h"
+#include "tests/test_support.h"
 #include "ui/control_states.h"
 #include "ui/win32/dialog_host.h"
 #include "ui/win32/resource.h"
@@ -50,19 +51,6 @@ std::wstring TextOf(HWND window) {
 LONG_PTR StyleOf(HWND window) { return GetWindowLongPtrW(window, GWL_STYLE); }
 
 std::wstring W(std::u16string_view text) { return ToWindowText(text); }
-
-class FlagsGuard {
- public:
-  FlagsGuard() : japanese_(japaneseUi), console_(consoleMode) {}
-  ~FlagsGuard() {
-    japaneseUi = japanese_;
-    consoleMode = console_;
-  }
-
- private:
-  bool japanese_;
-  bool console_;
-};
 
 // --- The templates -------------------------------------------------------------------
 
@@ -188,7 +176,7 @@ TEST(WindowControls, CheckStates) {
 }
 
 TEST(WindowControls, ListSelectionAndItems) {
-  FlagsGuard flags;
+  ProcessStateGuard state;
   japaneseUi = false;
   TemplateDialog dialog(IDD_MAIN_ENGLISH);
   WindowControls controls(dialog.get());
@@ -216,7 +204,7 @@ TEST(WindowControls, ListSelectionAndItems) {
 // The enabling rules on real windows: the same logic the memory controls test, here
 // through combo boxes and buttons as the dialog has them.
 TEST(WindowControls, EnablingRulesOnTheRealDialog) {
-  FlagsGuard flags;
+  ProcessStateGuard state;
   japaneseUi = true;
   TemplateDialog dialog(IDD_MAIN_JAPANESE);
   WindowControls c(dialog.get());
@@ -282,7 +270,7 @@ TEST(ResultsDialog, ShowsSummaryAndEveryMessage) {
 // --- The dialog's message host -------------------------------------------------------
 
 TEST(DialogHost, CollectsMessagesInDialogMode) {
-  FlagsGuard flags;
+  ProcessStateGuard state;
   consoleMode = false;
   DialogHost host;
   resultsText = u"a.txt は空です。\r\n";
@@ -292,7 +280,7 @@ TEST(DialogHost, CollectsMessagesInDialogMode) {
 }
 
 TEST(DialogHost, ConsoleModeLeavesTheResultsTextAlone) {
-  FlagsGuard flags;
+  ProcessStateGuard state;
   consoleMode = true;
   DialogHost host;
   resultsText.clear();
@@ -301,7 +289,7 @@ TEST(DialogHost, ConsoleModeLeavesTheResultsTextAlone) {
 }
 
 TEST(DialogHost, NoAbortWhileTheDialogIsNotInFront) {
-  FlagsGuard flags;
+  ProcessStateGuard state;
   TemplateDialog dialog(IDD_MAIN_ENGLISH);  // created, never shown: never the foreground
   DialogHost host;
   host.SetDialog(dialog.get());
@@ -324,7 +312,7 @@ void CALLBACK LookAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 TEST(DialogHost, EscPressedDuringARunDoesNotCloseTheResults) {
-  FlagsGuard flags;
+  ProcessStateGuard state;
   consoleMode = false;
   TemplateDialog dialog(IDD_MAIN_ENGLISH);
   ASSERT_NE(dialog.get(), nullptr);

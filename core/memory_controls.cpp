@@ -1,4 +1,4 @@
-#include "ui/memory_controls.h"
+#include "core/memory_controls.h"
 
 const MemoryControls::Control* MemoryControls::Find(int id) const {
   auto it = controls_.find(id);
