@@ -4,11 +4,11 @@
 
 #include <filesystem>
 
+#include "core/dialog_lists.h"
 #include "core/memory_controls.h"
 #include "core/process_flags.h"
 #include "engine/visit_folder.h"
 #include "tests/test_support.h"
-#include "ui/control_states.h"
 
 namespace fs = std::filesystem;
 

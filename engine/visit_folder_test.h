@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "core/dialog_lists.h"
 #include "core/memory_controls.h"
 #include "core/process_flags.h"
 #include "engine/run_job.h"
 #include "tests/test_support.h"
-#include "ui/control_states.h"
 
 class WalkCounter : public FailingFileSystem {
  public:
