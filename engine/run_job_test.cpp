@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "core/dialog_lists.h"
 #include "core/memory_controls.h"
 #include "core/process_flags.h"
 #include "engine/visit_folder.h"
@@ -45,20 +44,12 @@ class RunJobTest : public ::testing::Test {
     consoleMode = true;
     context.host = &host;
     context.files = &files;
-    FillLists(controls);
-    controls.SetSelection(kIdInputList, 1);
-    controls.SetSelection(kIdOutputList, 0);
-    controls.SetSelection(kIdLineEndingList, 0);
+    PrepareRunControls(controls, dir.path());
     controls.SetChecked(kIdTrimWhiteSpace, true);
-    controls.SetChecked(kIdSubfolders, true);
-    SetTarget("*.txt");
     start = fs::current_path();
   }
   ~RunJobTest() override { fs::current_path(start); }
-  void SetTarget(const std::string& pattern) {
-    controls.SetText(kIdTarget, PathForDisplay(ToNative(dir.path())) + u"/" +
-                                    WideFromUtf8(pattern));
-  }
+  void SetTarget(const std::string& pattern) { SetRunTarget(controls, dir.path(), pattern); }
   void Make(const std::string& name, const std::string& content = "x \n") {
     fs::create_directories((dir / name).parent_path());
     WriteBytes(dir / name, content);

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "core/dialog_lists.h"
 #include "core/memory_controls.h"
 #include "core/process_flags.h"
 #include "engine/run_job.h"
@@ -38,22 +37,14 @@ class WalkTest : public ::testing::Test {
     consoleMode = true;
     context.host = &host;
     context.files = &files;
-    FillLists(controls);
-    controls.SetSelection(kIdInputList, 1);
-    controls.SetSelection(kIdOutputList, 0);
-    controls.SetSelection(kIdLineEndingList, 0);
+    PrepareRunControls(controls, dir.path());
     controls.SetChecked(kIdReplaceCheck, true);
     controls.SetText(kIdSearchText, u"a");
     controls.SetText(kIdReplacementText, u"aa");
-    controls.SetChecked(kIdSubfolders, true);
-    SetTarget("*.txt");
     start = std::filesystem::current_path();
   }
   ~WalkTest() override { std::filesystem::current_path(start); }
-  void SetTarget(const std::string& pattern) {
-    controls.SetText(kIdTarget,
-                     PathForDisplay(ToNative(dir.path())) + u"/" + WideFromUtf8(pattern));
-  }
+  void SetTarget(const std::string& pattern) { SetRunTarget(controls, dir.path(), pattern); }
   void Make(const std::string& name, const std::string& content = "data") {
     std::filesystem::create_directories((dir / name).parent_path());
     WriteBytes(dir / name, content);

@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 
+#include "core/dialog_lists.h"
 #include "core/process_flags.h"
 #include "platform/native_path.h"
 #include "settings/rega.h"
@@ -245,3 +246,17 @@ void SetTestEnvironment(const char* name, const std::optional<std::string>& valu
 
 bool RunningUnderWine() { return false; }
 #endif
+
+void PrepareRunControls(MemoryControls& controls, const std::filesystem::path& folder) {
+  FillLists(controls);
+  controls.SetSelection(kIdInputList, 1);
+  controls.SetSelection(kIdOutputList, 0);
+  controls.SetSelection(kIdLineEndingList, 0);
+  controls.SetChecked(kIdSubfolders, true);
+  SetRunTarget(controls, folder, "*.txt");
+}
+
+void SetRunTarget(MemoryControls& controls, const std::filesystem::path& folder,
+                  const std::string& pattern) {
+  controls.SetText(kIdTarget, PathForDisplay(ToNative(folder)) + u"/" + WideFromUtf8(pattern));
+}

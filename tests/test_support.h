@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/memory_controls.h"
 #include "core/wide_text.h"
 #include "platform/file_system.h"
 #include "platform/message_host.h"
@@ -27,6 +28,13 @@ class TempDir {
 std::string ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 NativePath ToNative(const std::filesystem::path& path);
+
+// Controls for a run over folder: the lists filled, the first named encoding in, output as
+// read, CR+LF, subfolders searched, and "*.txt" in folder as the target.
+void PrepareRunControls(MemoryControls& controls, const std::filesystem::path& folder);
+// The target: pattern in folder.
+void SetRunTarget(MemoryControls& controls, const std::filesystem::path& folder,
+                  const std::string& pattern);
 
 // Saves the process-wide state that tests change and puts it back when it goes: the
 // interface flags (japaneseUi, consoleMode, useIniStore, copySettingsMode), the INI file's
