@@ -162,6 +162,22 @@ void WriteChangedFile(EngineContext& context, const NativePath& name, const JobO
   }
 }
 
+// A file with nothing to write may still be the one a killed rewrite left behind (new in
+// part, or cut short): the copy of its old content beside it says so, and the user hears
+// of it as when the file is to be written.
+void ReportLeftKeepCopy(EngineContext& context, const NativePath& name,
+                        const WideText& shownName) {
+  NativePath keep;
+  if (!context.files->KeepCopyLeftBeside(name, &keep)) return;
+  context.host->ReportMessage(FormatMessageText(
+      u"%s:%s\r\n",
+      {shownName,
+       FormatMessageText(
+           Text(u"書き換えの途中で残った控え %s があります。ファイルと見比べてから消してください",
+                u"%s is left from an unfinished rewrite; compare it with the file, then remove it"),
+           {PathForDisplay(keep)})}));
+}
+
 FileOutcome ProcessFileSteps(EngineContext& context, const NativePath& name,
                              const JobOptions& job, const WideText& shownName) {
   WideText text;
@@ -191,6 +207,8 @@ FileOutcome ProcessFileSteps(EngineContext& context, const NativePath& name,
   if (explicitOutput && outputCodePage != inputCodePage) changed = true;
   if (changed) {
     WriteChangedFile(context, name, job, std::move(text), outputCodePage, bomFlag, shownName);
+  } else {
+    ReportLeftKeepCopy(context, name, shownName);
   }
 
   ++context.counters.targetsSeen;

@@ -65,6 +65,22 @@ TEST_F(ProcessFileTest, UnchangedFileIsNotTouched) {
   EXPECT_EQ(context.counters.filesWritten, 0u);
 }
 
+TEST_F(ProcessFileTest, AFileWithNothingToWriteStillTellsOfAKeepCopyLeftBesideIt) {
+  // A rewrite killed late leaves a file that may need no change (new, or cut short at a
+  // line end) beside the copy of its old content: the user must hear of the copy.
+  WriteBytes(dir / "a.txt", "line\r\n");
+  WriteBytes(dir / "a.txt.~qlkeep", "old line\n");
+  job.lineEndingConversion = 0;
+  EXPECT_EQ(Run(), FileOutcome::kContinue);
+  EXPECT_EQ(context.counters.filesWritten, 0u);
+  ASSERT_EQ(host.messages.size(), 1u);
+  const std::string message = host.AllMessagesUtf8();
+  EXPECT_NE(message.find("a.txt.~qlkeep is left from an unfinished rewrite"), std::string::npos)
+      << message;
+  EXPECT_EQ(ReadBytes(dir / "a.txt.~qlkeep"), "old line\n");
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "line\r\n");
+}
+
 TEST_F(ProcessFileTest, AnotherOutputCodePageForcesTheWrite) {
   WriteBytes(dir / "a.txt", "\x82\xA0\r\n");
   job.outputEncodingIndex = 4;

@@ -78,6 +78,15 @@ class FileSystem {
   // Puts back creation (where possible) and last-write time; last access is left alone.
   virtual SetTimesResult SetFileTimes(const NativePath& path, const FileTimes& times) = 0;
 
+  // True when the keep copy of path (the copy of its old content that a rewrite in place
+  // makes first, left only by a rewrite that never finished) is beside it; *shown then
+  // names the copy in full, as the writer's messages do.
+  virtual bool KeepCopyLeftBeside(const NativePath& path, NativePath* shown) {
+    (void)path;
+    (void)shown;
+    return false;
+  }
+
   // Folders, with the platform's functions unless a test puts others in (see
   // platform/directory.h).
   virtual bool ListDirectory(const NativePath& pattern, bool withFolders,

@@ -352,6 +352,29 @@ class PosixFileSystem : public FileSystem {
     return HandOnInPieces(size, pieceBytes, fill, take);
   }
 
+  bool KeepCopyLeftBeside(const NativePath& path, NativePath* shown) override {
+    std::string target = path;
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return false;
+    if (S_ISLNK(st.st_mode)) {
+      std::unique_ptr<char, decltype(&free)> resolved(realpath(path.c_str(), nullptr), &free);
+      if (!resolved) return false;
+      target = resolved.get();
+    }
+    const std::string folder = FolderOf(target);
+    const std::string base = BaseOf(target);
+    // The folder's longest name matters only for a name that may need shortening.
+    size_t longestName = 255;
+    if (base.size() > 200) {
+      const long nameMax = pathconf(folder.c_str(), _PC_NAME_MAX);
+      if (nameMax > 0) longestName = static_cast<size_t>(nameMax);
+    }
+    const std::string keepName = KeepCopyName(base, longestName);
+    if (lstat((folder + "/" + keepName).c_str(), &st) != 0) return false;
+    *shown = FolderForMessage(folder) + "/" + keepName;
+    return true;
+  }
+
   ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,
                                     std::string_view body, uint32_t* error,
                                     NativePath* where) override {

@@ -315,6 +315,14 @@ class Win32FileSystem : public FileSystem {
     return HandOnInPieces(size, pieceBytes, fill, take);
   }
 
+  bool KeepCopyLeftBeside(const NativePath& path, NativePath* shown) override {
+    const NativePath target = FullPathOf(path);
+    const NativePath keepPath = FolderOf(target) + KeepCopyName(NameOf(target));
+    if (GetFileAttributesW(keepPath.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    *shown = keepPath;
+    return true;
+  }
+
   ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,
                                     std::string_view body, uint32_t* error,
                                     NativePath* where) override {

@@ -102,6 +102,9 @@ class FailingFileSystem : public FileSystem {
   bool CopyFileReplacing(const NativePath& from, const NativePath& to, uint32_t* error) override;
   bool GetFileTimes(const NativePath& path, FileTimes* times) override;
   SetTimesResult SetFileTimes(const NativePath& path, const FileTimes& times) override;
+  bool KeepCopyLeftBeside(const NativePath& path, NativePath* shown) override {
+    return RealFileSystem().KeepCopyLeftBeside(path, shown);
+  }
   ReadFileResult ReadFileInPieces(const NativePath& path, size_t pieceBytes,
                                   const std::function<bool(uint64_t size)>& begin,
                                   const std::function<bool(char* piece, size_t length)>& take) override;
