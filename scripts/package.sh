@@ -5,7 +5,7 @@
 # Ends with a line "N passed, M failed" and a non-zero exit code on any failure.
 set -uo pipefail
 
-cd "$(dirname "${BASH_SOURCE[0]}")/.."
+cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
 BUILD=${QUILLON_BUILD:-build}
 passed=0
 failed=0
