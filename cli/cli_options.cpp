@@ -160,7 +160,11 @@ int32_t ReadDecimal(std::u16string_view text) {
 }
 
 bool WantsHelp(const std::vector<WideText>& args) {
-  return args.empty() || args[0] == u"/?" || args[0] == u"-?";
+  return args.empty() || args[0] == u"/?" || args[0] == u"-?" || args[0] == u"--help";
+}
+
+bool WantsVersion(const std::vector<WideText>& args) {
+  return !args.empty() && args[0] == u"--version";
 }
 
 CliParse ParseCommandLine(const std::vector<WideText>& args) {

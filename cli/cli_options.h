@@ -57,8 +57,12 @@ struct CliParse {
   size_t firstTarget = 0;      // index of the first target in the arguments
 };
 
-// True for no arguments at all and for a first argument of exactly "/?" or "-?".
+// True for no arguments at all and for a first argument of exactly "/?", "-?" or
+// "--help".
 bool WantsHelp(const std::vector<WideText>& args);
+
+// True for a first argument of exactly "--version".
+bool WantsVersion(const std::vector<WideText>& args);
 
 // Reads the options up to the first argument that does not begin with "/" or "-" (or up
 // to "--", which ends the options and is no target). Every argument from there on is a

@@ -3,6 +3,11 @@
 
 #include "cli/cli_options.h"
 
+#include <string>
+
+#include "cli/help_text.h"
+#include "quillon_version.h"
+
 namespace {
 
 CliParse Parse(std::initializer_list<const char16_t*> args) {
@@ -21,6 +26,41 @@ TEST(CliHelp, NoArgumentsOrQuestionMarkFirst) {
   CliParse p = Parse({u"/W", u"/?", u"a.txt"});
   EXPECT_EQ(p.error, CliError::kInvalidOption);
   EXPECT_EQ(p.offendingArgument, u"/?");
+}
+
+// --help and --version count only as the whole first argument; elsewhere, or spelled
+// otherwise, they stay the invalid options they always were, and after "--" a target.
+TEST(CliHelp, LongHelpAndVersionOnlyFirstAndExact) {
+  EXPECT_TRUE(WantsHelp({u"--help"}));
+  EXPECT_TRUE(WantsHelp({u"--help", u"/W", u"a.txt"}));
+  EXPECT_FALSE(WantsHelp({u"--version"}));
+  EXPECT_TRUE(WantsVersion({u"--version", u"/W", u"a.txt"}));
+  EXPECT_FALSE(WantsVersion({}));
+  EXPECT_FALSE(WantsVersion({u"--help"}));
+  for (const char16_t* spelling : {u"--HELP", u"--help=x", u"-help", u"--Version", u"--versio"}) {
+    EXPECT_FALSE(WantsHelp({spelling})) << std::u16string(spelling).size();
+    EXPECT_FALSE(WantsVersion({spelling}));
+    EXPECT_EQ(Parse({spelling, u"/W", u"a.txt"}).error, CliError::kInvalidOption);
+  }
+  for (const char16_t* later : {u"--help", u"--version"}) {
+    EXPECT_FALSE(WantsHelp({u"/W", later}));
+    EXPECT_FALSE(WantsVersion({u"/W", later}));
+    CliParse p = Parse({u"/W", later, u"a.txt"});
+    EXPECT_EQ(p.error, CliError::kInvalidOption);
+    EXPECT_EQ(p.offendingArgument, later);
+    // After "--" they are file names.
+    p = Parse({u"/W", u"--", later});
+    EXPECT_EQ(p.error, CliError::kNone);
+    EXPECT_EQ(p.firstTarget, 2u);
+  }
+}
+
+TEST(CliHelp, VersionLineCarriesTheProjectVersion) {
+  std::u16string expected = u"quillonc ";
+  for (const char* c = kQuillonVersion; *c; ++c) expected.push_back(static_cast<char16_t>(*c));
+  expected += u"\n";
+  EXPECT_EQ(VersionText(), expected);
+  EXPECT_GE(std::string(kQuillonVersion).size(), 5u);  // major.minor.patch
 }
 
 TEST(CliSwitches, EachLetterInEitherCaseWithSlashOrDash) {

@@ -1,5 +1,9 @@
 #include "cli/help_text.h"
 
+#include <cstddef>
+
+#include "quillon_version.h"
+
 namespace {
 
 // Option lines are indented with one ideographic space (U+3000), except the few that
@@ -73,8 +77,26 @@ constexpr char16_t kJapaneseHelp[] =
     u"・target...の指定：\n"
     u"　置換対象のテキストファイルの名前を指定できます。ワイルドカード指定・複数指定が可能です。\n";
 
+// The version line, widened from the ASCII version number at compile time.
+constexpr size_t kProgramNameLength = 9;  // "quillonc "
+struct VersionLine {
+  char16_t text[kProgramNameLength + sizeof(kQuillonVersion) + 1] = {};
+  constexpr VersionLine() {
+    constexpr char kName[] = "quillonc ";
+    size_t n = 0;
+    for (size_t i = 0; i < kProgramNameLength; ++i) text[n++] = static_cast<char16_t>(kName[i]);
+    for (size_t i = 0; kQuillonVersion[i] != '\0'; ++i) {
+      text[n++] = static_cast<char16_t>(kQuillonVersion[i]);
+    }
+    text[n] = u'\n';
+  }
+};
+constexpr VersionLine kVersionLine;
+
 }  // namespace
 
 std::u16string_view HelpText(bool japanese) {
   return japanese ? std::u16string_view(kJapaneseHelp) : std::u16string_view(kEnglishHelp);
 }
+
+std::u16string_view VersionText() { return kVersionLine.text; }

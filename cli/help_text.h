@@ -5,3 +5,6 @@
 
 // The whole text, every line (the last one too) ended by a line break.
 std::u16string_view HelpText(bool japanese);
+
+// "quillonc <version>" and a line break.
+std::u16string_view VersionText();

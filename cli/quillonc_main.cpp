@@ -77,6 +77,10 @@ int QuillonCMain(const std::vector<NativePath>& nativeArgs) {
     WriteConsoleText(StandardStream::kOutput, HelpText(japanese), 0, true);
     return 0;
   }
+  if (WantsVersion(args)) {
+    WriteConsoleText(StandardStream::kOutput, VersionText(), 0, true);
+    return 0;
+  }
 
   NativePath self;
   bool haveSelf = GetExecutablePath(&self);

@@ -17,6 +17,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 xvfb xauth xdotool
   clang libclang-rt-14-dev llvm-14
+  dpkg-dev lintian groff-base man-db gzip
 )
 JOBS=${QUILLON_JOBS:-2}
 

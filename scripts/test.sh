@@ -7,8 +7,9 @@
 #   4. a smoke run of the Windows quillon.exe under Wine,
 #   5. the native unit and end-to-end tests built with the address and undefined-behaviour
 #      sanitizers (scripts/sanitize.sh, build-asan/),
-#   6. each fuzz target for 30 seconds from its seeds (scripts/fuzz.sh, build-fuzz/).
-# QUILLON_QUICK=1 leaves out 5 and 6 (CI always runs them).
+#   6. each fuzz target for 30 seconds from its seeds (scripts/fuzz.sh, build-fuzz/),
+#   7. the Debian package built from build/ and checked (scripts/package.sh).
+# QUILLON_QUICK=1 leaves out 5, 6 and 7 (CI always runs them).
 # Ends with a line "N passed, M failed" and a non-zero exit code on any failure.
 set -uo pipefail
 
@@ -18,7 +19,8 @@ WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 
 need_setup=0
-for tool in cmake ninja x86_64-w64-mingw32-g++-posix xvfb-run xauth "$WINE" clang++ llvm-symbolizer-14; do
+for tool in cmake ninja x86_64-w64-mingw32-g++-posix xvfb-run xauth "$WINE" clang++ llvm-symbolizer-14 \
+  lintian dpkg-shlibdeps groff man; do
   command -v "$tool" >/dev/null 2>&1 || need_setup=1
 done
 compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null || need_setup=1
@@ -182,6 +184,15 @@ else
   echo "== fuzzing (build-fuzz)"
   bash scripts/fuzz.sh 30 2>&1 | tee "$WORK/fuzz.log"
   add_counts "$WORK/fuzz.log" "${PIPESTATUS[0]}"
+fi
+
+# 7. The Debian package.
+if [[ "${QUILLON_QUICK:-0}" == 1 ]]; then
+  echo "== Debian package left out (QUILLON_QUICK=1)"
+else
+  echo "== Debian package (build/)"
+  bash scripts/package.sh 2>&1 | tee "$WORK/package.log"
+  add_counts "$WORK/package.log" "${PIPESTATUS[0]}"
 fi
 
 echo "$passed passed, $failed failed"

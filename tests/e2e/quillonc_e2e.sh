@@ -258,7 +258,7 @@ fresh_tree
 if ((JAPANESE_CONSOLE)); then
 with_japanese_console  # the code page of the Windows console must hold U+3000
 export QUILLON_LANG=en
-for args in "" "/?" "-?" "/? /W x"; do
+for args in "" "/?" "-?" "/? /W x" "--help" "--help /W x"; do
   # shellcheck disable=SC2086
   run "$T" "$BIN/quillonc" $args
   expect_eq "help [$args] exit code" 0 "$RC"
@@ -268,6 +268,8 @@ done
 export QUILLON_LANG=jA
 run "$T" "$BIN/quillonc"
 expect_eq "Japanese help" "$HELP_JA$NL" "$OUT"
+run "$T" "$BIN/quillonc" --help
+expect_eq "Japanese --help" "$HELP_JA$NL" "$OUT"
 unset QUILLON_LANG
 run "$T" "$BIN/quillonc" "-?"
 expect_eq "Japanese help from the console language" "$HELP_JA$NL" "$OUT"
@@ -277,6 +279,19 @@ expect_eq "help in an English console is English" "$(head -1 <<<"$HELP_EN")" "$(
 if [[ "$MODE" == --native ]]; then
   expect_eq "help bytes (no CR)" "$HELP_EN$NL." "$(cat "$OUT_FILE"; echo .)"
 fi
+fi
+# --version: the project's version number on standard output, whatever follows it.
+VERSION=$(sed -nE 's/^project\(quillon VERSION ([0-9.]+) .*/\1/p' \
+  "$(dirname "${BASH_SOURCE[0]}")/../../CMakeLists.txt")
+for args in "--version" "--version /W x"; do
+  # shellcheck disable=SC2086
+  run "$T" "$BIN/quillonc" $args
+  expect_eq "version [$args] exit code" 0 "$RC"
+  expect_eq "version [$args] text" "quillonc $VERSION$NL" "$OUT"
+  expect_eq "version [$args] standard error" "" "$ERR"
+done
+if [[ "$MODE" == --native ]]; then
+  expect_eq "version bytes" "quillonc $VERSION$NL." "$(cat "$OUT_FILE"; echo .)"
 fi
 if registry_exists || [[ -e "$BIN/quillon.ini" ]]; then bad "help wrote the store"; else ok; fi
 
@@ -297,6 +312,10 @@ expect_error() {  # expect_error MESSAGE ARGS...: exit 1, the message, nothing w
 with_english_console
 expect_error "quillonc: Invalid option - /X" /W /X a.txt
 expect_error "quillonc: Invalid option - /K1" /K1 /W a.txt
+# The long options count only first and spelled exactly.
+expect_error "quillonc: Invalid option - --version" /W --version a.txt
+expect_error "quillonc: Invalid option - --help" /W --help a.txt
+expect_error "quillonc: Invalid option - --VERSION" --VERSION /W a.txt
 expect_error "quillonc: Invalid option - /F:" /W /F: a.txt
 expect_error "quillonc: Invalid option - /RB:" /RB: /RA:x a.txt
 expect_error "quillonc: Invalid option - /T:" /T: a.txt
