@@ -33,13 +33,21 @@ bool AskYesOnTerminal(const std::string& question) {
 class PosixConsoleHost : public MessageHost {
  public:
   void ReportMessage(std::u16string_view text) override {
+    progress_.Clear();
     WriteConsoleText(StandardStream::kOutput, text, 0, false);
   }
 
   bool AbortRequested() override { return false; }
 
+  void ShowProgress(const ProgressCounts& counts, const NativePath& folder) override {
+    progress_.Update(counts, [&folder] { return PathForDisplay(folder); });
+  }
+
+  void EndProgress() override { progress_.Clear(); }
+
   int ShowMessageBox(std::u16string_view text, std::u16string_view caption,
                      uint32_t style) override {
+    progress_.Clear();
     std::string line = Utf8FromWide(caption) + ": " + Utf8FromWide(text);
     if ((style & 0xF) == kBoxYesNo) {
       fflush(stdout);
@@ -49,6 +57,9 @@ class PosixConsoleHost : public MessageHost {
     fwrite(line.data(), 1, line.size(), stderr);
     return kAnswerOk;
   }
+
+ private:
+  ProgressLine progress_{OpenStandardErrorTerminal(), SteadyMilliseconds};
 };
 
 }  // namespace

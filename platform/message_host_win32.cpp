@@ -11,6 +11,7 @@ namespace {
 class Win32ConsoleHost : public MessageHost {
  public:
   void ReportMessage(std::u16string_view text) override {
+    progress_.Clear();
     // A file or pipe gets the text as Japanese Windows writes console text, in code
     // page 932, whatever the system's own code page.
     WriteConsoleText(StandardStream::kOutput, text, 932, false);
@@ -18,12 +19,22 @@ class Win32ConsoleHost : public MessageHost {
 
   bool AbortRequested() override { return false; }
 
+  void ShowProgress(const ProgressCounts& counts, const NativePath& folder) override {
+    progress_.Update(counts, [&folder] { return PathForDisplay(folder); });
+  }
+
+  void EndProgress() override { progress_.Clear(); }
+
   int ShowMessageBox(std::u16string_view text, std::u16string_view caption,
                      uint32_t style) override {
+    progress_.Clear();
     std::wstring wideText(text.begin(), text.end());
     std::wstring wideCaption(caption.begin(), caption.end());
     return MessageBoxW(nullptr, wideText.c_str(), wideCaption.c_str(), style);
   }
+
+ private:
+  ProgressLine progress_{OpenStandardErrorTerminal(), SteadyMilliseconds};
 };
 
 }  // namespace
