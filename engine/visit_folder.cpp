@@ -29,7 +29,8 @@ void ShowProgress(EngineContext& context, const WalkMemory& memory) {
       memory.where);
 }
 
-// The separator of the platform's names, for the folder shown as progress.
+// The separator of the platform's names, for the folder shown as progress ('/' is one
+// everywhere).
 constexpr PathChar kShownSeparator = sizeof(PathChar) == 1 ? '/' : '\\';
 
 void ReportFolder(EngineContext& context, const NativePath& name) {
@@ -104,7 +105,8 @@ bool Visit(EngineContext& context, const JobOptions& job, WalkMemory& memory,
       continue;
     }
     const size_t whereLength = memory.where.size();
-    if (!memory.where.empty() && memory.where.back() != kShownSeparator) {
+    if (!memory.where.empty() && memory.where.back() != '/' &&
+        memory.where.back() != kShownSeparator) {
       memory.where += kShownSeparator;
     }
     memory.where += entry.name;
