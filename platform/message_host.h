@@ -47,6 +47,10 @@ extern WideText resultsText;
 // false, a message box is written to standard error (a Yes/No question is answered on the
 // terminal where there is one, else No).
 MessageHost& ConsoleMessageHost();
+// The console host's progress line drawn on this terminal by this clock from now on (its
+// own: OpenStandardErrorTerminal(), SteadyMilliseconds).
+void SetConsoleProgressTerminal(std::unique_ptr<ProgressTerminal> terminal,
+                                ProgressLine::Clock clock);
 
 // The host of this process's messages: the console host until the program sets another.
 // Code without an engine context (the registry wrappers' guard messages) reports here.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
 
 #include "core/wide_text.h"
 #include "platform/console_output.h"
@@ -45,6 +46,11 @@ class PosixConsoleHost : public MessageHost {
 
   void EndProgress() override { progress_.Clear(); }
 
+  void SetProgressLine(ProgressLine line) {
+    progress_.Clear();
+    progress_ = std::move(line);
+  }
+
   int ShowMessageBox(std::u16string_view text, std::u16string_view caption,
                      uint32_t style) override {
     progress_.Clear();
@@ -62,9 +68,16 @@ class PosixConsoleHost : public MessageHost {
   ProgressLine progress_{OpenStandardErrorTerminal(), SteadyMilliseconds};
 };
 
-}  // namespace
-
-MessageHost& ConsoleMessageHost() {
+PosixConsoleHost& ConsoleHost() {
   static PosixConsoleHost host;
   return host;
+}
+
+}  // namespace
+
+MessageHost& ConsoleMessageHost() { return ConsoleHost(); }
+
+void SetConsoleProgressTerminal(std::unique_ptr<ProgressTerminal> terminal,
+                                ProgressLine::Clock clock) {
+  ConsoleHost().SetProgressLine(ProgressLine(std::move(terminal), std::move(clock)));
 }

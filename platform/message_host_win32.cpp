@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "platform/console_output.h"
 
@@ -25,6 +26,11 @@ class Win32ConsoleHost : public MessageHost {
 
   void EndProgress() override { progress_.Clear(); }
 
+  void SetProgressLine(ProgressLine line) {
+    progress_.Clear();
+    progress_ = std::move(line);
+  }
+
   int ShowMessageBox(std::u16string_view text, std::u16string_view caption,
                      uint32_t style) override {
     progress_.Clear();
@@ -37,9 +43,16 @@ class Win32ConsoleHost : public MessageHost {
   ProgressLine progress_{OpenStandardErrorTerminal(), SteadyMilliseconds};
 };
 
-}  // namespace
-
-MessageHost& ConsoleMessageHost() {
+Win32ConsoleHost& ConsoleHost() {
   static Win32ConsoleHost host;
   return host;
+}
+
+}  // namespace
+
+MessageHost& ConsoleMessageHost() { return ConsoleHost(); }
+
+void SetConsoleProgressTerminal(std::unique_ptr<ProgressTerminal> terminal,
+                                ProgressLine::Clock clock) {
+  ConsoleHost().SetProgressLine(ProgressLine(std::move(terminal), std::move(clock)));
 }

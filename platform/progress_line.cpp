@@ -93,8 +93,6 @@ int64_t SteadyMilliseconds() {
 ProgressLine::ProgressLine(std::unique_ptr<ProgressTerminal> terminal, Clock clock)
     : terminal_(std::move(terminal)), clock_(std::move(clock)) {}
 
-ProgressLine::~ProgressLine() = default;
-
 void ProgressLine::Update(const ProgressCounts& counts,
                           const std::function<WideText()>& folder) {
   if (!terminal_) return;

@@ -47,7 +47,6 @@ class ProgressLine {
 
   // A null terminal makes every call do nothing.
   ProgressLine(std::unique_ptr<ProgressTerminal> terminal, Clock clock);
-  ~ProgressLine();
 
   // Draws the counts and the current folder, unless the line was drawn less than
   // kIntervalMs ago. folder is asked for only when the line is drawn.

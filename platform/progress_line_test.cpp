@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/message_host.h"
+
 #include <string>
 #include <vector>
 
@@ -123,6 +125,26 @@ TEST(ProgressLineWithoutTerminalTest, DoesNothing) {
   });
   line.Clear();
   EXPECT_EQ(folderAsked, 0);
+}
+
+// The console host: whatever it prints, the line goes first, and it goes at the end.
+TEST_F(ProgressLineTest, ConsoleHostErasesTheLineBeforeAMessageAndAtTheEnd) {
+  SetConsoleProgressTerminal(std::make_unique<FakeTerminal>(&log, 80), [this] { return now; });
+  MessageHost& host = ConsoleMessageHost();
+  NativePath folder = PathFromWide(u"/data");
+  host.ShowProgress({1, 0, 0}, folder);
+  ASSERT_EQ(log.size(), 1u);
+  host.ReportMessage(u"");  // an empty message: nothing reaches standard output
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[1].rfind(u"erase:", 0), 0u);
+  now += ProgressLine::kIntervalMs;
+  host.ShowProgress({1, 1, 0}, folder);
+  host.EndProgress();
+  ASSERT_EQ(log.size(), 4u);
+  EXPECT_EQ(log[3].rfind(u"erase:", 0), 0u);
+  host.EndProgress();
+  EXPECT_EQ(log.size(), 4u);
+  SetConsoleProgressTerminal(OpenStandardErrorTerminal(), SteadyMilliseconds);
 }
 
 }  // namespace
