@@ -8,7 +8,13 @@ namespace {
 
 class ConsoleTerminal : public ProgressTerminal {
  public:
-  explicit ConsoleTerminal(HANDLE console) : console_(console) {}
+  // owned: the handle is closed with the terminal.
+  ConsoleTerminal(HANDLE console, bool owned) : console_(console), owned_(owned) {}
+  ~ConsoleTerminal() override {
+    if (owned_) CloseHandle(console_);
+  }
+  ConsoleTerminal(const ConsoleTerminal&) = delete;
+  ConsoleTerminal& operator=(const ConsoleTerminal&) = delete;
 
   size_t Columns() override {
     CONSOLE_SCREEN_BUFFER_INFO info;
@@ -38,6 +44,7 @@ class ConsoleTerminal : public ProgressTerminal {
   }
 
   HANDLE console_;
+  bool owned_;
 };
 
 }  // namespace
@@ -45,8 +52,19 @@ class ConsoleTerminal : public ProgressTerminal {
 std::unique_ptr<ProgressTerminal> OpenStandardErrorTerminal() {
   HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
   DWORD mode = 0;
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) {
+  if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
+    if (!GetConsoleMode(handle, &mode)) return nullptr;  // a file or a pipe
+    return std::make_unique<ConsoleTerminal>(handle, false);
+  }
+  // A window program that attached itself to its starter's console has no standard error
+  // of its own; that console is where it would go.
+  HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
+  if (console == INVALID_HANDLE_VALUE) return nullptr;
+  if (!GetConsoleMode(console, &mode)) {
+    CloseHandle(console);
     return nullptr;
   }
-  return std::make_unique<ConsoleTerminal>(handle);
+  return std::make_unique<ConsoleTerminal>(console, true);
 }
