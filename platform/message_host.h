@@ -43,9 +43,9 @@ class MessageHost {
 extern WideText resultsText;
 
 // Console output: messages go to standard output as they arise, a progress line is kept
-// on standard error when that is a terminal (erased before every message and at the end), the abort poll answers
-// false, a message box is written to standard error (a Yes/No question is answered on the
-// terminal where there is one, else No).
+// on standard error when that is a terminal (erased before every message and at the end),
+// the abort poll answers false, a message box is written to standard error (a Yes/No
+// question is answered on the terminal where there is one, else No).
 MessageHost& ConsoleMessageHost();
 // The console host's progress line drawn on this terminal by this clock from now on (its
 // own: OpenStandardErrorTerminal(), SteadyMilliseconds).
