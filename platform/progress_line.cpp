@@ -112,7 +112,13 @@ void ProgressLine::Update(const ProgressCounts& counts,
   if (countColumns >= room) {
     line = WideText(KeepStartInColumns(line, room));
   } else {
-    line += KeepEndInColumns(folder ? folder() : WideText(), room - countColumns);
+    WideText name = folder ? folder() : WideText();
+    // A control character in a name (a line break, an escape) would move the cursor or
+    // start a sequence of the terminal's, and the line could no longer be erased.
+    for (char16_t& c : name) {
+      if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) c = u'?';
+    }
+    line += KeepEndInColumns(name, room - countColumns);
   }
   size_t lineColumns = DisplayColumns(line);
   // A shorter line than the one before leaves no rest of it behind.

@@ -116,6 +116,13 @@ TEST_F(ProgressLineTest, FitsTheTerminalsWidthKeepingTheCountsAndTheFolderEnd) {
   }
 }
 
+TEST_F(ProgressLineTest, ControlCharactersOfAFolderNameAreNotSentToTheTerminal) {
+  ProgressLine line = Make(80);
+  line.Update({1, 0, 0}, Folder(u"/a\nb\x1b[2J\rc\x9b"));
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].substr(log[0].size() - 11), u"/a?b?[2J?c?");
+}
+
 TEST(ProgressLineWithoutTerminalTest, DoesNothing) {
   int folderAsked = 0;
   ProgressLine line(nullptr, [] { return int64_t{0}; });
