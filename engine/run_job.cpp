@@ -30,6 +30,7 @@ bool RunJob(const DialogControls& controls, EngineContext& context) {
   resultsText.reserve(8192);
 
   bool completed = VisitFolder(context, job);
+  host.EndProgress();
   if (!completed) host.ReportMessage(Text(u"中断されました。\r\n", u"Aborted.\r\n"));
 
   WideText summary = FormatMessageText(

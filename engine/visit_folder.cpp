@@ -16,7 +16,22 @@ namespace {
 struct WalkMemory {
   std::unordered_set<FileIdentity, FileIdentityHash> files;
   std::unordered_set<FileIdentity, FileIdentityHash> folders;
+  // For the progress shown while the walk goes on: the current folder as the user named
+  // the target and the subfolders below it, and the folders and files met so far.
+  NativePath where;
+  uint32_t foldersEntered = 0;
+  uint32_t filesVisited = 0;
 };
+
+void ShowProgress(EngineContext& context, const WalkMemory& memory) {
+  context.host->ShowProgress(
+      {memory.foldersEntered, memory.filesVisited, context.counters.filesWritten},
+      memory.where);
+}
+
+// The separator of the platform's names, for the folder shown as progress ('/' is one
+// everywhere).
+constexpr PathChar kShownSeparator = sizeof(PathChar) == 1 ? '/' : '\\';
 
 void ReportFolder(EngineContext& context, const NativePath& name) {
   context.host->ReportMessage(FormatMessageText(
@@ -43,6 +58,8 @@ FileOutcome VisitFile(EngineContext& context, const JobOptions& job, WalkMemory&
   }
   const uint32_t writtenBefore = context.counters.filesWritten;
   FileOutcome outcome = ProcessFile(context, entry.name, job);
+  ++memory.filesVisited;
+  ShowProgress(context, memory);
   if (identity.known) memory.files.insert(identity);
   FileIdentity written;
   if (context.counters.filesWritten != writtenBefore &&
@@ -56,6 +73,8 @@ FileOutcome VisitFile(EngineContext& context, const JobOptions& job, WalkMemory&
 bool Visit(EngineContext& context, const JobOptions& job, WalkMemory& memory,
            const HeldFolder& here) {
   FileSystem& files = *context.files;
+  ++memory.foldersEntered;
+  ShowProgress(context, memory);
   std::vector<DirectoryEntry> entries;
   files.ListDirectory(PathFromWide(job.filePattern), job.searchSubfolders, &entries);
 
@@ -85,7 +104,14 @@ bool Visit(EngineContext& context, const JobOptions& job, WalkMemory& memory,
       ReportFolder(context, entry.name);
       continue;
     }
+    const size_t whereLength = memory.where.size();
+    if (!memory.where.empty() && memory.where.back() != '/' &&
+        memory.where.back() != kShownSeparator) {
+      memory.where += kShownSeparator;
+    }
+    memory.where += entry.name;
     bool completed = Visit(context, job, memory, folder);
+    memory.where.resize(whereLength);
     if (!files.GoToFolder(here)) {
       // The folder we came from is gone: nothing below can be found any more.
       ReportFolder(context, here.path());
@@ -100,6 +126,7 @@ bool Visit(EngineContext& context, const JobOptions& job, WalkMemory& memory,
 
 bool VisitFolder(EngineContext& context, const JobOptions& job) {
   WalkMemory memory;
+  memory.where = PathFromWide(job.targetDirectory);
   HeldFolder root;
   FileIdentity identity;
   if (!context.files->HoldSubfolder(PathFromWide(u"."), &root, &identity)) {

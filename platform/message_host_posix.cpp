@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
 
 #include "core/wide_text.h"
 #include "platform/console_output.h"
@@ -33,13 +34,26 @@ bool AskYesOnTerminal(const std::string& question) {
 class PosixConsoleHost : public MessageHost {
  public:
   void ReportMessage(std::u16string_view text) override {
+    progress_.Clear();
     WriteConsoleText(StandardStream::kOutput, text, 0, false);
   }
 
   bool AbortRequested() override { return false; }
 
+  void ShowProgress(const ProgressCounts& counts, const NativePath& folder) override {
+    progress_.Update(counts, [&folder] { return PathForDisplay(folder); });
+  }
+
+  void EndProgress() override { progress_.Clear(); }
+
+  void SetProgressLine(ProgressLine line) {
+    progress_.Clear();
+    progress_ = std::move(line);
+  }
+
   int ShowMessageBox(std::u16string_view text, std::u16string_view caption,
                      uint32_t style) override {
+    progress_.Clear();
     std::string line = Utf8FromWide(caption) + ": " + Utf8FromWide(text);
     if ((style & 0xF) == kBoxYesNo) {
       fflush(stdout);
@@ -49,11 +63,21 @@ class PosixConsoleHost : public MessageHost {
     fwrite(line.data(), 1, line.size(), stderr);
     return kAnswerOk;
   }
+
+ private:
+  ProgressLine progress_{OpenStandardErrorTerminal(), SteadyMilliseconds};
 };
+
+PosixConsoleHost& ConsoleHost() {
+  static PosixConsoleHost host;
+  return host;
+}
 
 }  // namespace
 
-MessageHost& ConsoleMessageHost() {
-  static PosixConsoleHost host;
-  return host;
+MessageHost& ConsoleMessageHost() { return ConsoleHost(); }
+
+void SetConsoleProgressTerminal(std::unique_ptr<ProgressTerminal> terminal,
+                                ProgressLine::Clock clock) {
+  ConsoleHost().SetProgressLine(ProgressLine(std::move(terminal), std::move(clock)));
 }

@@ -18,6 +18,7 @@
 #include "ui/settings_io.h"
 #include "ui/win32/dialog_host.h"
 #include "ui/win32/resource.h"
+#include "ui/win32/taskbar_progress.h"
 #include "ui/win32/window_controls.h"
 
 namespace {
@@ -26,6 +27,7 @@ namespace {
 struct MainDialogState {
   DialogHost host;
   EngineContext context;
+  TaskbarProgress taskbar;
 };
 
 constexpr UINT kTargetTypingLimit = 519;
@@ -90,7 +92,9 @@ void OnStart(HWND dialog, MainDialogState& state) {
   SetStartText(dialog, true);
   // The run happens here, on this thread; the Esc poll is its only contact with the user.
   WindowControls controls(dialog);
+  state.taskbar.SetBusy(dialog, true);
   RunJob(controls, state.context);
+  state.taskbar.SetBusy(dialog, false);
   EnableWindow(start, TRUE);
   SetStartText(dialog, false);
   // Disabling the focused button took the focus away; give it back.
@@ -229,11 +233,15 @@ int RunMainDialog() {
   HRESULT com = CoInitialize(nullptr);
   InitCommonControls();
   AllowDropsFromLowerPrivilege();
-  MainDialogState state;
-  int templateId = japaneseUi ? IDD_MAIN_JAPANESE : IDD_MAIN_ENGLISH;
-  INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), nullptr,
-                                   MainDialogProc, reinterpret_cast<LPARAM>(&state));
-  SetCurrentMessageHost(nullptr);
+  INT_PTR result = -1;
+  {
+    // The state holds a COM object (the taskbar's), let go of before COM is closed.
+    MainDialogState state;
+    int templateId = japaneseUi ? IDD_MAIN_JAPANESE : IDD_MAIN_ENGLISH;
+    result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), nullptr,
+                             MainDialogProc, reinterpret_cast<LPARAM>(&state));
+    SetCurrentMessageHost(nullptr);
+  }
   if (SUCCEEDED(com)) CoUninitialize();
   if (result == -1) {
     // Without its dialog the program has done nothing; it must not look like a success.

@@ -99,6 +99,41 @@ check "FIFO hive: no INI made" test ! -e "$work/bin/quillon.ini"
 rm -f "$hive"
 mv "$hive.saved" "$hive"
 
+# On a terminal, standard error carries a progress line that is erased before the summary;
+# anywhere else nothing at all, and standard output is the same either way. The job
+# changes nothing, so every run sees the same tree.
+if command -v script >/dev/null; then
+  many="$work/many"
+  for d in 1 2 3 4 5 6 7 8 9 10; do
+    mkdir -p "$many/d$d"
+    for f in $(seq 1 300); do printf 'x\n' > "$many/d$d/f$f.txt"; done
+  done
+  : > "$many/d7/empty.txt"
+  ini "$work/bin" "TargetPath=$many/*.txt" "DelRightWhiteSpace=1"
+  script -qfec "'$work/bin/quillon_o' /CUIMODE" /dev/null > "$work/both.pty"
+  both=$(cat "$work/both.pty")
+  before=${both%%Target files:*}
+  check "progress: line drawn on the terminal" \
+    grep -aqE $'\rfolders [0-9]+  files [0-9]+  replaced 0  ' "$work/both.pty"
+  check "progress: summary reached" test "$before" != "$both"
+  # Whatever was drawn last is erased before the summary is printed.
+  last=${before##*$'\r'folders }
+  check "progress: erased before the summary" test "${last#*$'\r\e[K'}" != "$last"
+  check "progress: summary starts a clean line" test "${before: -3}" = $'\r\e[K' \
+    -o "${before: -1}" = $'\n'
+  script -qfec "'$work/bin/quillon_o' /CUIMODE > '$work/terminal.out'" /dev/null > "$work/err.pty"
+  check "progress: on standard error only" grep -aq $'\rfolders ' "$work/err.pty"
+  "$work/bin/quillon_o" /CUIMODE > "$work/plain.out" 2> "$work/plain.err"
+  check "progress: nothing when standard error is a file" test ! -s "$work/plain.err"
+  check "progress: standard output the same" cmp -s "$work/terminal.out" "$work/plain.out"
+  check "progress: messages and summary" test "$(cat "$work/plain.out")" = \
+    $'empty.txt is empty.\r\nTarget files:3000, Replaced files:0'
+  QUILLON_LANG=ja script -qfec "'$work/bin/quillon_o' /CUIMODE" /dev/null > "$work/ja.pty"
+  check "progress: Japanese line" grep -aq $'\rフォルダ ' "$work/ja.pty"
+else
+  skip "progress line: no script program"
+fi
+
 # Without a console mode switch there is no dialog on this platform.
 "$work/bin/quillon" /cuimode >/dev/null 2>&1
 check "lower-case /cuimode is no console mode" test $? != 0

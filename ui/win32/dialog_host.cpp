@@ -14,6 +14,14 @@ void DialogHost::ReportMessage(std::u16string_view text) {
   }
 }
 
+void DialogHost::ShowProgress(const ProgressCounts& counts, const NativePath& folder) {
+  if (consoleMode) ConsoleMessageHost().ShowProgress(counts, folder);
+}
+
+void DialogHost::EndProgress() {
+  if (consoleMode) ConsoleMessageHost().EndProgress();
+}
+
 bool DialogHost::AbortRequested() {
   // A sample of the key as it is now, and only while the user looks at this program.
   if (!dialog_ || GetForegroundWindow() != dialog_) return false;

@@ -18,6 +18,9 @@ class DialogHost : public MessageHost {
   int ShowMessageBox(std::u16string_view text, std::u16string_view caption,
                      uint32_t style) override;
   void ShowResults(std::u16string_view summary, std::u16string_view details) override;
+  // Console mode: the console's progress line.
+  void ShowProgress(const ProgressCounts& counts, const NativePath& folder) override;
+  void EndProgress() override;
 
  private:
   HWND dialog_ = nullptr;
