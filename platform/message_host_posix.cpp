@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/wide_text.h"
+#include "platform/console_host_base.h"
 #include "platform/console_output.h"
 
 namespace {
@@ -31,29 +32,18 @@ bool AskYesOnTerminal(const std::string& question) {
   return n > 0 && (answer[0] == 'y' || answer[0] == 'Y');
 }
 
-class PosixConsoleHost : public MessageHost {
+class PosixConsoleHost : public ConsoleHostBase {
  public:
   void ReportMessage(std::u16string_view text) override {
-    progress_.Clear();
+    ClearProgress();
     WriteConsoleText(StandardStream::kOutput, text, 0, false);
   }
 
   bool AbortRequested() override { return false; }
 
-  void ShowProgress(const ProgressCounts& counts, const NativePath& folder) override {
-    progress_.Update(counts, [&folder] { return PathForDisplay(folder); });
-  }
-
-  void EndProgress() override { progress_.Clear(); }
-
-  void SetProgressLine(ProgressLine line) {
-    progress_.Clear();
-    progress_ = std::move(line);
-  }
-
   int ShowMessageBox(std::u16string_view text, std::u16string_view caption,
                      uint32_t style) override {
-    progress_.Clear();
+    ClearProgress();
     std::string line = Utf8FromWide(caption) + ": " + Utf8FromWide(text);
     if ((style & 0xF) == kBoxYesNo) {
       fflush(stdout);
@@ -64,8 +54,6 @@ class PosixConsoleHost : public MessageHost {
     return kAnswerOk;
   }
 
- private:
-  ProgressLine progress_{OpenStandardErrorTerminal(), SteadyMilliseconds};
 };
 
 PosixConsoleHost& ConsoleHost() {
