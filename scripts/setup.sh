@@ -18,6 +18,7 @@ PACKAGES=(
   wine64 xvfb xauth xdotool
   clang libclang-rt-14-dev llvm-14
   dpkg-dev lintian groff-base man-db gzip
+  nsis zip unzip
 )
 JOBS=${QUILLON_JOBS:-2}
 
