@@ -188,10 +188,22 @@ int ControlPoint(const ProbeArguments& arguments) {
   return 0;
 }
 
+// show <caption> <id>: makes a hidden control visible (the banner, for a picture of it).
+int Show(const ProbeArguments& arguments) {
+  if (arguments.size() != 2) return 2;
+  HWND dialog = DialogOrComplain(arguments[0]);
+  if (!dialog) return 1;
+  HWND control = GetDlgItem(dialog, static_cast<int>(ParseNumber(arguments[1])));
+  if (!control) return 1;
+  ShowWindow(control, SW_SHOWNA);
+  return 0;
+}
+
 ProbeCommand resize(L"resize", L"<caption> <width> <height>", Resize);
 ProbeCommand tooltips(L"tooltips", L"<caption>", Tooltips);
 ProbeCommand tooltipWindow(L"tooltipwindow", L"<caption>", TooltipWindow);
 ProbeCommand windowRect(L"windowrect", L"<caption>", WindowRect);
 ProbeCommand controlPoint(L"controlpoint", L"<caption> <id>", ControlPoint);
+ProbeCommand show(L"show", L"<caption> <id>", Show);
 
 }  // namespace
