@@ -228,8 +228,9 @@ shot_results() {
 
 # --- Main ------------------------------------------------------------------------------
 
-# IPA P Gothic renders the templates of both languages closest to their design (proportional
-# like the fonts the templates were laid out with).
+# The Japanese template is drawn best by IPA P Gothic, a proportional font like the one it
+# was laid out with (fixed-pitch IPA Gothic crops far more of its labels; Droid Sans
+# Fallback has no Latin letters). The English one by Wine's own MS Sans Serif.
 JAPANESE_FONT=${QUILLON_SHOTS_FONT:-IPAPGothic}
 ENGLISH_FONT=${QUILLON_SHOTS_ENGLISH_FONT-}
 mkdir -p "$out"
