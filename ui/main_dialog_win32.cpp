@@ -8,17 +8,22 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "core/process_flags.h"
 #include "engine/engine_context.h"
 #include "engine/run_job.h"
+#include "ui/banner.h"
 #include "ui/control_states.h"
 #include "ui/dialog_modes.h"
 #include "ui/settings_io.h"
+#include "ui/tooltip_tables.h"
 #include "ui/win32/dialog_host.h"
+#include "ui/win32/dialog_layout_window.h"
 #include "ui/win32/resource.h"
 #include "ui/win32/taskbar_progress.h"
+#include "ui/win32/tooltips.h"
 #include "ui/win32/window_controls.h"
 
 namespace {
@@ -28,6 +33,10 @@ struct MainDialogState {
   DialogHost host;
   EngineContext context;
   TaskbarProgress taskbar;
+  // Resizing: from initialisation until WM_DESTROY; null when it could not be made.
+  std::unique_ptr<DialogLayout> layout;
+  // Owned by the dialog, destroyed with it; null without tooltips.
+  HWND tooltip = nullptr;
 };
 
 constexpr UINT kTargetTypingLimit = 519;
@@ -70,6 +79,7 @@ void SetStartText(HWND dialog, bool running) {
 void OnInitDialog(HWND dialog, MainDialogState& state) {
   HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUILLON));
   SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  state.tooltip = CreateTooltips(dialog, TooltipTable(japaneseUi));
 
   SendDlgItemMessageW(dialog, kIdTabWidth, EM_LIMITTEXT, kTabWidthTypingLimit, 0);
   SendDlgItemMessageW(dialog, kIdTarget, EM_LIMITTEXT, kTargetTypingLimit, 0);
@@ -77,6 +87,11 @@ void OnInitDialog(HWND dialog, MainDialogState& state) {
   state.host.SetDialog(dialog);
   SetCurrentMessageHost(&state.host);
   state.context.host = &state.host;
+
+  state.layout = CreateMainDialogLayout(dialog);
+  if (ShouldShowBanner(japaneseUi, GetTickCount())) {
+    ShowWindow(GetDlgItem(dialog, kIdBanner), SW_SHOW);
+  }
 
   WindowControls controls(dialog);
   // Console and settings-copy modes are done here, before the dialog is ever shown.
@@ -202,6 +217,16 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_COMMAND:
       return OnCommand(dialog, *state, LOWORD(wParam), HIWORD(wParam));
+    case WM_SIZE:
+      // Minimised: nothing to place; the controls are placed again when restored.
+      if (state->layout && wParam != SIZE_MINIMIZED) state->layout->Place();
+      return TRUE;
+    case WM_GETMINMAXINFO:
+      if (state->layout) state->layout->ApplyTo(*reinterpret_cast<MINMAXINFO*>(lParam));
+      return TRUE;
+    case WM_DESTROY:
+      state->layout.reset();
+      return TRUE;
     case WM_DROPFILES:
       OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
       return TRUE;
