@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Closing the results dialog under Wine: it saves the main dialog's settings (a check box
-# changed before the run reaches quillon.ini), and a store that cannot be written brings
-# the cannot-save warning, with the main dialog still open afterwards.
+# Closing the results dialog under Wine (Esc, OK, the close box): it saves the main
+# dialog's settings (a check box changed before the run reaches quillon.ini), and a store
+# that cannot be written brings the cannot-save warning, with the main dialog still open
+# afterwards.
 #
 #   results_close_test.sh path/to/quillon.exe path/to/quillon_probe.exe
 #
@@ -96,6 +97,16 @@ shown=$(probe box Tidewright 30000 1)
 check "cannot-save warning shown" grep -qxF 'text Cannot save settings - .\quillon.ini.' <<<"$shown"
 check "main dialog still open after the warning" kill -0 "$pid"
 rmdir "$bin/quillon.ini"
+
+# The close box saves as well: the backup box unchecked before a third run.
+check "backup unchecked" test "$(probe check Tidewright $kIdBackup 0)" = "checked 0"
+printf 'z \r\n' >"$tree/a.txt"
+probe command Tidewright 1 >/dev/null
+check "third run: results shown" test "$(probe wait "$results" 30000)" = found
+check "third run: the store not written before the close" test ! -e "$bin/quillon.ini"
+probe close "$results"
+check "results closed by the close box" test "$(probe gone "$results" 10000)" = gone
+check "close box: saved" grep -qx 'FileBackup=0' <(ini_text "$bin/quillon.ini")
 
 # The main dialog closes as ever, saving its settings.
 probe command Tidewright 2 >/dev/null

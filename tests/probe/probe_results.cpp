@@ -1,5 +1,5 @@
 // Commands for the end of a run and for message boxes: set a check box, type a key into a
-// dialog, read and answer a message box.
+// dialog, click its close box, read and answer a message box.
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -54,6 +54,15 @@ int Key(const ProbeArguments& arguments) {
   return 0;
 }
 
+// close <caption>: the close box of the dialog's caption, clicked.
+int Close(const ProbeArguments& arguments) {
+  if (arguments.size() != 1) return 2;
+  HWND dialog = DialogOrComplain(arguments[0]);
+  if (!dialog) return 1;
+  PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+  return 0;
+}
+
 struct BoxSearch {
   const std::wstring* caption;
   HWND found;
@@ -104,6 +113,7 @@ int Box(const ProbeArguments& arguments) {
 
 ProbeCommand check(L"check", L"<caption> <id> <0|1>", Check);
 ProbeCommand key(L"key", L"<caption> <escape|return>", Key);
+ProbeCommand close(L"close", L"<caption>", Close);
 ProbeCommand box(L"box", L"<caption> [milliseconds] [answer-id]", Box);
 
 }  // namespace
