@@ -57,7 +57,8 @@ flip_code_byte() {
   local file=$1 offset="" text_vma text_offset address
   read -r text_vma text_offset < <(x86_64-w64-mingw32-objdump -h "$file" 2>/dev/null |
     awk '$2 == ".text" { print $4, $6 }')
-  address=$(x86_64-w64-mingw32-nm "$file" 2>/dev/null | awk '$2 == "T" && $3 ~ /RunJob/ { print $1; exit }')
+  address=$(x86_64-w64-mingw32-nm "$file" 2>/dev/null |
+    awk '$2 == "T" && $3 ~ /^_Z6RunJob/ { print $1; exit }')
   if [[ -n $text_vma && -n $address ]]; then
     offset=$((16#$address - 16#$text_vma + 16#$text_offset + 1))
   elif [[ -n $text_offset ]]; then

@@ -68,7 +68,8 @@ check "dialog opens" test "$(probe wait Tidewright 60000)" = found
 
 # Two check boxes changed in the dialog, then a run.
 check "backup checked" test "$(probe check Tidewright $kIdBackup 1)" = "checked 1"
-check "full-width to one checked" test "$(probe check Tidewright $kIdFullWidthToOne 1)" = "checked 1"
+check "full-width to one checked" \
+  test "$(probe check Tidewright $kIdFullWidthToOne 1)" = "checked 1"
 probe command Tidewright 1 >/dev/null
 check "results shown" test "$(probe wait "$results" 30000)" = found
 check "the run used the dialog's settings" cmp -s "$tree/a.txt.bak" <(printf 'x \r\n')
