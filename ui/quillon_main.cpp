@@ -4,7 +4,9 @@
 #include "core/process_flags.h"
 #include "platform/directory.h"
 #include "platform/environment.h"
+#include "platform/message_host.h"
 #include "settings/regw.h"
+#include "ui/executable_integrity.h"
 #include "ui/main_dialog.h"
 
 namespace {
@@ -36,9 +38,6 @@ void EnterProgramFolder() {
   SetCurrentFolder(programFolder);
 }
 
-// Where a full check of the program file would go; the program runs unchecked.
-bool VerifyExecutableIntegrity() { return true; }
-
 }  // namespace
 
 int QuillonMain(const std::vector<NativePath>& args) {
@@ -66,8 +65,10 @@ int QuillonMain(const std::vector<NativePath>& args) {
     NativePath program;
     if (GetExecutablePath(&program)) useIniStore = ProgramNameSelectsIni(PathForDisplay(program));
   }
-  if (!VerifyExecutableIntegrity()) return 1;
-  int code = RunMainDialog();
+  // Before the dialog, and so before any file is read or written, in every mode.
+  int code = VerifyExecutableIntegrity(ReadProgramChecksum(), ConsoleMessageHost())
+                 ? RunMainDialog()
+                 : 1;
   if (consoleMode) DetachParentConsole();
   return code;
 }

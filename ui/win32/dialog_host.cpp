@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/process_flags.h"
+#include "ui/dialog_modes.h"
 #include "ui/win32/results_dialog.h"
 #include "ui/win32/window_controls.h"
 
@@ -70,5 +71,9 @@ void DropQueuedEscape() {
 
 void DialogHost::ShowResults(std::u16string_view summary, std::u16string_view details) {
   DropQueuedEscape();
-  ShowResultsDialog(dialog_, summary, details);
+  if (!ShowResultsDialog(dialog_, summary, details) || !dialog_) return;
+  // Closing the results saves the settings as closing the main dialog does, from the main
+  // dialog's controls: the results dialog holds none, and its control ids stand for other
+  // settings there.
+  SaveOnClose(WindowControls(dialog_), *this);
 }

@@ -17,6 +17,7 @@ class DialogHost : public MessageHost {
   bool AbortRequested() override;
   int ShowMessageBox(std::u16string_view text, std::u16string_view caption,
                      uint32_t style) override;
+  // The results dialog; closing it saves the settings from the main dialog's controls.
   void ShowResults(std::u16string_view summary, std::u16string_view details) override;
   // Console mode: the console's progress line.
   void ShowProgress(const ProgressCounts& counts, const NativePath& folder) override;

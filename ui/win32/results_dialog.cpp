@@ -27,9 +27,10 @@ INT_PTR CALLBACK ResultsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
   return FALSE;
 }
 
-void ShowResultsDialog(HWND owner, std::u16string_view summary, std::u16string_view details) {
+bool ShowResultsDialog(HWND owner, std::u16string_view summary, std::u16string_view details) {
   ResultsTexts texts{summary, details};
   int templateId = japaneseUi ? IDD_RESULTS_JAPANESE : IDD_RESULTS_ENGLISH;
-  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner, ResultsDialogProc,
-                  reinterpret_cast<LPARAM>(&texts));
+  INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner,
+                                   ResultsDialogProc, reinterpret_cast<LPARAM>(&texts));
+  return result == IDCANCEL;
 }

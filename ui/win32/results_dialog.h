@@ -5,9 +5,10 @@
 
 #include <string_view>
 
-// Modal over the owner (the main dialog); returns when the user closes it. Closing it
-// saves nothing: the settings belong to the main dialog.
-void ShowResultsDialog(HWND owner, std::u16string_view summary, std::u16string_view details);
+// Modal over the owner (the main dialog); returns when the user closes it (OK, Esc or the
+// close box): true then, false when the dialog could not be opened. It saves nothing
+// itself: the settings belong to the main dialog (see DialogHost::ShowResults).
+bool ShowResultsDialog(HWND owner, std::u16string_view summary, std::u16string_view details);
 
 // The dialog procedure of templates 131 and 132; the init parameter points to a
 // ResultsTexts. Exposed for the tests, which create the dialog without its modal loop.

@@ -8,6 +8,7 @@
 
 #include "core/dialog_controls.h"
 #include "core/process_flags.h"
+#include "settings/settings_store.h"
 #include "tests/test_support.h"
 #include "ui/control_states.h"
 #include "ui/win32/dialog_host.h"
@@ -314,6 +315,10 @@ void CALLBACK LookAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
 TEST(DialogHost, EscPressedDuringARunDoesNotCloseTheResults) {
   ProcessStateGuard state;
   consoleMode = false;
+  // Closing the results saves the settings: into a folder of the test's own.
+  TempDir dir;
+  useIniStore = true;
+  SetIniFilePath(ToNative(dir / "quillon.ini"));
   TemplateDialog dialog(IDD_MAIN_ENGLISH);
   ASSERT_NE(dialog.get(), nullptr);
   DialogHost host;
