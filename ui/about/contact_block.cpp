@@ -39,9 +39,21 @@ WideText BuildContactBlock(bool japanese, const char16_t* webSite, const char16_
        japanese && contact ? kMailNotice : u"", extraText});
 }
 
-std::u16string_view LinkAddress(std::u16string_view id, const char16_t* contributionPage,
-                                const char16_t* feedbackPage) {
-  if (id == kContributionLinkId && contributionPage) return contributionPage;
-  if (id == kFeedbackLinkId && feedbackPage) return feedbackPage;
-  return id;
+WideText LinkAddress(std::u16string_view id, const AboutAddresses& addresses) {
+  if (id == kContributionLinkId && addresses.contributionPage) return addresses.contributionPage;
+  if (id == kFeedbackLinkId && addresses.feedbackPage) return addresses.feedbackPage;
+  if (id.size() == kLinkIdUnits) {
+    WideText candidates[2];
+    if (addresses.webSite) candidates[0] = addresses.webSite;
+    if (addresses.contact) {
+      if (!IsWebAddress(addresses.contact)) candidates[1] = u"mailto:";
+      candidates[1] += addresses.contact;
+    }
+    for (const WideText& candidate : candidates) {
+      if (candidate.size() > id.size() && candidate.compare(0, id.size(), id) == 0) {
+        return candidate;
+      }
+    }
+  }
+  return WideText(id);
 }

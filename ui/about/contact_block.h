@@ -20,7 +20,19 @@ WideText BuildContactBlock(bool japanese, const char16_t* webSite, const char16_
 inline constexpr std::u16string_view kContributionLinkId = u"kifu";
 inline constexpr std::u16string_view kFeedbackLinkId = u"feedback";
 
+// The maker's addresses the About box links to; null when there is none.
+struct AboutAddresses {
+  const char16_t* webSite = nullptr;
+  const char16_t* contact = nullptr;
+  const char16_t* contributionPage = nullptr;
+  const char16_t* feedbackPage = nullptr;
+};
+
+// The link control reports at most this many units of a link's id; a longer address
+// arrives cut short.
+inline constexpr size_t kLinkIdUnits = 47;
+
 // The address behind a link id: the contribution page for "kifu", the feedback page for
-// "feedback" (each when set), the id itself otherwise.
-std::u16string_view LinkAddress(std::u16string_view id, const char16_t* contributionPage,
-                                const char16_t* feedbackPage);
+// "feedback" (each when set), the id itself otherwise. An id that is the cut-short web
+// site or contact link gets back its whole address.
+WideText LinkAddress(std::u16string_view id, const AboutAddresses& addresses);

@@ -38,10 +38,22 @@ TEST(ContactBlock, NoContactHasNoNoticeOrLabel) {
 }
 
 TEST(ContactBlock, LinkAddresses) {
-  EXPECT_EQ(LinkAddress(u"kifu", u"https://c", u"https://f"), u"https://c");
-  EXPECT_EQ(LinkAddress(u"feedback", u"https://c", u"https://f"), u"https://f");
-  EXPECT_EQ(LinkAddress(u"mailto:a@b", u"https://c", u"https://f"), u"mailto:a@b");
-  EXPECT_EQ(LinkAddress(u"kifu", nullptr, nullptr), u"kifu");
+  AboutAddresses addresses{u"https://w", u"a@b", u"https://c", u"https://f"};
+  EXPECT_EQ(LinkAddress(u"kifu", addresses), u"https://c");
+  EXPECT_EQ(LinkAddress(u"feedback", addresses), u"https://f");
+  EXPECT_EQ(LinkAddress(u"mailto:a@b", addresses), u"mailto:a@b");
+  EXPECT_EQ(LinkAddress(u"kifu", AboutAddresses{}), u"kifu");
+  EXPECT_EQ(LinkAddress(u"feedback", AboutAddresses{}), u"feedback");
+
+  // Ids longer than the link control passes on come back whole.
+  const char16_t* longSite = u"https://example.org/a/rather/long/path/to/the/site/index.html";
+  const char16_t* longMail = u"someone.with.a.long.name@mail.example.org.example";
+  AboutAddresses longOnes{longSite, longMail, nullptr, nullptr};
+  WideText siteId = WideText(longSite).substr(0, kLinkIdUnits);
+  WideText mailId = (u"mailto:" + WideText(longMail)).substr(0, kLinkIdUnits);
+  EXPECT_EQ(LinkAddress(siteId, longOnes), longSite);
+  EXPECT_EQ(LinkAddress(mailId, longOnes), u"mailto:" + WideText(longMail));
+  EXPECT_EQ(LinkAddress(u"https://w", longOnes), u"https://w");
   EXPECT_TRUE(IsWebAddress(u"hTTp://x"));
   EXPECT_FALSE(IsWebAddress(u"http:/x"));
   EXPECT_FALSE(IsWebAddress(u"ftp://x"));
