@@ -82,7 +82,7 @@ int Text(const ProbeArguments& arguments) {
   return 0;
 }
 
-// selection <caption> <id>: an edit control's selection, "start end".
+// selection <caption> <id>: an edit control's selection and text length, "start end length".
 int Selection(const ProbeArguments& arguments) {
   if (arguments.size() != 2) return 2;
   HWND dialog = DialogOrComplain(arguments[0]);
@@ -90,7 +90,9 @@ int Selection(const ProbeArguments& arguments) {
   HWND control = GetDlgItem(dialog, static_cast<int>(ParseNumber(arguments[1])));
   if (!control) return 1;
   LRESULT range = SendMessageW(control, EM_GETSEL, 0, 0);
-  PrintLine(std::to_string(LOWORD(range)) + " " + std::to_string(HIWORD(range)));
+  LRESULT length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
+  PrintLine(std::to_string(LOWORD(range)) + " " + std::to_string(HIWORD(range)) + " " +
+            std::to_string(length));
   return 0;
 }
 
