@@ -1,6 +1,7 @@
 // The About box's Windows side: the version reader, the template, the clipboard and the
 // dialog itself, opened in this process and driven from a timer of its thread.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -213,6 +214,59 @@ TEST(AboutDialog, ReportConfirmedGoesToTheClipboard) {
   const WideText& question = observed.boxTexts[0];
   EXPECT_EQ(question.substr(0, question.find(u"\r\n------------------------\r\n")), copied);
   EXPECT_NE(copied.find(u"\r\n[Client]\r\n "), WideText::npos);
+}
+
+// A link whose address cannot be opened: the error names the address, and the links and
+// the report button rest for a second.
+struct LinkRun {
+  HWND dialog = nullptr;
+  int ticks = 0;
+  bool enabledAfterClick = true, enabledLater = false;
+} linkRun;
+
+void CALLBACK LinkTick(HWND, UINT, UINT_PTR, DWORD) {
+  HWND dialog = linkRun.dialog;
+  if (!dialog) return;
+  ++linkRun.ticks;
+  if (linkRun.ticks == 1) {
+    NMLINK click = {};
+    click.hdr.hwndFrom = GetDlgItem(dialog, kAboutContribution);
+    click.hdr.idFrom = kAboutContribution;
+    click.hdr.code = NM_CLICK;
+    lstrcpyW(click.item.szID, L"kifu");
+    SendMessageW(dialog, WM_NOTIFY, kAboutContribution, reinterpret_cast<LPARAM>(&click));
+    linkRun.enabledAfterClick = IsWindowEnabled(GetDlgItem(dialog, kAboutEnvironment)) ||
+                                IsWindowEnabled(GetDlgItem(dialog, kAboutContribution)) ||
+                                IsWindowEnabled(GetDlgItem(dialog, kAboutFeedback));
+  } else if (linkRun.ticks == 16) {  // 1.6 seconds on
+    linkRun.enabledLater = IsWindowEnabled(GetDlgItem(dialog, kAboutEnvironment)) &&
+                           IsWindowEnabled(GetDlgItem(dialog, kAboutContribution)) &&
+                           IsWindowEnabled(GetDlgItem(dialog, kAboutFeedback));
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  }
+}
+
+TEST(AboutDialog, LinkThatCannotOpenIsReportedAndLinksRest) {
+  observed = Observed();
+  linkRun = LinkRun();
+  AboutInfo info = EnglishInfo();
+  info.language = 1;
+  info.title = L"タイドライト";
+  info.contributionPage = L"C:\\no-such-folder\\no-such-page.html";
+  info.feedbackPage = L"https://example.org/f";
+  info.windowSlot = &linkRun.dialog;
+  info.messageBox = RecordingBox;
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, LinkTick);
+  ShowAboutDialog(info);
+  KillTimer(nullptr, timer);
+  EXPECT_FALSE(linkRun.enabledAfterClick);
+  EXPECT_TRUE(linkRun.enabledLater);
+  ASSERT_EQ(observed.boxTexts.size(), 1u);
+  EXPECT_EQ(observed.boxTexts[0],
+            u"C:\\no-such-folder\\no-such-page.htmlを開けませんでした。\n"
+            u"上記のURLを直接開いて下さい。");
+  EXPECT_EQ(observed.boxCaptions[0], u"タイドライト");
+  EXPECT_EQ(observed.boxTypes[0], static_cast<UINT>(MB_ICONERROR));
 }
 
 }  // namespace
