@@ -140,7 +140,9 @@ BOOL OnInitDialog(HWND dialog, const AboutState& state) {
   std::wstring program = ModuleFilePath(nullptr);
   std::optional<VersionStrings> strings = ReadVersionStrings(program.c_str());
   std::optional<WideText> version;
-  if (strings) version = FormatVersionText(state.japanese, Text16(info.title), *strings);
+  if (strings) {
+    version = FormatVersionText(state.japanese, info.title ? Text16(info.title) : u"", *strings);
+  }
   if (version) {
     SetDlgItemTextW(dialog, kAboutVersion, Window(*version));
     WideText contact = BuildContactBlock(state.japanese, Text16(info.webSite),
