@@ -14,6 +14,7 @@
 #include "core/process_flags.h"
 #include "engine/engine_context.h"
 #include "engine/run_job.h"
+#include "ui/about/win32/program_about.h"
 #include "ui/banner.h"
 #include "ui/control_states.h"
 #include "ui/dialog_modes.h"
@@ -171,6 +172,9 @@ BOOL OnCommand(HWND dialog, MainDialogState& state, int id, int code) {
       return TRUE;
     case kIdBrowse:
       ChooseTarget(dialog);
+      return TRUE;
+    case kIdAbout:
+      ShowProgramAbout(dialog);
       return TRUE;
     case kIdInputList:
     case kIdOutputList:

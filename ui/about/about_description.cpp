@@ -1,0 +1,42 @@
+#include "ui/about/about_description.h"
+
+#include "core/process_flags.h"
+
+const char16_t* AboutDescription() {
+  return Text(
+      u"【概要】\r\n"
+      u"テキストファイルを一括して変換するプログラムです。改行コードの統一、全角スペースの変換、"
+      u"タブとスペースの変換、行末の空白の除去、無効なコントロールコードの除去、文字列の置換"
+      u"(正規表現も使用可)、文字コードの変換(Shift-JIS、UTF-8、UTF-16、EUC-JP、ISO-2022-JP"
+      u"など)を行います。\r\n"
+      u"変換したファイルは元のファイルに上書きされます。大切なファイルは、変換の前にバックアップを"
+      u"取ってください。\r\n"
+      u"\r\n"
+      u"【利用条件】\r\n"
+      u"本プログラムはMITライセンスのもとで提供されるフリーソフトウェアです。\r\n"
+      u"・どなたでも無料で使用、複製、改変、結合、公開、頒布、サブライセンス、販売できます。\r\n"
+      u"・複製や改変したものにも、著作権表示とこの許諾の文(同梱のLICENSEファイル)を"
+      u"含めてください。\r\n"
+      u"・本プログラムは「現状のまま」提供され、明示・黙示を問わず何の保証もありません。"
+      u"本プログラムの使用やその他の扱いによって生じたいかなる損害についても、作者および"
+      u"著作権者は責任を負いません。\r\n"
+      u"正式な条件は同梱のLICENSEファイル(英文)の通りです。",
+      u"[Overview]\r\n"
+      u"This program converts plain-text files in batches: it unifies line endings, converts "
+      u"full-width spaces, turns TABs into spaces, removes trailing blanks and invalid control "
+      u"codes, replaces text (regular expressions allowed) and converts the character encoding "
+      u"(Shift-JIS, UTF-8, UTF-16, EUC-JP, ISO-2022-JP and others).\r\n"
+      u"Converted files replace the original files. Keep a copy of important files before "
+      u"converting them.\r\n"
+      u"\r\n"
+      u"[Terms of use]\r\n"
+      u"This program is free software under the MIT License.\r\n"
+      u"- Anyone may use, copy, modify, merge, publish, distribute, sublicense and sell it, "
+      u"free of charge.\r\n"
+      u"- Copies and changed versions must include the copyright notice and this permission "
+      u"notice (the LICENSE file that comes with the program).\r\n"
+      u"- The program is provided \"as is\", without warranty of any kind, express or implied. "
+      u"The authors and copyright holders are not liable for any damage arising from its use "
+      u"or other dealings in it.\r\n"
+      u"The LICENSE file that comes with the program gives the exact terms.");
+}
