@@ -6,13 +6,14 @@
 #
 #   bash scripts/screenshots.sh [build-win] [picture...]
 #
-# Pictures: main_en main_ja main_ja_banner main_widened tooltip results (default: all).
+# Pictures: main_en main_ja main_ja_banner main_widened tooltip results about_en about_ja
+# (default: all).
 # A new picture is one more shot_<name> function below and its name in PICTURES.
 # Needs the Windows build (quillon.exe, quillon_probe.exe), wine64, xvfb-run, xdotool,
 # ImageMagick and fonts-ipafont-gothic, fonts-wine.
 set -euo pipefail
 
-PICTURES=(main_en main_ja main_ja_banner main_widened tooltip results)
+PICTURES=(main_en main_ja main_ja_banner main_widened tooltip results about_en about_ja)
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
@@ -225,6 +226,31 @@ shot_results() {
   crop_dialog results '実行結果'
   close_program
 }
+
+# shot_about_box language main-caption about-caption report-caption: the About box, and
+# the confirmation box of "Environment Information" over it.
+shot_about_box() {
+  local language=$1 main=$2 about=$3 report=$4
+  start_program "$language" "$main" 'TargetPath=C:\data\*.txt' DelRightWhiteSpace=1
+  probe command "$main" 1015 >/dev/null
+  if [[ $(probe wait "$about" 20000) != found ]]; then
+    echo "screenshots: no About box" >&2
+    close_program
+    return 1
+  fi
+  sleep 1
+  crop_dialog "about_$language" "$about"
+  probe command "$about" 2005 >/dev/null
+  if [[ $(probe wait "$report" 20000) == found ]]; then
+    sleep 1
+    crop_dialog "about_report_$language" "$report"
+  else
+    echo "screenshots: no report confirmation box" >&2
+  fi
+  close_program
+}
+shot_about_en() { shot_about_box en Tidewright About VantoriaLite; }
+shot_about_ja() { shot_about_box ja タイドライト バージョン情報 '環境情報の表示(簡易版)'; }
 
 # --- Main ------------------------------------------------------------------------------
 
