@@ -16,6 +16,7 @@
 #include "ui/control_states.h"
 #include "ui/dialog_modes.h"
 #include "ui/settings_io.h"
+#include "ui/win32/dark_theme.h"
 #include "ui/win32/dialog_host.h"
 #include "ui/win32/resource.h"
 #include "ui/win32/taskbar_progress.h"
@@ -77,6 +78,8 @@ void OnInitDialog(HWND dialog, MainDialogState& state) {
   state.host.SetDialog(dialog);
   SetCurrentMessageHost(&state.host);
   state.context.host = &state.host;
+
+  InitMainDialogTheme(dialog);
 
   WindowControls controls(dialog);
   // Console and settings-copy modes are done here, before the dialog is ever shown.
@@ -197,6 +200,10 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     OnInitDialog(dialog, *reinterpret_cast<MainDialogState*>(lParam));
     return TRUE;
   }
+  INT_PTR themeAnswer = 0;
+  if (HandleMainDialogThemeMessage(dialog, message, wParam, lParam, &themeAnswer)) {
+    return themeAnswer;
+  }
   MainDialogState* state = StateOf(dialog);
   if (!state) return FALSE;
   switch (message) {
@@ -232,6 +239,8 @@ void DetachParentConsole() { FreeConsole(); }
 int RunMainDialog() {
   HRESULT com = CoInitialize(nullptr);
   InitCommonControls();
+  ReadDarkPreference();
+  EnableDarkModeForApp();
   AllowDropsFromLowerPrivilege();
   INT_PTR result = -1;
   {
@@ -243,6 +252,7 @@ int RunMainDialog() {
     SetCurrentMessageHost(nullptr);
   }
   if (SUCCEEDED(com)) CoUninitialize();
+  ReleaseDarkBackgroundBrush();
   if (result == -1) {
     // Without its dialog the program has done nothing; it must not look like a success.
     const char16_t* text = Text(u"メインダイアログを開けません。", u"Cannot open the main dialog.");
