@@ -153,7 +153,8 @@ if check "dark: dialog shown" open_dialog en Tidewright; then
   probe check Tidewright 1021 1
   sleep 0.5
   check "disabled check box: outline" settles Tidewright 1021 0 0 "127 127 127"
-  expect_eq "disabled check box: outline corner" "127 127 127" "$(probe pixel Tidewright 1021 13 13)"
+  expect_eq "disabled check box: outline corner" "127 127 127" \
+    "$(probe pixel Tidewright 1021 13 13)"
   expect_eq "disabled check box: empty box" 144 "$(probe count Tidewright 1021 76 76 76 1 1 12 12)"
   grey=$(probe count Tidewright 1021 127 127 127 18 0 200 30)
   check "disabled check box: grey text ($grey pixels)" test "${grey:-0}" -gt 20

@@ -44,8 +44,8 @@ void PaintDisabled(HWND control) {
   GetClientRect(control, &client);
   bool button = IsButton(control);
   auto style = static_cast<uint32_t>(GetWindowLongW(control, GWL_STYLE));
-  DisabledPaint plan = PlanDisabledPaint(
-      button, style, !text.empty(), ThemeRect{client.left, client.top, client.right, client.bottom});
+  ThemeRect area{client.left, client.top, client.right, client.bottom};
+  DisabledPaint plan = PlanDisabledPaint(button, style, !text.empty(), area);
   if (plan.paint) {
     if (plan.fillBackground) FillRect(dc, &client, DarkBackgroundBrush());
     auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
