@@ -103,8 +103,12 @@ printf '[Main]\r\nTargetPath=C:\\\r\n' | iconv -f utf-8 -t utf-16le >"$bin/quill
 face=$(probe syscolor 15)
 dark="56 56 56"
 
-if [[ -n $shots ]]; then
-  mkdir -p "$shots"
+# shoot_dark_theme DIR: pictures of the dark main dialog in English and Japanese and of a
+# dark message box in each language, in DIR, taken inside a Wine desktop with the dialog
+# fonts mapped to installed ones.
+shoot_dark_theme() {
+  local folder=$1 lang
+  mkdir -p "$folder"
   for font in 'MS UI Gothic' 'MS Shell Dlg' 'MS Sans Serif'; do
     quietly wine_run 60 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d IPAPGothic /f
   done
@@ -115,12 +119,17 @@ if [[ -n $shots ]]; then
   windows_version win10
   prefer 0
   for lang in en:Tidewright ja:タイドライト; do
-    open_dialog "${lang%%:*}" "${lang#*:}" &&
-      import -window root "$shots/dark_dialog_${lang%%:*}.png"
+    open_dialog "${lang%%:*}" "${lang#*:}" && settles "${lang#*:}" 0 3 3 "$dark" &&
+      import -window root "$folder/dark_dialog_${lang%%:*}.png"
     close_dialog "${lang#*:}"
+    open_box "${lang%%:*}" "${lang#*:}" && settles "${lang#*:}" 0 3 3 "$dark" &&
+      import -window root "$folder/dark_message_box_${lang%%:*}.png"
+    close_box "${lang#*:}"
   done
-  open_box en Tidewright && import -window root "$shots/dark_message_box_en.png"
-  close_box Tidewright
+}
+
+if [[ -n $shots ]]; then
+  shoot_dark_theme "$shots"
   ls "$shots"
   exit 0
 fi
