@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <gtest/gtest.h>
 
@@ -155,6 +156,22 @@ TEST_F(ThemeTest, TooltipsOfTheWindowAndListViewsTakeTheColours) {
             LRESULT{GetSysColor(COLOR_INFOTEXT)});
   EXPECT_EQ(ListView_GetBkColor(list), GetSysColor(COLOR_WINDOW));
   EXPECT_EQ(ListView_GetTextColor(list), GetSysColor(COLOR_WINDOWTEXT));
+}
+
+TEST_F(ThemeTest, ControlsOtherThanPushButtonsLoseTheirVisualStylesWhileDark) {
+  Window window(TopLevel());
+  HWND check = Child(window.get(), L"Button", L"check", BS_AUTOCHECKBOX, 0, 0, 100, 16);
+  HWND edit = Child(window.get(), L"Edit", L"text", 0, 0, 20, 100, 20);
+  HWND push = Child(window.get(), L"Button", L"push", BS_PUSHBUTTON, 0, 50, 60, 24);
+  ApplyTheme(window.get(), false);
+  if (!GetWindowTheme(check)) GTEST_SKIP() << "visual styles are off on this system";
+  ApplyTheme(window.get(), true);
+  EXPECT_EQ(GetWindowTheme(check), nullptr);
+  EXPECT_EQ(GetWindowTheme(edit), nullptr);
+  ApplyTheme(window.get(), false);
+  EXPECT_NE(GetWindowTheme(check), nullptr) << "light: the default styles again";
+  EXPECT_NE(GetWindowTheme(edit), nullptr);
+  EXPECT_NE(GetWindowTheme(push), nullptr);
 }
 
 TEST_F(ThemeTest, ColourAnswersAndBackground) {
