@@ -1,6 +1,7 @@
 // The dark theme on real windows: the preference and the version rule, the re-theming of
-// tooltips and list views, the colours answered, the disabled look painted by the program,
-// the main dialog's setting-change handling and the message box's colours.
+// controls, tooltips and list views, the colours answered, the disabled look painted by the
+// program and the main dialog's setting-change handling. The main dialog and a message box
+// are checked whole by tests/e2e/dark_theme_test.sh.
 #include "ui/win32/dark_theme.h"
 
 #include <windows.h>
@@ -9,12 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <optional>
-#include <thread>
 
 #include "ui/win32/disabled_painting.h"
-#include "ui/win32/message_box_hook.h"
 #include "ui/win32/resource.h"
 
 namespace {
@@ -243,24 +241,6 @@ class DisabledPaintingTest : public ThemeTest {
   HWND check_ = nullptr, radio_ = nullptr, bare_ = nullptr, push_ = nullptr;
 };
 
-TEST_F(DisabledPaintingTest, CheckedDisabledCheckBoxShowsAnEmptyGreyBoxAndGreyText) {
-  darkTheme = TRUE;
-  SendMessageW(check_, BM_SETCHECK, BST_CHECKED, 0);
-  EnableWindow(check_, FALSE);
-  Repaint();
-  EXPECT_EQ(PixelOf(check_, 0, 0), RGB(127, 127, 127)) << "outline";
-  EXPECT_EQ(PixelOf(check_, 13, 13), RGB(127, 127, 127)) << "outline";
-  // Inside the box nothing but the fill: no check mark, whatever the state.
-  bool onlyFill = true;
-  for (int y = 1; y < 13; ++y) {
-    for (int x = 1; x < 13; ++x) onlyFill = onlyFill && PixelOf(check_, x, y) == RGB(76, 76, 76);
-  }
-  EXPECT_TRUE(onlyFill);
-  EXPECT_EQ(PixelOf(check_, 16, 2), RGB(56, 56, 56)) << "background between box and text";
-  EXPECT_TRUE(HasPixelOf(check_, RECT{18, 1, 150, 17}, RGB(127, 127, 127))) << "grey text";
-  EXPECT_FALSE(HasPixelOf(check_, RECT{18, 1, 150, 17}, RGB(0, 0, 0)));
-}
-
 TEST_F(DisabledPaintingTest, RadioButtonGetsACircleAndTextlessControlNothing) {
   darkTheme = TRUE;
   EnableWindow(radio_, FALSE);
@@ -271,11 +251,17 @@ TEST_F(DisabledPaintingTest, RadioButtonGetsACircleAndTextlessControlNothing) {
   EXPECT_NE(PixelOf(bare_, 7, 7), RGB(76, 76, 76)) << "a control without text is not painted";
 }
 
-TEST_F(DisabledPaintingTest, LightThemeAndEnabledControlsKeepTheSystemLook) {
-  darkTheme = FALSE;
+TEST_F(DisabledPaintingTest, OnlyDisabledControlsWhileDarkArePaintedByTheProgram) {
+  darkTheme = TRUE;
+  SendMessageW(check_, BM_SETCHECK, BST_CHECKED, 0);
   EnableWindow(check_, FALSE);
   Repaint();
-  EXPECT_NE(PixelOf(check_, 7, 7), RGB(76, 76, 76));
+  EXPECT_EQ(PixelOf(check_, 0, 0), RGB(127, 127, 127)) << "the box's outline";
+  EXPECT_EQ(PixelOf(check_, 7, 7), RGB(76, 76, 76)) << "an empty box, though checked";
+  EXPECT_TRUE(HasPixelOf(check_, RECT{18, 1, 150, 17}, RGB(127, 127, 127))) << "grey text";
+  darkTheme = FALSE;
+  Repaint();
+  EXPECT_NE(PixelOf(check_, 7, 7), RGB(76, 76, 76)) << "light: the system's look";
   darkTheme = TRUE;
   EnableWindow(check_, TRUE);
   Repaint();
@@ -328,40 +314,6 @@ TEST_F(ThemeTest, OnlyTheColourSetChangeRereadsThePreference) {
   preference.Set(0);
   SendMessageW(dialog.get(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"));
   EXPECT_FALSE(darkTheme) << "older systems do not follow the notification";
-}
-
-// --- Message boxes -------------------------------------------------------------------
-
-// Shows a box and, from a second thread, asks it for its dialog colour and closes it.
-LRESULT BoxDialogColour() {
-  const wchar_t* caption = L"quillon dark box test";
-  std::atomic<LRESULT> colour{-1};
-  std::thread watcher([&] {
-    HWND box = nullptr;
-    for (int i = 0; i < 100 && !box; ++i) {
-      box = FindWindowW(L"#32770", caption);
-      if (!box) Sleep(50);
-    }
-    if (!box) return;
-    HDC dc = CreateCompatibleDC(nullptr);
-    colour = SendMessageW(box, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
-                          reinterpret_cast<LPARAM>(box));
-    DeleteDC(dc);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-  });
-  int answer = ShowThemedMessageBox(nullptr, L"text", caption, MB_OK);
-  watcher.join();
-  EXPECT_EQ(answer, IDOK);
-  return colour;
-}
-
-TEST_F(ThemeTest, MessageBoxIsDarkOnlyWhileTheThemeIs) {
-  darkTheme = TRUE;
-  EXPECT_EQ(BoxDialogColour(), reinterpret_cast<LRESULT>(DarkBackgroundBrush()));
-  darkTheme = FALSE;
-  LRESULT light = BoxDialogColour();
-  EXPECT_NE(light, -1);
-  EXPECT_NE(light, reinterpret_cast<LRESULT>(DarkBackgroundBrush()));
 }
 
 }  // namespace
