@@ -20,6 +20,7 @@
 #include "ui/dialog_modes.h"
 #include "ui/settings_io.h"
 #include "ui/tooltip_tables.h"
+#include "ui/win32/dark_theme.h"
 #include "ui/win32/dialog_host.h"
 #include "ui/win32/dialog_layout_window.h"
 #include "ui/win32/resource.h"
@@ -93,6 +94,7 @@ void OnInitDialog(HWND dialog, MainDialogState& state) {
   if (ShouldShowBanner(japaneseUi, GetTickCount())) {
     ShowWindow(GetDlgItem(dialog, kIdBanner), SW_SHOW);
   }
+  InitMainDialogTheme(dialog);
 
   WindowControls controls(dialog);
   // Console and settings-copy modes are done here, before the dialog is ever shown.
@@ -216,6 +218,10 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     OnInitDialog(dialog, *reinterpret_cast<MainDialogState*>(lParam));
     return TRUE;
   }
+  INT_PTR themeAnswer = 0;
+  if (HandleMainDialogThemeMessage(dialog, message, wParam, lParam, &themeAnswer)) {
+    return themeAnswer;
+  }
   MainDialogState* state = StateOf(dialog);
   if (!state) return FALSE;
   switch (message) {
@@ -261,6 +267,8 @@ void DetachParentConsole() { FreeConsole(); }
 int RunMainDialog() {
   HRESULT com = CoInitialize(nullptr);
   InitCommonControls();
+  ReadDarkPreference();
+  EnableDarkModeForApp();
   AllowDropsFromLowerPrivilege();
   INT_PTR result = -1;
   {
@@ -272,6 +280,7 @@ int RunMainDialog() {
     SetCurrentMessageHost(nullptr);
   }
   if (SUCCEEDED(com)) CoUninitialize();
+  ReleaseDarkBackgroundBrush();
   if (result == -1) {
     // Without its dialog the program has done nothing; it must not look like a success.
     const char16_t* text = Text(u"メインダイアログを開けません。", u"Cannot open the main dialog.");

@@ -4,6 +4,7 @@
 
 #include "core/process_flags.h"
 #include "ui/dialog_modes.h"
+#include "ui/win32/message_box_hook.h"
 #include "ui/win32/results_dialog.h"
 #include "ui/win32/window_controls.h"
 
@@ -34,7 +35,8 @@ bool DialogHost::AbortRequested() {
 
 int DialogHost::ShowMessageBox(std::u16string_view text, std::u16string_view caption,
                                uint32_t style) {
-  return MessageBoxW(dialog_, ToWindowText(text).c_str(), ToWindowText(caption).c_str(), style);
+  return ShowThemedMessageBox(dialog_, ToWindowText(text).c_str(), ToWindowText(caption).c_str(),
+                              style);
 }
 
 namespace {

@@ -27,8 +27,12 @@ std::wstring CurrentDirectory() {
 HMODULE LoadSystemLibrary(const wchar_t* name) {
   const std::wstring& system = SystemDirectory();
   std::wstring previous = CurrentDirectory();
-  bool moved = !system.empty() && !previous.empty() && SetCurrentDirectoryW(system.c_str());
+  // Without the move (or the folder to move back to) the load could pick up a file of
+  // that name from the current folder: nothing is loaded then.
+  if (system.empty() || previous.empty() || !SetCurrentDirectoryW(system.c_str())) {
+    return nullptr;
+  }
   HMODULE module = LoadLibraryW(name);
-  if (moved) SetCurrentDirectoryW(previous.c_str());
+  SetCurrentDirectoryW(previous.c_str());
   return module;
 }

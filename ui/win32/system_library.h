@@ -5,5 +5,6 @@
 #include <windows.h>
 
 // Loads the library with the current directory set to the system directory for the call,
-// then puts the previous current directory back. Null when it cannot be loaded.
+// then puts the previous current directory back. Null when it cannot be loaded, and when
+// the current directory cannot be switched.
 HMODULE LoadSystemLibrary(const wchar_t* name);

@@ -1,0 +1,215 @@
+#!/usr/bin/env bash
+# The dark theme of the Windows quillon.exe under Wine, read back from the real windows'
+# pixels through quillon_probe.exe: the dialog's background and texts, a disabled check
+# box, the switch while the dialog is open, a message box, and the light theme where the
+# preference is off, missing or the system older than Windows 10.
+#
+#   dark_theme_test.sh path/to/quillon.exe path/to/quillon_probe.exe
+#   dark_theme_test.sh --shots DIR path/to/quillon.exe path/to/quillon_probe.exe
+#
+# With --shots it checks nothing and saves pictures of the dark main dialog in English and
+# Japanese and of a dark message box into DIR instead.
+# Runs inside its own X server (xvfb-run) and always in a Wine prefix of its own, as it
+# changes the prefix's Windows version and the user's theme preference.
+# Prints "N passed, M failed" and exits non-zero when anything failed.
+set -u
+
+shots=""
+if [[ ${1:-} == --shots ]]; then
+  shots=${2:-}
+  shift 2 || true
+fi
+if [[ $# -ne 2 || ! -f $1 || ! -f $2 || ${shots:-x} == "" ]]; then
+  echo "usage: $0 [--shots DIR] path/to/quillon.exe path/to/quillon_probe.exe" >&2
+  exit 2
+fi
+if [[ -z ${QUILLON_E2E_UNDER_XVFB:-} ]]; then
+  exec env QUILLON_E2E_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" \
+    bash "$0" ${shots:+--shots "$shots"} "$@"
+fi
+
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+WINE=${WINE:-/usr/lib/wine/wine64}
+WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
+work=$(mktemp -d /tmp/quillon-dark.XXXXXX)
+export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+cleanup() {
+  "$WINESERVER" -k >/dev/null 2>&1
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+bin="$work/bin"
+mkdir -p "$bin"
+cp "$1" "$bin/quillon_o.exe"
+cp "$2" "$bin/quillon_probe.exe"
+
+wine_run() {  # seconds, program, args...: the program's exit code
+  local seconds=$1
+  shift
+  timeout --kill-after=5 "$seconds" "$WINE" "$@"
+}
+probe() { wine_run 60 "$bin/quillon_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+quietly() { "$@" >/dev/null 2>&1; }
+
+personalize_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize'
+prefer() {  # prefer 0|1|none: the user's AppsUseLightTheme
+  if [[ $1 == none ]]; then
+    quietly wine_run 60 reg delete "$personalize_key" /v AppsUseLightTheme /f
+  else
+    quietly wine_run 60 reg add "$personalize_key" /v AppsUseLightTheme /t REG_DWORD /d "$1" /f
+  fi
+}
+windows_version() { quietly wine_run 120 winecfg /v "$1"; }
+
+# The first start prepares the prefix; a crash must end a process, not wait in a debugger.
+quietly wine_run 300 wineboot -i
+"$WINESERVER" -w
+quietly wine_run 60 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+  /v Debugger /t REG_SZ /d "" /f
+
+dialog_pid=""
+open_dialog() {  # open_dialog LANGUAGE CAPTION: the dialog, shown
+  QUILLON_LANG=$1 timeout --kill-after=5 300 "$WINE" "$bin/quillon_o.exe" >/dev/null 2>&1 &
+  dialog_pid=$!
+  [[ $(probe wait "$2" 60000) == found ]]
+}
+close_dialog() {  # close_dialog CAPTION: Exit pressed; the process must end
+  probe command "$1" 2 >/dev/null
+  wait_for 30 bash -c "! kill -0 $dialog_pid 2>/dev/null" || kill "$dialog_pid" 2>/dev/null
+  wait "$dialog_pid" 2>/dev/null
+}
+# A box the program shows: the copy of the INI settings into the registry says it is done.
+box_pid=""
+open_box() {  # open_box LANGUAGE CAPTION: the copy's message box, shown
+  QUILLON_LANG=$1 timeout --kill-after=5 300 "$WINE" "$bin/quillon_o.exe" /OR >/dev/null 2>&1 &
+  box_pid=$!
+  [[ $(probe wait "$2" 60000) == found ]]
+}
+close_box() {  # close_box CAPTION: OK pressed; the process must end
+  probe command "$1" 1 >/dev/null
+  wait_for 30 bash -c "! kill -0 $box_pid 2>/dev/null" || kill "$box_pid" 2>/dev/null
+  wait "$box_pid" 2>/dev/null
+}
+# shows CAPTION ID X Y "R G B": that point of the window has that colour (polled, as the
+# program paints after it has been shown or told).
+shows() { [[ $(probe pixel "$1" "$2" "$3" "$4") == "$5" ]]; }
+settles() { wait_for 10 shows "$@"; }
+# The rectangle ("x y width height") of the dialog's first control with this id.
+control_rect() { probe controls "$1" | awk -v id="$2" '$1 == id { print $2, $3, $4, $5; exit }'; }
+
+printf '[Main]\r\nTargetPath=C:\\\r\n' | iconv -f utf-8 -t utf-16le >"$bin/quillon.ini"
+face=$(probe syscolor 15)
+dark="56 56 56"
+
+# shoot_dark_theme DIR: pictures of the dark main dialog in English and Japanese and of a
+# dark message box in each language, in DIR, taken inside a Wine desktop with the dialog
+# fonts mapped to installed ones.
+shoot_dark_theme() {
+  local folder=$1 lang
+  mkdir -p "$folder"
+  for font in 'MS UI Gothic' 'MS Shell Dlg' 'MS Sans Serif'; do
+    quietly wine_run 60 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d IPAPGothic /f
+  done
+  # Every program in one Wine desktop, which draws the windows' frames and title bars.
+  quietly wine_run 60 reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
+  quietly wine_run 60 reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
+  "$WINESERVER" -k >/dev/null 2>&1
+  windows_version win10
+  prefer 0
+  for lang in en:Tidewright ja:タイドライト; do
+    open_dialog "${lang%%:*}" "${lang#*:}" && settles "${lang#*:}" 0 3 3 "$dark" &&
+      import -window root "$folder/dark_dialog_${lang%%:*}.png"
+    close_dialog "${lang#*:}"
+    open_box "${lang%%:*}" "${lang#*:}" && settles "${lang#*:}" 0 3 3 "$dark" &&
+      import -window root "$folder/dark_message_box_${lang%%:*}.png"
+    close_box "${lang#*:}"
+  done
+}
+
+if [[ -n $shots ]]; then
+  shoot_dark_theme "$shots"
+  ls "$shots"
+  exit 0
+fi
+
+# --- An older system: light whatever the preference says -------------------------------
+
+windows_version win7
+prefer 0
+if check "Windows 7: dialog shown" open_dialog en Tidewright; then
+  check "Windows 7 with the dark preference: system background" settles Tidewright 0 3 3 "$face"
+fi
+close_dialog Tidewright
+
+# --- Windows 10, dark ------------------------------------------------------------------
+
+windows_version win10
+if check "dark: dialog shown" open_dialog en Tidewright; then
+  check "dark: background" settles Tidewright 0 3 3 "$dark"
+  # The first label ("Target file name: ...") and a check box's text (right of its box)
+  # are white.
+  label=$(control_rect Tidewright -1)
+  white=$(probe count Tidewright 0 255 255 255 $label)
+  check "dark: label text white ($white pixels)" test "${white:-0}" -gt 20
+  white=$(probe count Tidewright 1023 255 255 255 18 0 200 30)
+  check "dark: check box text white ($white pixels)" test "${white:-0}" -gt 20
+  check "dark: no black label text" test "$(probe count Tidewright 0 0 0 0 $label)" = 0
+
+  # match_single_line is disabled while regular expressions are off; checked, it still
+  # shows an empty grey box and grey text.
+  probe check Tidewright 1021 1
+  sleep 0.5
+  check "disabled check box: outline" settles Tidewright 1021 0 0 "127 127 127"
+  expect_eq "disabled check box: outline corner" "127 127 127" \
+    "$(probe pixel Tidewright 1021 13 13)"
+  expect_eq "disabled check box: empty box" 144 "$(probe count Tidewright 1021 76 76 76 1 1 12 12)"
+  grey=$(probe count Tidewright 1021 127 127 127 18 0 200 30)
+  check "disabled check box: grey text ($grey pixels)" test "${grey:-0}" -gt 20
+  check "disabled check box: no white text" test "$(probe count Tidewright 1021 255 255 255)" = 0
+
+  # The switch while the dialog is open, both ways.
+  prefer 1
+  probe settingchange ImmersiveColorSet
+  check "switched to light: background" settles Tidewright 0 3 3 "$face"
+  white=$(probe count Tidewright 1023 255 255 255 18 0 200 30)
+  check "switched to light: no white text ($white pixels)" test "${white:-1}" = 0
+  prefer 0
+  probe settingchange ImmersiveColorSet
+  check "switched back to dark: background" settles Tidewright 0 3 3 "$dark"
+fi
+close_dialog Tidewright
+
+if check "dark, Japanese: dialog shown" open_dialog ja タイドライト; then
+  check "dark, Japanese: background" settles タイドライト 0 3 3 "$dark"
+fi
+close_dialog タイドライト
+
+# --- Message boxes -----------------------------------------------------------------------
+
+if check "dark: message box shown" open_box en Tidewright; then
+  check "dark message box: background" settles Tidewright 0 3 3 "$dark"
+  white=$(probe count Tidewright 65535 255 255 255)
+  check "dark message box: white text ($white pixels)" test "${white:-0}" -gt 20
+fi
+close_box Tidewright
+
+prefer 1
+if check "light: message box shown" open_box en Tidewright; then
+  check "light message box: system background" settles Tidewright 0 3 3 "$face"
+  check "light message box: no white text" test "$(probe count Tidewright 65535 255 255 255)" = 0
+fi
+close_box Tidewright
+
+# --- Light: the preference off or missing ------------------------------------------------
+
+for preference in 1 none; do
+  prefer $preference
+  if check "preference $preference: dialog shown" open_dialog en Tidewright; then
+    check "preference $preference: system background" settles Tidewright 0 3 3 "$face"
+  fi
+  close_dialog Tidewright
+done
+
+finish "dark theme"
