@@ -13,6 +13,7 @@
 #include "core/process_flags.h"
 #include "engine/engine_context.h"
 #include "engine/run_job.h"
+#include "ui/about/show_help.h"
 #include "ui/control_states.h"
 #include "ui/dialog_modes.h"
 #include "ui/settings_io.h"
@@ -157,6 +158,9 @@ BOOL OnCommand(HWND dialog, MainDialogState& state, int id, int code) {
     case kIdBrowse:
       ChooseTarget(dialog);
       return TRUE;
+    case kIdHelp:
+      ShowHelp(dialog);
+      return TRUE;
     case kIdInputList:
     case kIdOutputList:
       if (code == CBN_SELCHANGE) {
@@ -204,6 +208,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       return OnCommand(dialog, *state, LOWORD(wParam), HIWORD(wParam));
     case WM_DROPFILES:
       OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
+      return TRUE;
+    case WM_HELP:  // F1
+      ShowHelp(dialog);
       return TRUE;
     case WM_ENDSESSION:
       if (wParam) {
