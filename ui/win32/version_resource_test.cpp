@@ -88,11 +88,11 @@ void CheckVersionBlock(const std::wstring& file, const wchar_t* fileName) {
     EXPECT_FALSE(block.String(table, L"FileDescription").empty());
     EXPECT_FALSE(block.String(table, L"CompanyName").empty());
     EXPECT_NE(block.String(table, L"LegalCopyright").find(L"Copyright"), std::wstring::npos);
-    // A release build: both exist, and are empty.
+    // Both exist, and are empty in a release build.
     bool present = false;
-    EXPECT_EQ(block.String(table, L"SpecialBuild", &present), L"");
+    EXPECT_EQ(block.String(table, L"SpecialBuild", &present), QUILLON_EXPECTED_SPECIAL_BUILD);
     EXPECT_TRUE(present);
-    EXPECT_EQ(block.String(table, L"PrivateBuild", &present), L"");
+    EXPECT_EQ(block.String(table, L"PrivateBuild", &present), QUILLON_EXPECTED_PRIVATE_BUILD);
     EXPECT_TRUE(present);
   }
   EXPECT_EQ(block.String(L"041104b0", L"ProductName"), L"タイドライト");
@@ -109,7 +109,11 @@ void CheckVersionBlock(const std::wstring& file, const wchar_t* fileName) {
   EXPECT_EQ(fromFixed, version);
   EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
   EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
-  EXPECT_EQ(fixed->dwFileFlags & (VS_FF_SPECIALBUILD | VS_FF_PRIVATEBUILD), 0u);
+  // The flags announce exactly the strings that are set.
+  EXPECT_EQ((fixed->dwFileFlags & VS_FF_SPECIALBUILD) != 0,
+            std::wstring(QUILLON_EXPECTED_SPECIAL_BUILD) != L"");
+  EXPECT_EQ((fixed->dwFileFlags & VS_FF_PRIVATEBUILD) != 0,
+            std::wstring(QUILLON_EXPECTED_PRIVATE_BUILD) != L"");
 
   EXPECT_EQ(block.Translations(), (std::vector<DWORD>{0x041104b0, 0x040904b0}));
 }
