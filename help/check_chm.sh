@@ -67,6 +67,34 @@ resolve() {  # folder, link
   echo "${parts[*]}"
 }
 
+# The viewer reads the caption, the contents and the index in code page 932, the code page
+# of the help file's language: they must be in it, not in UTF-8.
+start_title=$(grep -o -E '<title>[^<]*</title>' "$work/chm/_RESOURCE/HLP000001.html" 2>/dev/null |
+  sed -E 's|</?title>||g')
+for sitemap in "$contents" "$index"; do
+  [[ -n $sitemap ]] || continue
+  if decoded=$(iconv -f CP932 -t UTF-8 "$sitemap" 2>/dev/null) &&
+    ! iconv -f UTF-8 -t UTF-8 "$sitemap" >/dev/null 2>&1; then
+    pass
+  else
+    fail "$(basename "$sitemap") is not in code page 932"
+    continue
+  fi
+  if [[ $sitemap == "$contents" ]]; then
+    if [[ -n $start_title ]] && grep -q -F "value=\"$start_title\"" <<<"$decoded"; then
+      pass
+    else
+      fail "the contents do not name the start page \"$start_title\""
+    fi
+  fi
+done
+caption=$(printf 'タイドライト' | iconv -f UTF-8 -t CP932)
+if [[ -f $work/chm/#SYSTEM ]] && LC_ALL=C grep -q -a -F "$caption" "$work/chm/#SYSTEM"; then
+  pass
+else
+  fail "the help file's title is not タイドライト in code page 932"
+fi
+
 pages=()
 while IFS= read -r page; do pages+=("${page#"$work/chm/"}"); done \
   < <(find "$work/chm" -type f -name '*.html' | sort)
