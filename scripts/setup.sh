@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the builds need (Debian 12) and builds both programs:
 #   build/      native Linux build (g++, ICU, GoogleTest)
-#   build-win/  Windows build with mingw-w64, run and tested under Wine
+#   build-win/  Windows build with mingw-w64, run and tested under Wine, and the help
+#               file quillon.chm (chmcmd from fp-utils; libchm-bin checks it)
 # The checking builds (build-asan/ with the sanitizers, build-fuzz/ with clang and
 # libFuzzer) are made by scripts/sanitize.sh and scripts/fuzz.sh; their packages are
 # installed here.
@@ -19,6 +20,7 @@ PACKAGES=(
   clang libclang-rt-14-dev llvm-14
   dpkg-dev lintian groff-base man-db gzip
   nsis zip unzip
+  fp-utils libchm-bin
 )
 JOBS=${QUILLON_JOBS:-2}
 

@@ -14,6 +14,7 @@
 #include "core/process_flags.h"
 #include "engine/engine_context.h"
 #include "engine/run_job.h"
+#include "ui/about/show_help.h"
 #include "ui/about/win32/program_about.h"
 #include "ui/banner.h"
 #include "ui/control_states.h"
@@ -175,6 +176,9 @@ BOOL OnCommand(HWND dialog, MainDialogState& state, int id, int code) {
     case kIdBrowse:
       ChooseTarget(dialog);
       return TRUE;
+    case kIdHelp:
+      ShowHelp(dialog);
+      return TRUE;
     case kIdAbout:
       ShowProgramAbout(dialog);
       return TRUE;
@@ -239,6 +243,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       return TRUE;
     case WM_DROPFILES:
       OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
+      return TRUE;
+    case WM_HELP:  // F1
+      ShowHelp(dialog);
       return TRUE;
     case WM_ENDSESSION:
       if (wParam) {
