@@ -143,7 +143,8 @@ const std::vector<std::u16string> kPatterns = {
     u"[[:alpha:]]+", u"[[:upper:][:digit:]]", u"[^[:space:]]+", u"\\x{1F600}", u".\\x{DC00}",
     u"[\\x{D800}-\\x{DFFF}]", u"\\x{D83D}", u"(?i)AB", u"[A-Z]", u"\\u\\l",
     u"[\u3042-\u3093]+", u"\uFF21", u"\u03a3", u"a*", u"(a|b)*?c", u"\\h+", u"\\v",
-    u"(?<w>[a-z])\\k<w>", u"\\G.", u"[[:punct:]_]", u"\\x00", u"\\0"};
+    u"(?<w>[a-z])\\k<w>", u"\\G.", u"[[:punct:]_]", u"\\x00", u"\\0", u"[^a-c]+", u"[B-Y]",
+    u"[\\x00-b]", u"[[=a=]]", u"[^\\x{D800}-\\x{FFFF}]", u"[\\d\\s]+", u"[^\\D\\S]"};
 const std::vector<std::u16string> kFormats = {u"", u"x", u"$&", u"<$1>", u"$2 $1",
                                               u"\\u$&", u"\\U$0\\E!", u"\\n$10", u"${1}9"};
 

@@ -62,3 +62,6 @@ class PatternTraits : public boost::regex_traits<wchar_t> {
   std::array<wchar_t, kTabled> upper_{};
   std::array<int8_t, kTabled> decimal_{};
 };
+
+// Bracket expressions of these expressions are tested by the function in this header.
+#include "engine/regex_set_member.h"
