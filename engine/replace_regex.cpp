@@ -15,7 +15,6 @@ namespace {
 // 32 bits, it is handed code points so that a pair is one character to it.
 constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
 
-
 // Pairs become one code point; a lone surrogate is kept as its own value, so that encoding
 // the code points again gives back the very same units.
 std::wstring CodePointsOf(std::u16string_view units) {
