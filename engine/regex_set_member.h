@@ -3,7 +3,8 @@
 // character it tries against a range and compares it through the C library; this one
 // answers the same from the character itself. Everything else is the library's test as
 // it stands. Found by argument-dependent lookup: the expression's data names
-// PatternTraits, and this template is more specialised than the library's.
+// PatternTraits, and as this template takes narrower arguments than the library's,
+// overload resolution prefers it.
 #pragma once
 
 #include <cstdint>
