@@ -3,8 +3,11 @@
 
 #include <boost/regex.hpp>
 
+#include "engine/regex_traits.h"
+
 struct CompiledPattern {
-  // The library's default wide traits; on 32-bit wchar_t platforms the expression holds
-  // code points, on 16-bit ones UTF-16 units.
-  boost::wregex expression;
+  // The platform's default wide traits with tables for ASCII; on 32-bit wchar_t
+  // platforms the expression holds code points, on 16-bit ones UTF-16 units.
+  using Expression = boost::basic_regex<wchar_t, PatternTraits>;
+  Expression expression;
 };

@@ -2,19 +2,18 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <iterator>
 #include <string>
 
 #include "engine/large_buffer.h"
+#include "engine/regex_subject.h"
 
 namespace {
 
 // Where wchar_t holds UTF-16 units the library reads the text as it stands; where it holds
 // 32 bits, it is handed code points so that a pair is one character to it.
 constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
-
-bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 // Pairs become one code point; a lone surrogate is kept as its own value, so that encoding
 // the code points again gives back the very same units.
@@ -24,7 +23,7 @@ std::wstring CodePointsOf(std::u16string_view units) {
   const size_t size = units.size();
   for (size_t i = 0; i < size; ++i) {
     uint32_t point = units[i];
-    if (IsHighSurrogate(point) && i + 1 < size && IsLowSurrogate(units[i + 1])) {
+    if (IsHighSurrogateUnit(point) && i + 1 < size && IsLowSurrogateUnit(units[i + 1])) {
       point = 0x10000 + ((point - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
       ++i;
     }
@@ -61,6 +60,21 @@ class ResultBuilder {
     } else {
       PutUnit(u'\xFFFD');  // beyond Unicode: only a format escape can produce it
     }
+  }
+
+  // Puts the original's units [from, to): while the output still agrees with the original
+  // and these units are the very ones next in it, nothing is compared or copied.
+  void PutOriginal(size_t from, size_t to) {
+    if (!diverged_) {
+      if (agreed_ == from) {
+        agreed_ = to;
+        return;
+      }
+      for (; from < to; ++from) PutUnit(original_[from]);
+      return;
+    }
+    if (result_.size() + (to - from) > most_) throw TooLargeError("replacement result too large");
+    result_.append(original_.substr(from, to - from));
   }
 
   // True when the output differs from the original; result() then holds it.
@@ -117,6 +131,42 @@ class ResultIterator {
   ResultBuilder* builder_;
 };
 
+// Where in the original text an iterator of the subject stands, in units.
+[[maybe_unused]] size_t UnitIndex(const char16_t* first, UnitIterator at) {
+  return at.unit() - first;
+}
+[[maybe_unused]] size_t UnitIndex(const char16_t* first, const PointIterator& at) {
+  return at.unit() - first;
+}
+[[maybe_unused]] size_t UnitIndex(const char16_t* first, const wchar_t* at) {
+  return reinterpret_cast<const char16_t*>(at) - first;
+}
+
+// The library's regex_replace, with the text between matches (and behind the last) taken
+// from the original units as a whole rather than character by character.
+template <class Iterator>
+void ReplaceMatches(ResultBuilder& builder, const char16_t* units, Iterator first,
+                    Iterator last, const CompiledPattern::Expression& expression,
+                    std::wstring_view format, boost::regex_constants::match_flag_type flags) {
+  using boost::regex_constants::format_first_only;
+  using boost::regex_constants::format_no_copy;
+  boost::regex_iterator<Iterator, wchar_t, PatternTraits> match(first, last, expression, flags);
+  const boost::regex_iterator<Iterator, wchar_t, PatternTraits> end;
+  Iterator copied = first;  // the end of the last match
+  for (; match != end; ++match) {
+    if (!(flags & format_no_copy)) {
+      builder.PutOriginal(UnitIndex(units, match->prefix().first),
+                          UnitIndex(units, match->prefix().second));
+    }
+    match->format(ResultIterator(&builder), format, flags, expression);
+    copied = (*match)[0].second;
+    if (flags & format_first_only) break;
+  }
+  if (!(flags & format_no_copy)) {
+    builder.PutOriginal(UnitIndex(units, copied), UnitIndex(units, last));
+  }
+}
+
 }  // namespace
 
 std::shared_ptr<const CompiledPattern> CompilePattern(std::u16string_view pattern,
@@ -128,26 +178,75 @@ std::shared_ptr<const CompiledPattern> CompilePattern(std::u16string_view patter
   return compiled;
 }
 
+SubjectRoad ChooseSubjectRoad(std::u16string_view text) {
+  if constexpr (kWideIsUtf16) return SubjectRoad::kUnits;
+  // Most texts hold no surrogate at all: look at four units at once for one.
+  const size_t size = text.size();
+  bool surrogates = false;
+  size_t i = 0;
+  constexpr uint64_t kLanes = 0x0001000100010001u;
+  for (; i + 4 <= size && !surrogates; i += 4) {
+    uint64_t four;
+    std::memcpy(&four, text.data() + i, sizeof four);
+    // A lane is zero exactly where its unit is a surrogate (0xD800 to 0xDFFF).
+    const uint64_t lanes = (four & (0xF800 * kLanes)) ^ (0xD800 * kLanes);
+    surrogates = ((lanes - kLanes) & ~lanes & (0x8000 * kLanes)) != 0;
+  }
+  for (; i < size && !surrogates; ++i) surrogates = (text[i] & 0xF800u) == 0xD800u;
+  if (!surrogates) return SubjectRoad::kUnits;
+  size_t points = size;
+  for (size_t i = 0; i + 1 < size; ++i) {
+    if (IsHighSurrogateUnit(text[i]) && IsLowSurrogateUnit(text[i + 1])) {
+      --points;
+      ++i;
+    }
+  }
+  // The library bounds the work of a match by the length of a subject it can measure at
+  // once (at least the square of it, at most a fixed ceiling); a subject it can only walk
+  // gets the ceiling. Only where the length reaches the ceiling anyway is walking the
+  // same; a shorter text is copied as code points, which costs little at that size.
+  constexpr uint64_t kCeiling = BOOST_REGEX_MAX_STATE_COUNT;
+  constexpr uint64_t kLeast = 100000;  // the library's allowance on top of the square
+  if (points >= (uint64_t{1} << 32) || points * points + kLeast >= kCeiling) {
+    return SubjectRoad::kPoints;
+  }
+  return SubjectRoad::kCopy;
+}
+
 bool ReplaceByPattern(WideText& text, const CompiledPattern& pattern,
                       std::u16string_view format, uint32_t matchOptions) {
+  return ReplaceByPattern(text, pattern, format, matchOptions, ChooseSubjectRoad(text));
+}
+
+bool ReplaceByPattern(WideText& text, const CompiledPattern& pattern,
+                      std::u16string_view format, uint32_t matchOptions, SubjectRoad road) {
   const std::wstring libraryFormat = LibraryTextOf(format);
+  // A view, so that the library reads the format through plain pointers: through the
+  // string's own iterators it copies each number of the format ($1) into a vector of
+  // its own on every match before reading it.
+  const std::wstring_view formatView(libraryFormat);
   // match_any lets the library stop at the first match it meets, and for that it runs
   // greedy repeats lazily: \d+ would take one digit and (\w+)@(\w+) only one letter after
   // the @. Expressions are read as Perl reads them, so the flag is left out here.
   const auto flags = static_cast<boost::regex_constants::match_flag_type>(
       matchOptions & ~static_cast<uint32_t>(boost::regex_constants::match_any));
   ResultBuilder builder(text);
-  std::wstring points;  // the subject as code points, where wchar_t is 32 bits wide
-  const wchar_t* first;
+  const char16_t* first = text.data();
+  const char16_t* last = first + text.size();
   if constexpr (kWideIsUtf16) {
-    first = reinterpret_cast<const wchar_t*>(text.data());
+    ReplaceMatches(builder, first, reinterpret_cast<const wchar_t*>(first),
+                   reinterpret_cast<const wchar_t*>(last), pattern.expression, formatView, flags);
+  } else if (road == SubjectRoad::kUnits) {
+    ReplaceMatches(builder, first, UnitIterator(first), UnitIterator(last), pattern.expression,
+                   formatView, flags);
+  } else if (road == SubjectRoad::kPoints) {
+    ReplaceMatches(builder, first, PointIterator(first, first, last),
+                   PointIterator(first, last, last), pattern.expression, formatView, flags);
   } else {
-    points = CodePointsOf(text);
-    first = points.data();
+    const std::wstring points = CodePointsOf(text);
+    boost::regex_replace(ResultIterator(&builder), points.data(), points.data() + points.size(),
+                         pattern.expression, formatView, flags);
   }
-  const wchar_t* last = first + (kWideIsUtf16 ? text.size() : points.size());
-  boost::regex_replace(ResultIterator(&builder), first, last, pattern.expression,
-                       libraryFormat, flags);
   if (!builder.Finish()) return false;
   text.swap(builder.result());
   return true;

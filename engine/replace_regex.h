@@ -20,3 +20,17 @@ std::shared_ptr<const CompiledPattern> CompilePattern(std::u16string_view patter
 // TooLargeError, for a result that would grow past HeldLimit() units.
 bool ReplaceByPattern(WideText& text, const CompiledPattern& pattern,
                       std::u16string_view format, uint32_t matchOptions);
+
+// How the library reads the text where wchar_t is 32 bits wide (where it is 16 bits wide,
+// it reads the units in place whatever is asked):
+//   kUnits   each unit in place, as a character: for text without surrogates;
+//   kPoints  code points decoded in place as the library walks the text;
+//   kCopy    a copy of the text as code points.
+// All three give the same result wherever they may be used; ChooseSubjectRoad picks the
+// cheapest one that keeps the library's bound on the work of a match as it was.
+enum class SubjectRoad { kUnits, kPoints, kCopy };
+SubjectRoad ChooseSubjectRoad(std::u16string_view text);
+
+// ReplaceByPattern on the given road (kUnits only for text without surrogates).
+bool ReplaceByPattern(WideText& text, const CompiledPattern& pattern,
+                      std::u16string_view format, uint32_t matchOptions, SubjectRoad road);
