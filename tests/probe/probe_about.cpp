@@ -141,6 +141,6 @@ ProbeCommand focus(L"focus", L"<caption>", Focus);
 ProbeCommand text(L"text", L"<caption> <id>", Text);
 ProbeCommand selection(L"selection", L"<caption> <id>", Selection);
 ProbeCommand typeChar(L"char", L"<caption> <id> <code>", Char);
-ProbeCommand tooltips(L"tooltips", L"<caption>", Tooltips);
+ProbeCommand tooltips(L"tooltipcount", L"<caption>", Tooltips);
 
 }  // namespace

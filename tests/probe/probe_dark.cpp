@@ -107,18 +107,6 @@ int Count(const ProbeArguments& arguments) {
   return 0;
 }
 
-// check <caption> <id> <0|1>: sets a check box's state as the program would.
-int Check(const ProbeArguments& arguments) {
-  if (arguments.size() != 3) return 2;
-  HWND dialog = DialogOrComplain(arguments[0]);
-  if (!dialog) return 1;
-  HWND control = GetDlgItem(dialog, static_cast<int>(ParseNumber(arguments[1])));
-  if (!control) return 1;
-  SendMessageW(control, BM_SETCHECK, ParseNumber(arguments[2]) == 1 ? BST_CHECKED : BST_UNCHECKED,
-               0);
-  return 0;
-}
-
 // settingchange <name>: tells every top-level window that this setting changed, as Windows
 // does when the user switches between the light and dark application mode.
 int SettingChange(const ProbeArguments& arguments) {
@@ -143,7 +131,6 @@ int SystemColour(const ProbeArguments& arguments) {
 
 ProbeCommand pixel(L"pixel", L"<caption> <id> <x> <y>", Pixel);
 ProbeCommand count(L"count", L"<caption> <id> <r> <g> <b> [x y width height]", Count);
-ProbeCommand check(L"check", L"<caption> <id> <0|1>", Check);
 ProbeCommand systemColour(L"syscolor", L"<index>", SystemColour);
 ProbeCommand settingChange(L"settingchange", L"<name>", SettingChange);
 

@@ -1,6 +1,7 @@
 #include "tests/probe/probe.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <map>
 
@@ -41,7 +42,11 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter) {
 }  // namespace
 
 ProbeCommand::ProbeCommand(const wchar_t* name, const wchar_t* usage, ProbeFunction run) {
-  Commands()[name] = Entry{usage, run};
+  // Two files giving one name would leave one of them silently unreachable.
+  if (!Commands().emplace(name, Entry{usage, run}).second) {
+    std::fprintf(stderr, "probe: the command %s is defined twice\n", Utf8(name).c_str());
+    std::abort();
+  }
 }
 
 std::string Utf8(const std::wstring& text) {

@@ -8,26 +8,6 @@
 
 namespace {
 
-// check <caption> <id> <0|1>: sets a check box and tells the dialog, as a click does.
-int Check(const ProbeArguments& arguments) {
-  if (arguments.size() != 3) return 2;
-  long id = ParseNumber(arguments[1]);
-  long state = ParseNumber(arguments[2]);
-  if (id < 0 || (state != 0 && state != 1)) return 2;
-  HWND dialog = DialogOrComplain(arguments[0]);
-  if (!dialog) return 1;
-  HWND control = GetDlgItem(dialog, static_cast<int>(id));
-  if (!control) {
-    std::fprintf(stderr, "probe: no control %ld\n", id);
-    return 1;
-  }
-  SendMessageW(control, BM_SETCHECK, state ? BST_CHECKED : BST_UNCHECKED, 0);
-  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
-  bool checked = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  PrintLine(checked ? "checked 1" : "checked 0");
-  return checked == (state == 1) ? 0 : 1;
-}
-
 // key <caption> <escape|return>: the key pressed and let go in the dialog's focused
 // control, the way the dialog's own message loop receives typing.
 int Key(const ProbeArguments& arguments) {
@@ -111,7 +91,6 @@ int Box(const ProbeArguments& arguments) {
   return 0;
 }
 
-ProbeCommand check(L"check", L"<caption> <id> <0|1>", Check);
 ProbeCommand key(L"key", L"<caption> <escape|return>", Key);
 ProbeCommand close(L"close", L"<caption>", Close);
 ProbeCommand box(L"box", L"<caption> [milliseconds] [answer-id]", Box);
