@@ -13,22 +13,11 @@ if [[ $# -ne 2 || ! -f $1 || ! -f $2 ]]; then
   echo "usage: $0 path/to/quillon.exe path/to/quillon_probe.exe" >&2
   exit 2
 fi
-if [[ -z ${QUILLON_E2E_UNDER_XVFB:-} ]]; then
-  exec env QUILLON_E2E_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
-
 here=$(dirname "${BASH_SOURCE[0]}")
 source "$here/lib.sh"
-
-WINE=${WINE:-/usr/lib/wine/wine64}
-WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
-work=$(mktemp -d /tmp/quillon-dialog-test.XXXXXX)
-own_prefix=0
-if [[ -z ${WINEPREFIX:-} ]]; then
-  export WINEPREFIX="$work/prefix"
-  own_prefix=1
-fi
-export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source "$here/wine_lib.sh"
+QUILLON_E2E_SCREEN=1280x1024 wine_under_xvfb "$@"
+wine_setup dialog-test
 
 bin="$work/bin"
 mkdir -p "$bin"
@@ -36,19 +25,9 @@ mkdir -p "$bin"
 cp "$1" "$bin/quillon_o.exe"
 probe_exe=$(readlink -f "$2")
 dialog_pid=
-
-cleanup() {
+cleanup_more() {
   if [[ -n $dialog_pid ]]; then kill "$dialog_pid" 2>/dev/null; wait "$dialog_pid" 2>/dev/null; fi
-  if ((own_prefix)); then "$WINESERVER" -k >/dev/null 2>&1; fi
-  rm -rf "$work"
 }
-trap cleanup EXIT
-
-probe() { timeout --kill-after=5 60 "$WINE" "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
-
-# A crash must end the process instead of waiting in the debugger.
-timeout 300 "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-  /v Debugger /t REG_SZ /d "" /f >/dev/null 2>&1 || echo "could not prepare the Wine prefix"
 
 # The tooltip tables as the dialog must register them (control id, then text).
 english_tips() {

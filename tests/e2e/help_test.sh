@@ -14,18 +14,15 @@ if [[ $# -ne 3 || ! -f $1 || ! -f $2 || ! -f $3 ]]; then
   echo "usage: $0 path/to/quillon.exe path/to/quillon_probe.exe path/to/quillon.chm" >&2
   exit 2
 fi
-if [[ -z ${QUILLON_E2E_UNDER_XVFB:-} ]]; then
-  exec env QUILLON_E2E_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
-
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/wine_lib.sh"
+wine_under_xvfb "$@"
 program=$(readlink -f "$1")
-probe=$(readlink -f "$2")
+probe_exe=$(readlink -f "$2")
 chm=$(readlink -f "$3")
-WINE=${WINE:-/usr/lib/wine/wine64}
-WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
-work=$(mktemp -d /tmp/quillon-help-e2e.XXXXXX)
-export WINEPREFIX="$work/prefix"
-export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Always a fresh prefix of its own.
+unset WINEPREFIX
+wine_setup help-e2e
 # The help file's title and contents are in code page 932, which Wine takes as the
 # system's code page from a Japanese locale: one is made for this test when the system
 # has none.
@@ -41,26 +38,18 @@ have_xdotool=0
 command -v xdotool >/dev/null 2>&1 && have_xdotool=1
 
 started=()
-cleanup() {
+cleanup_more() {
   local pid
   for pid in "${started[@]}"; do kill "$pid" 2>/dev/null; done
-  "$WINESERVER" -k >/dev/null 2>&1
-  rm -rf "$work"
 }
-trap cleanup EXIT
-
-source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 probe() {
-  timeout --kill-after=5 60 env "${japanese[@]}" "$WINE" "$probe" "$@" 2>/dev/null | tr -d '\r'
+  timeout --kill-after=5 60 env "${japanese[@]}" "$WINE" "$probe_exe" "$@" 2>/dev/null | tr -d '\r'
 }
 dialog_gone() { [[ $(probe gone "$1" 15000) == gone ]]; }
 
 timeout 300 env "${japanese[@]}" "$WINE" wineboot -i >/dev/null 2>&1
 "$WINESERVER" -w
-# A crash must end the process instead of waiting in the debugger.
-timeout 60 env "${japanese[@]}" "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-  /v Debugger /t REG_SZ /d "" /f >/dev/null 2>&1
 
 with_help="$work/with help"
 without_help="$work/without help"

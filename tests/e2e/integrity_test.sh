@@ -14,41 +14,13 @@ if [[ $# -ne 3 || ! -f $1 || ! -f $2 || ! -x $3 ]]; then
   echo "usage: $0 path/to/quillon.exe path/to/quillon_probe.exe path/to/pe_checksum" >&2
   exit 2
 fi
-if [[ -z ${QUILLON_E2E_UNDER_XVFB:-} ]]; then
-  exec env QUILLON_E2E_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
-
-program=$(readlink -f "$1")
-probe=$(readlink -f "$2")
-pe_checksum=$(readlink -f "$3")
-WINE=${WINE:-/usr/lib/wine/wine64}
-WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
-work=$(mktemp -d /tmp/quillon-integrity.XXXXXX)
-own_prefix=0
-if [[ -z ${WINEPREFIX:-} ]]; then
-  export WINEPREFIX="$work/prefix"
-  own_prefix=1
-fi
-export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-
-cleanup() {
-  if ((own_prefix)); then "$WINESERVER" -k >/dev/null 2>&1; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-
-wine_run() {  # seconds, program, args...: the program's exit code
-  local seconds=$1
-  shift
-  timeout --kill-after=5 "$seconds" "$WINE" "$@"
-}
-probe() { wine_run 60 "$probe" "$@" 2>/dev/null | tr -d '\r'; }
-
-# A crash must end the process instead of waiting in the debugger.
-wine_run 300 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-  /v Debugger /t REG_SZ /d "" /f >/dev/null 2>&1 || echo "could not prepare the Wine prefix"
+source "$(dirname "${BASH_SOURCE[0]}")/wine_lib.sh"
+wine_under_xvfb "$@"
+program=$(readlink -f "$1")
+probe_exe=$(readlink -f "$2")
+pe_checksum=$(readlink -f "$3")
+wine_setup integrity
 
 # flip_code_byte FILE: changes one byte inside the code of RunJob, which runs only after
 # start-up (so the damaged copy cannot crash before its check); the middle of .text when

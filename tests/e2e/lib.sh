@@ -61,6 +61,8 @@ wait_for() {
 
 # The stores' text: UTF-16LE with its mark; an INI file [Main] in FOLDER.
 utf16() { printf '\xff\xfe'; printf '%s' "$1" | iconv -f utf-8 -t utf-16le; }
+# A store's text as UTF-8 without the CRs (nothing for a file that is not there).
+ini_text() { iconv -f utf-16le -t utf-8 <"$1" 2>/dev/null | tr -d '\r'; }
 ini() {  # ini FOLDER KEY=VALUE...
   local folder=$1 line
   shift

@@ -15,33 +15,14 @@ if [[ $# -ne 1 || ! -f $1 ]]; then
   echo "usage: $0 path/to/quillon.exe" >&2
   exit 2
 fi
-if [[ -z ${QUILLON_E2E_UNDER_XVFB:-} ]]; then
-  # Every Wine process and xdotool must share one display.
-  exec env QUILLON_E2E_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
-
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/wine_lib.sh"
+wine_under_xvfb "$@"
 program=$(readlink -f "$1")
-WINE=${WINE:-/usr/lib/wine/wine64}
-WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
-work=$(mktemp -d /tmp/quillon-wine-e2e.XXXXXX)
-own_prefix=0
-if [[ -z ${WINEPREFIX:-} ]]; then
-  export WINEPREFIX="$work/prefix"
-  own_prefix=1
-fi
-export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine_setup wine-e2e
 have_xdotool=0
 command -v xdotool >/dev/null 2>&1 && have_xdotool=1
 
-cleanup() {
-  if ((own_prefix)); then "$WINESERVER" -k >/dev/null 2>&1; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-
-ini_text() { iconv -f utf-16le -t utf-8 <"$1" | tr -d '\r'; }
 # A text the way Wine's debug channels print it: L"...", units above ASCII as \xxxx.
 wine_debugstr() {
   local out='L"' unit
@@ -55,11 +36,6 @@ wine_debugstr() {
     fi
   done
   printf '%s"' "$out"
-}
-wine_run() {  # seconds, program, args...: the program's exit code
-  local seconds=$1
-  shift
-  timeout --kill-after=5 "$seconds" "$WINE" "$@"
 }
 visible_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
 has_window() { [[ -n $(visible_window "$1") ]]; }
@@ -79,9 +55,6 @@ ended_with() {  # pid, expected exit code
 }
 stop() { kill "$1" 2>/dev/null; wait "$1" 2>/dev/null; }
 
-# A crash must end the process instead of waiting in the debugger.
-wine_run 300 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-  /v Debugger /t REG_SZ /d "" /f >/dev/null 2>&1 || echo "could not prepare the Wine prefix"
 
 bin="$work/bin"
 mkdir -p "$bin"

@@ -14,46 +14,19 @@ if [[ $# -ne 2 || ! -f $1 || ! -f $2 ]]; then
   echo "usage: $0 path/to/quillon.exe path/to/quillon_probe.exe" >&2
   exit 2
 fi
-if [[ -z ${QUILLON_E2E_UNDER_XVFB:-} ]]; then
-  exec env QUILLON_E2E_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
-
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/wine_lib.sh"
+wine_under_xvfb "$@"
 program=$(readlink -f "$1")
-probe=$(readlink -f "$2")
-WINE=${WINE:-/usr/lib/wine/wine64}
-WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
-work=$(mktemp -d /tmp/quillon-results-close.XXXXXX)
-own_prefix=0
-if [[ -z ${WINEPREFIX:-} ]]; then
-  export WINEPREFIX="$work/prefix"
-  own_prefix=1
-fi
-export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+probe_exe=$(readlink -f "$2")
+wine_setup results-close
 # The results dialog's caption reaches the probe's command line as UTF-8.
 export LC_ALL=C.UTF-8
+cleanup_more() { if [[ -n ${pid:-} ]]; then kill "$pid" 2>/dev/null; fi; }
 
-cleanup() {
-  if [[ -n ${pid:-} ]]; then kill "$pid" 2>/dev/null; fi
-  if ((own_prefix)); then "$WINESERVER" -k >/dev/null 2>&1; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-
-wine_run() {  # seconds, program, args...: the program's exit code
-  local seconds=$1
-  shift
-  timeout --kill-after=5 "$seconds" "$WINE" "$@"
-}
-probe() { wine_run 60 "$probe" "$@" 2>/dev/null | tr -d '\r'; }
-ini_text() { iconv -f utf-16le -t utf-8 <"$1" 2>/dev/null | tr -d '\r'; }
 results=実行結果
 kIdBackup=1023
 kIdFullWidthToOne=1032  # the messages field's id in the results dialog
-
-wine_run 300 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-  /v Debugger /t REG_SZ /d "" /f >/dev/null 2>&1 || echo "could not prepare the Wine prefix"
 
 bin="$work/bin"
 tree="$work/tree"

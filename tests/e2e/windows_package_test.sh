@@ -19,48 +19,22 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 version=$4
 if ! command -v makensis >/dev/null || ! command -v zip >/dev/null; then
   skip "makensis or zip not installed"
-  # A Japanese install names the shortcut in Japanese; its uninstaller finds it again.
-wine_run 300 "$setup" /S /LANG=1041 >/dev/null 2>&1
-"$WINESERVER" -w
-japanese_shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/タイドライト.lnk"
-check "Start-menu shortcut named タイドライト" test -f "$japanese_shortcut"
-check "no PATH change without /PATH" bash -c '! grep -qi "quillon" <<<"$1"' _ "$(reg_value "$environment_key" Path)"
-wine_run 300 "$installed/uninstall.exe" /S >/dev/null 2>&1
-"$WINESERVER" -w
-check "Japanese shortcut removed" test ! -e "$japanese_shortcut"
-check "program folder removed again" test ! -e "$installed"
-
-finish "windows package"
+  finish "windows package"
   exit
 fi
 
-WINE=${WINE:-/usr/lib/wine/wine64}
-WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
-work=$(mktemp -d /tmp/quillon-package.XXXXXX)
-export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source "$(dirname "${BASH_SOURCE[0]}")/wine_lib.sh"
+wine_under_xvfb "$@"
+# The installer changes the prefix: always a fresh one.
+unset WINEPREFIX
+wine_setup package
 # File names as UTF-8, so that the Japanese shortcut's name can be made.
 export LC_CTYPE=C.UTF-8
-cleanup() {
-  "$WINESERVER" -k >/dev/null 2>&1
-  rm -rf "$work"
-}
-trap cleanup EXIT
 
 if ! bash "$root/scripts/package-win.sh" "$1" "$2" "$3" "$version" "$work/out" >"$work/package.log" 2>&1; then
   cat "$work/package.log"
   bad "package-win.sh failed"
-  # A Japanese install names the shortcut in Japanese; its uninstaller finds it again.
-wine_run 300 "$setup" /S /LANG=1041 >/dev/null 2>&1
-"$WINESERVER" -w
-japanese_shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/タイドライト.lnk"
-check "Start-menu shortcut named タイドライト" test -f "$japanese_shortcut"
-check "no PATH change without /PATH" bash -c '! grep -qi "quillon" <<<"$1"' _ "$(reg_value "$environment_key" Path)"
-wine_run 300 "$installed/uninstall.exe" /S >/dev/null 2>&1
-"$WINESERVER" -w
-check "Japanese shortcut removed" test ! -e "$japanese_shortcut"
-check "program folder removed again" test ! -e "$installed"
-
-finish "windows package"
+  finish "windows package"
   exit
 fi
 
@@ -78,11 +52,6 @@ check "README.txt in Japanese" grep -q '設定の保存先' "$readme"
 check "LICENSE.txt is the licence" grep -q 'Permission is hereby granted' "$work/out/quillon/LICENSE.txt"
 
 # --- Install -------------------------------------------------------------------------
-wine_run() {  # seconds, program, args...
-  local seconds=$1
-  shift
-  timeout --kill-after=5 "$seconds" "$WINE" "$@"
-}
 wine_run 300 wineboot -i >/dev/null 2>&1
 "$WINESERVER" -w
 
