@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the builds need (Debian 12) and builds both programs:
+# Installs what the builds, the tests and the pictures need (Debian 12) and builds both
+# programs:
 #   build/      native Linux build (g++, ICU, GoogleTest)
 #   build-win/  Windows build with mingw-w64, run and tested under Wine, and the help
 #               file quillon.chm (chmcmd from fp-utils; libchm-bin checks it)
@@ -21,6 +22,7 @@ PACKAGES=(
   dpkg-dev lintian groff-base man-db gzip
   nsis zip unzip
   fp-utils libchm-bin
+  imagemagick fonts-ipafont-gothic fonts-wine
 )
 JOBS=${QUILLON_JOBS:-2}
 

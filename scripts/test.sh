@@ -20,7 +20,7 @@ WINESERVER=/usr/lib/wine/wineserver
 
 need_setup=0
 for tool in cmake ninja x86_64-w64-mingw32-g++-posix xvfb-run xauth "$WINE" clang++ llvm-symbolizer-14 \
-  lintian dpkg-shlibdeps groff man makensis zip unzip; do
+  lintian dpkg-shlibdeps groff man makensis zip unzip chmcmd extract_chmLib import; do
   command -v "$tool" >/dev/null 2>&1 || need_setup=1
 done
 compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null || need_setup=1
