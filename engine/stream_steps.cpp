@@ -1,0 +1,217 @@
+#include "engine/stream_steps.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "engine/column_width.h"
+#include "engine/replace_literal.h"
+#include "engine/transformations.h"
+
+namespace {
+
+// A step that keeps the end of a piece back until the next one comes.
+class HoldingStep : public StreamStep {
+ protected:
+  // Puts what was held back before the piece.
+  void TakeHeld(WideText& piece) {
+    if (held_.empty()) return;
+    held_.append(piece);
+    piece.swap(held_);
+    held_.clear();
+  }
+  // Keeps piece[from, end) for the next piece.
+  void Hold(WideText& piece, size_t from) {
+    held_.assign(piece, from);
+    piece.resize(from);
+  }
+
+ private:
+  WideText held_;
+};
+
+// A step that looks at one unit at a time: nothing is carried.
+class UnitStep final : public StreamStep {
+ public:
+  explicit UnitStep(bool (*apply)(WideText&)) : apply_(apply) {}
+  void Feed(WideText& piece, bool) override { changed_ |= apply_(piece); }
+
+ private:
+  bool (*apply_)(WideText&);
+};
+
+// A CR at the end of a piece waits: an LF may follow it.
+class LineEndingStep final : public HoldingStep {
+ public:
+  explicit LineEndingStep(int16_t kind) : kind_(kind) {}
+  void Feed(WideText& piece, bool last) override {
+    TakeHeld(piece);
+    if (!last && !piece.empty() && piece.back() == u'\r') Hold(piece, piece.size() - 1);
+    changed_ |= UnifyLineEndings(piece, kind_);
+  }
+
+ private:
+  int16_t kind_;
+};
+
+// The blanks at the end of a piece wait: a line end, or the end of the text, may follow
+// them.
+class TrimStep final : public HoldingStep {
+ public:
+  void Feed(WideText& piece, bool last) override {
+    TakeHeld(piece);
+    if (!last) {
+      size_t keep = piece.size();
+      while (keep > 0 && (piece[keep - 1] == u' ' || piece[keep - 1] == u'\t')) --keep;
+      if (keep != piece.size()) Hold(piece, keep);
+    }
+    changed_ |= TrimLineEndWhiteSpace(piece);
+  }
+};
+
+// The column of the line's end so far is carried into the next piece.
+class TabStep final : public StreamStep {
+ public:
+  explicit TabStep(uint32_t width) : width_(width) {}
+
+  void Feed(WideText& piece, bool) override {
+    const uint8_t* widths = ColumnWidths();
+    const char16_t* const data = piece.data();
+    const size_t size = piece.size();
+    if (std::find(data, data + size, u'\t') == data + size) {
+      // No TAB: only the column of the piece's last line matters.
+      size_t start = size;
+      while (start > 0 && data[start - 1] != u'\r' && data[start - 1] != u'\n') --start;
+      if (start > 0) column_ = 0;
+      for (size_t i = start; i < size; ++i) column_ += widths[data[i]];
+      return;
+    }
+    changed_ = true;
+    out_.clear();
+    size_t copied = 0;
+    for (size_t i = 0; i < size; ++i) {
+      const char16_t unit = data[i];
+      if (unit == u'\t') {
+        const uint64_t spaces = width_ - column_ % width_;
+        out_.append(data + copied, i - copied);
+        out_.append(static_cast<size_t>(spaces), u' ');
+        copied = i + 1;
+        column_ += spaces;
+      } else if (unit == u'\r' || unit == u'\n') {
+        column_ = 0;
+      } else {
+        column_ += widths[unit];
+      }
+    }
+    out_.append(data + copied, size - copied);
+    piece.swap(out_);
+  }
+
+ private:
+  uint64_t width_;
+  uint64_t column_ = 0;
+  WideText out_;
+};
+
+// The count of units seen tells where the next line ending goes: before the unit at
+// n + L, n + L + n, ..., so never at the end of the text.
+class LineBreakStep final : public StreamStep {
+ public:
+  LineBreakStep(uint32_t n, std::u16string_view ending)
+      : n_(n), ending_(ending), next_(uint64_t{n} + ending.size()) {}
+
+  void Feed(WideText& piece, bool) override {
+    const uint64_t size = piece.size();
+    if (next_ >= seen_ + size) {
+      seen_ += size;
+      return;
+    }
+    changed_ = true;
+    out_.clear();
+    size_t copied = 0;
+    for (; next_ < seen_ + size; next_ += n_) {
+      const size_t at = static_cast<size_t>(next_ - seen_);
+      out_.append(piece, copied, at - copied);
+      out_.append(ending_);
+      copied = at;
+    }
+    out_.append(piece, copied);
+    seen_ += size;
+    piece.swap(out_);
+  }
+
+ private:
+  uint64_t n_;
+  std::u16string_view ending_;
+  uint64_t next_;  // the index in the whole text of the unit the next ending goes before
+  uint64_t seen_ = 0;
+  WideText out_;
+};
+
+class LiteralStep final : public StreamStep {
+ public:
+  LiteralStep(std::u16string_view search, std::u16string_view replacement, bool ignoreCase)
+      : replacer_(search, replacement, ignoreCase) {}
+  void Feed(WideText& piece, bool last) override { changed_ |= replacer_.Feed(piece, last); }
+
+ private:
+  LiteralStreamReplacer replacer_;
+};
+
+std::u16string_view LineEnding(int16_t kind) {
+  switch (kind) {
+    case kLineEndingCrLf:
+      return u"\r\n";
+    case kLineEndingLf:
+      return u"\n";
+    case kLineEndingCr:
+      return u"\r";
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+
+bool StepsStream(const JobOptions& job) {
+  if (job.replaceEnabled && job.replaceUseRegex) return false;
+  if (job.expandTabs && job.tabColumns > kWidestStreamedTab) return false;
+  return true;
+}
+
+std::vector<std::unique_ptr<StreamStep>> MakeStreamSteps(const JobOptions& job) {
+  std::vector<std::unique_ptr<StreamStep>> steps;
+  // The order of the whole-text road; a step the job does not ask for (or that its
+  // whole-text function would leave alone whatever the text) is left out.
+  const int16_t kind = job.lineEndingConversion;
+  if (kind == kLineEndingCrLf || kind == kLineEndingLf || kind == kLineEndingCr) {
+    steps.push_back(std::make_unique<LineEndingStep>(kind));
+  }
+  if (job.fullWidthSpaceToTwo) steps.push_back(std::make_unique<UnitStep>(SplitFullWidthSpaces));
+  if (job.fullWidthSpaceToOne) {
+    steps.push_back(std::make_unique<UnitStep>(ReplaceFullWidthSpaces));
+  }
+  if (job.trimTrailingWhiteSpace) steps.push_back(std::make_unique<TrimStep>());
+  if (job.expandTabs && job.tabColumns != 0) {
+    steps.push_back(std::make_unique<TabStep>(job.tabColumns));
+  }
+  if (job.removeControlCodes) steps.push_back(std::make_unique<UnitStep>(DeleteControlCodes));
+  if (job.controlCodesToSpaces) steps.push_back(std::make_unique<UnitStep>(BlankControlCodes));
+  const std::u16string_view ending = LineEnding(job.lineEndingKind);
+  if (job.insertEveryChars != 0 && !ending.empty()) {
+    steps.push_back(std::make_unique<LineBreakStep>(job.insertEveryChars, ending));
+  }
+  if (job.replaceEnabled && !job.replaceUseRegex && !job.searchText.empty()) {
+    steps.push_back(std::make_unique<LiteralStep>(job.searchText, job.replacementText,
+                                                  job.replaceIgnoreCase));
+  }
+  return steps;
+}
+
+bool FeedSteps(std::vector<std::unique_ptr<StreamStep>>& steps, WideText& piece, bool last) {
+  bool changed = false;
+  for (const std::unique_ptr<StreamStep>& step : steps) {
+    step->Feed(piece, last);
+    changed |= step->changed();
+  }
+  return changed;
+}
