@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "engine/column_width.h"
+#include "engine/find_unit.h"
 #include "engine/replace_literal.h"
 #include "engine/transformations.h"
 
@@ -46,11 +47,44 @@ class LineEndingStep final : public HoldingStep {
   void Feed(WideText& piece, bool last) override {
     TakeHeld(piece);
     if (!last && !piece.empty() && piece.back() == u'\r') Hold(piece, piece.size() - 1);
-    changed_ |= UnifyLineEndings(piece, kind_);
+    changed_ |= kind_ == kLineEndingCrLf ? ToCrLf(piece) : UnifyLineEndings(piece, kind_);
   }
 
  private:
+  // UnifyLineEndings to CR LF, jumping from line end to line end, into a buffer kept from
+  // piece to piece: a piece is written out only when it changes.
+  bool ToCrLf(WideText& piece) {
+    const char16_t* const data = piece.data();
+    const char16_t* const end = data + piece.size();
+    const char16_t* copied = data;  // units before this are in out_ once a change was seen
+    bool changed = false;
+    for (const char16_t* at = data;; ++at) {
+      at = FindEitherUnit(at, end, u'\r', u'\n');
+      if (at == end) break;
+      if (*at == u'\r') {
+        if (at + 1 != end && at[1] == u'\n') {
+          ++at;  // a CR LF stays
+          continue;
+        }
+        if (!changed) out_.clear(), changed = true;
+        out_.append(copied, at + 1);
+        out_ += u'\n';
+        copied = at + 1;
+      } else {
+        if (!changed) out_.clear(), changed = true;
+        out_.append(copied, at);
+        out_ += u'\r';
+        copied = at;  // the LF goes with the next stretch
+      }
+    }
+    if (!changed) return false;
+    out_.append(copied, end);
+    piece.swap(out_);
+    return true;
+  }
+
   int16_t kind_;
+  WideText out_;
 };
 
 // The blanks at the end of a piece wait: a line end, or the end of the text, may follow
