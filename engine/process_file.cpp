@@ -172,15 +172,6 @@ void ReportLeftKeepCopy(EngineContext& context, const NativePath& name,
            {PathForDisplay(keep)})}));
 }
 
-// Whether a file whose steps changed nothing is still written: in another code page than
-// it was read in, when the job names that one.
-bool WrittenInOtherCodePage(const JobOptions& job, uint32_t inputCodePage,
-                            uint32_t outputCodePage) {
-  const bool explicitOutput =
-      job.outputEncodingIndex >= kEncodingFirstNamed && job.outputEncodingIndex <= kEncodingOther;
-  return explicitOutput && outputCodePage != inputCodePage;
-}
-
 // The rest of a file that went down the streaming road: its new content waits in a work
 // file, which takes the file's place only when the text changed. Messages, polls and
 // counts are those of the whole-text road.

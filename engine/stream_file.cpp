@@ -13,6 +13,7 @@
 #include "engine/stream_codec.h"
 #include "engine/stream_steps.h"
 
+
 namespace {
 
 // The first bytes looked at before the road is settled: every signature of a binary
@@ -67,9 +68,13 @@ ReadStatus FailedRead(ReadFileResult result) {
 // One file on its way through the pieces.
 class Streaming {
  public:
+  // Without writing, the new content is made but not kept until a step changes the text:
+  // the pass then stops with restart() true, and the file is to be taken again, writing.
   Streaming(EngineContext& context, const NativePath& path, const JobOptions& job,
-            size_t heldBytes)
-      : context_(context), path_(path), job_(job), heldBytes_(heldBytes) {}
+            size_t heldBytes, bool writing)
+      : context_(context), path_(path), job_(job), heldBytes_(heldBytes), writing_(writing) {}
+
+  bool restart() const { return restart_; }
 
   std::unique_ptr<StreamedFile> Run(size_t pieceBytes) {
     auto begin = [](uint64_t) { return true; };
@@ -90,10 +95,10 @@ class Streaming {
       if (read != ReadFileResult::kOk || head_.empty() || !Decide()) return nullptr;
       Feed(head_.data(), head_.size());
     }
-    if (declined_) return nullptr;
+    if (declined_ || restart_) return nullptr;
     if (file_->status == ReadOk && read != ReadFileResult::kOk) file_->status = FailedRead(read);
     if (file_->status == ReadOk) Finish();
-    if (declined_) return nullptr;
+    if (declined_ || restart_) return nullptr;
     if (file_->status != ReadOk) {
       file_->output.reset();
       file_->bytes.clear();
@@ -122,6 +127,8 @@ class Streaming {
     if (!StreamDecoder::Decodes(*codec_, input) || !codec_->EncodesPieces(output)) {
       return Decline();
     }
+    // In another code page the file is written whatever the steps do.
+    if (WrittenInOtherCodePage(job_, input, output)) writing_ = true;
     file_->inputCodePage = input;
     file_->outputCodePage = output;
     file_->marked = mark != nullptr;
@@ -176,6 +183,10 @@ class Streaming {
   // The decoded units through the steps and the encoder into the work file.
   bool Pass(bool last) {
     file_->changed |= FeedSteps(steps_, text_, last);
+    if (file_->changed && !writing_) {
+      restart_ = true;
+      return false;
+    }
     if (encoder_->Feed(text_, last, &encoded_) != EncodeAnswer::kConverted) {
       // The converter broke off: the whole-text road tells of it as it always has.
       return Decline();
@@ -185,6 +196,7 @@ class Streaming {
 
   // The new content goes to memory while it is small, then to a work file.
   bool Write(std::string_view bytes) {
+    if (!writing_) return true;
     if (!file_->output) {
       file_->bytes.append(bytes);
       if (file_->bytes.size() <= heldBytes_) return true;
@@ -224,6 +236,8 @@ class Streaming {
   std::optional<StreamDecoder> decoder_;
   std::optional<StreamEncoder> encoder_;
   std::vector<std::unique_ptr<StreamStep>> steps_;
+  bool writing_;
+  bool restart_ = false;
   bool decided_ = false;
   bool declined_ = false;
   std::string head_;
@@ -237,6 +251,13 @@ class Streaming {
 };
 
 }  // namespace
+
+bool WrittenInOtherCodePage(const JobOptions& job, uint32_t inputCodePage,
+                            uint32_t outputCodePage) {
+  const bool explicitOutput =
+      job.outputEncodingIndex >= kEncodingFirstNamed && job.outputEncodingIndex <= kEncodingOther;
+  return explicitOutput && outputCodePage != inputCodePage;
+}
 
 uint32_t ResolveOutputCodePage(const JobOptions& job, uint32_t inputCodePage) {
   if (job.outputEncodingIndex == kEncodingOther) return job.outputOtherCodePage;
@@ -255,5 +276,11 @@ bool JobStreams(const JobOptions& job) {
 std::unique_ptr<StreamedFile> StreamFile(EngineContext& context, const NativePath& path,
                                          const JobOptions& job) {
   if (!JobStreams(job) || !context.files->WritesInPieces()) return nullptr;
-  return Streaming(context, path, job, context.streamHeldBytes).Run(context.streamPieceBytes);
+  // A file that stays as it is costs a read and no work file: the first pass writes only
+  // when the code page changes, and a change of the text starts the file over, writing.
+  Streaming first(context, path, job, context.streamHeldBytes, false);
+  std::unique_ptr<StreamedFile> file = first.Run(context.streamPieceBytes);
+  if (!first.restart()) return file;
+  return Streaming(context, path, job, context.streamHeldBytes, true)
+      .Run(context.streamPieceBytes);
 }

@@ -24,6 +24,11 @@ bool JobStreams(const JobOptions& job);
 // index no list offers), the typed one for index 9, else the catalogue's.
 uint32_t ResolveOutputCodePage(const JobOptions& job, uint32_t inputCodePage);
 
+// Whether a file whose steps changed nothing is still written: in another code page than
+// it was read in, when the job names that one.
+bool WrittenInOtherCodePage(const JobOptions& job, uint32_t inputCodePage,
+                            uint32_t outputCodePage);
+
 // A file taken down the streaming road.
 struct StreamedFile {
   ReadStatus status = ReadOk;  // as ReadTextFile answers; the output is void unless ReadOk

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -208,5 +209,30 @@ TEST_F(StreamFileTest, LinkedFilesAreRewrittenInPlace) {
   ProcessFile(context, ToNative(path), job);
   EXPECT_EQ(ReadBytes(other), "a\r\nb\r\n") << host.AllMessagesUtf8();
   EXPECT_EQ(ReadBytes(path), "a\r\nb\r\n");
+  EXPECT_EQ(context.counters.filesWritten, 1u);
+}
+
+TEST_F(StreamFileTest, AFileThatStaysAsItIsGetsNoWorkFile) {
+  job.lineEndingConversion = 0;
+  const std::string text = "line\r\nline\r\n";
+  WriteBytes(path, text);
+  // An old time on the folder: a work file made and removed would show.
+  const auto old = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() -
+                                                            std::chrono::hours(24));
+  fs::last_write_time(dir.path(), old);
+  RecordingHost host;
+  EngineContext context;
+  context.host = &host;
+  context.streamPieceBytes = 3;
+  context.streamHeldBytes = 0;
+  ProcessFile(context, ToNative(path), job);
+  EXPECT_EQ(fs::last_write_time(dir.path()), old);
+  EXPECT_EQ(context.counters.filesWritten, 0u);
+  EXPECT_EQ(ReadBytes(path), text);
+
+  // A change at the very end still writes every byte before it.
+  WriteBytes(path, text + "x\n");
+  ProcessFile(context, ToNative(path), job);
+  EXPECT_EQ(ReadBytes(path), text + "x\r\n");
   EXPECT_EQ(context.counters.filesWritten, 1u);
 }
