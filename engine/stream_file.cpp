@@ -134,7 +134,7 @@ class Streaming {
     file_->marked = mark != nullptr;
     markLeft_ = mark ? mark->bytes.size() : 0;
     // A file read with a mark is written with the output code page's, where it has one.
-    if (mark) Write(ByteOrderMarkFor(output));
+    if (mark && !Write(ByteOrderMarkFor(output))) return false;
     utf16_ = IsUtf16CodePage(input);
     decoder_.emplace(*codec_, input);
     encoder_.emplace(*codec_, output);
@@ -177,20 +177,19 @@ class Streaming {
       case DecodeAnswer::kNotSupported:
         return Decline();
     }
-    return Pass(false);
-  }
-
-  // The decoded units through the steps and the encoder into the work file.
-  bool Pass(bool last) {
-    file_->changed |= FeedSteps(steps_, text_, last);
+    file_->changed |= FeedSteps(steps_, text_, false);
     if (file_->changed && !writing_) {
       restart_ = true;
       return false;
     }
-    if (encoder_->Feed(text_, last, &encoded_) != EncodeAnswer::kConverted) {
-      // The converter broke off: the whole-text road tells of it as it always has.
-      return Decline();
-    }
+    // Nothing is encoded before the first change: the file is then taken again.
+    return !writing_ || Hand(text_, false);
+  }
+
+  // Encodes units into the work file. False when the converter broke off (the whole-text
+  // road then tells of it as it always has) or no work file can be made.
+  bool Hand(WideText& units, bool last) {
+    if (encoder_->Feed(units, last, &encoded_) != EncodeAnswer::kConverted) return Decline();
     return Write(encoded_);
   }
 
@@ -223,7 +222,13 @@ class Streaming {
       return;
     }
     text_.clear();
-    if (!Pass(true)) return;
+    file_->changed |= FeedSteps(steps_, text_, true);
+    if (file_->changed && !writing_) {
+      restart_ = true;
+      return;
+    }
+    if (!writing_) return;
+    if (!Hand(text_, true)) return;
     file_->substituted = encoder_->substituted();
   }
 

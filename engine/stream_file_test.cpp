@@ -239,3 +239,22 @@ TEST_F(StreamFileTest, AFileThatStaysAsItIsGetsNoWorkFile) {
   EXPECT_EQ(ReadBytes(path), text + "x\r\n");
   EXPECT_EQ(context.counters.filesWritten, 1u);
 }
+
+TEST_F(StreamFileTest, LargerFilesInLargerPieces) {
+  // Many pieces of the size the program reads, through a work file.
+  std::mt19937 random(5);
+  const std::string text = RandomUtf8(random, 150000);
+  job.lineEndingConversion = 0;
+  job.trimTrailingWhiteSpace = true;
+  job.expandTabs = true;
+  job.tabColumns = 8;
+  for (uint32_t output : {kCodePageUtf8, kCodePageUtf16Be, kCodePageShiftJis}) {
+    job.outputEncodingIndex = kEncodingOther;
+    job.outputOtherCodePage = output;
+    FailingFileSystem wholeFiles;
+    const Outcome whole = Run(text, wholeFiles, 1 << 18, 1 << 20);
+    for (size_t piece : {size_t{1} << 16, size_t{100001}}) {
+      ASSERT_EQ(Run(text, RealFileSystem(), piece, 0), whole) << output << " piece " << piece;
+    }
+  }
+}

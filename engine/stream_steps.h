@@ -35,9 +35,9 @@ std::vector<std::unique_ptr<StreamStep>> MakeStreamSteps(const JobOptions& job);
 // Whether every step the job asks for can be taken in pieces.
 bool StepsStream(const JobOptions& job);
 
-// The widest TAB expansion taken in pieces: a wider one (only a hand-edited store has it)
-// makes more of one TAB than a piece should hold.
-inline constexpr uint32_t kWidestStreamedTab = 1024;
+// The widest TAB expansion taken in pieces, the widest the settings allow: a wider one
+// (only a job made by hand has it) makes more of one TAB than a piece should hold.
+inline constexpr uint32_t kWidestStreamedTab = 99;
 
 // Runs the pieces through the steps in turn; true when a step changed the text.
 bool FeedSteps(std::vector<std::unique_ptr<StreamStep>>& steps, WideText& piece, bool last);
