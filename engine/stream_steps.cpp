@@ -102,10 +102,22 @@ class TrimStep final : public HoldingStep {
   }
 };
 
+// Whether the eight units at p are all above CR and below 0x80.
+inline bool PlainAscii(const char16_t* p) {
+  using namespace find_unit;
+  const Units8 units = Load(p);
+  const Units8 outside = (units <= Units8{} + 0x0D) | (units >= Units8{} + 0x80);
+  const Words2 lanes = reinterpret_cast<Words2>(outside);
+  return (lanes[0] | lanes[1]) == 0;
+}
+
 // The column of the line's end so far is carried into the next piece.
 class TabStep final : public StreamStep {
  public:
-  explicit TabStep(uint32_t width) : width_(width) {}
+  explicit TabStep(uint32_t width) : width_(width) {
+    const uint8_t* widths = ColumnWidths();
+    asciiOneColumn_ = std::all_of(widths + 0x0E, widths + 0x80, [](uint8_t w) { return w == 1; });
+  }
 
   void Feed(WideText& piece, bool) override {
     const uint8_t* widths = ColumnWidths();
@@ -123,6 +135,12 @@ class TabStep final : public StreamStep {
     out_.clear();
     size_t copied = 0;
     for (size_t i = 0; i < size; ++i) {
+      // Eight plain ASCII units at a time: each takes one column and none is special.
+      while (asciiOneColumn_ && i + 8 <= size && PlainAscii(data + i)) {
+        column_ += 8;
+        i += 8;
+      }
+      if (i == size) break;
       const char16_t unit = data[i];
       if (unit == u'\t') {
         const uint64_t spaces = width_ - column_ % width_;
@@ -142,6 +160,7 @@ class TabStep final : public StreamStep {
 
  private:
   uint64_t width_;
+  bool asciiOneColumn_;  // as the converter counts (it always does)
   uint64_t column_ = 0;
   WideText out_;
 };

@@ -203,3 +203,28 @@ TEST(StreamSteps, RegularExpressionsAndHugeTabsKeepTheWholeRoad) {
   job.tabColumns = 0xFFFFFFFF;
   EXPECT_FALSE(StepsStream(job));
 }
+
+TEST(StreamSteps, TabsAfterLongRunsOfAscii) {
+  // Runs long enough for the eight-at-a-time path, ending at every column.
+  static const char16_t* kWords[] = {u"abcdefghijklmnop", u"xyz", u"\t", u"あ", u"\n",
+                                     u"~}|{", u"\x7f", u"\r"};
+  std::mt19937 random(3);
+  std::uniform_int_distribution<size_t> pick(0, std::size(kWords) - 1);
+  std::uniform_int_distribution<size_t> length(0, 40);
+  for (uint32_t width : {1u, 4u, 7u, 99u}) {
+    JobOptions job;
+    job.expandTabs = true;
+    job.tabColumns = width;
+    for (int round = 0; round < 50; ++round) {
+      WideText text;
+      for (int i = 0; i < 30; ++i) text += kWords[pick(random)];
+      WideText whole = text;
+      const bool changed = WholeRoad(whole, job);
+      std::vector<size_t> cuts;
+      for (size_t at = 0; at < text.size();) cuts.push_back(length(random)), at += cuts.back();
+      WideText streamed;
+      EXPECT_EQ(StreamRoad(text, job, cuts, &streamed), changed);
+      ASSERT_EQ(streamed, whole) << testing::PrintToString(text) << " width " << width;
+    }
+  }
+}
