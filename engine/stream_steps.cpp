@@ -102,65 +102,47 @@ class TrimStep final : public HoldingStep {
   }
 };
 
-// Whether the eight units at p are all above CR and below 0x80.
-inline bool PlainAscii(const char16_t* p) {
-  using namespace find_unit;
-  const Units8 units = Load(p);
-  const Units8 outside = (units <= Units8{} + 0x0D) | (units >= Units8{} + 0x80);
-  const Words2 lanes = reinterpret_cast<Words2>(outside);
-  return (lanes[0] | lanes[1]) == 0;
-}
-
-// The column of the line's end so far is carried into the next piece.
+// The column of the line's end so far is carried into the next piece. Only the columns
+// of the lines that hold a TAB (and of the piece's last line) are counted: the pass jumps
+// from TAB to TAB and looks back to the line's start before each.
 class TabStep final : public StreamStep {
  public:
-  explicit TabStep(uint32_t width) : width_(width) {
-    const uint8_t* widths = ColumnWidths();
-    asciiOneColumn_ = std::all_of(widths + 0x0E, widths + 0x80, [](uint8_t w) { return w == 1; });
-  }
+  explicit TabStep(uint32_t width) : width_(width) {}
 
   void Feed(WideText& piece, bool) override {
-    const uint8_t* widths = ColumnWidths();
     const char16_t* const data = piece.data();
-    const size_t size = piece.size();
-    if (std::find(data, data + size, u'\t') == data + size) {
-      // No TAB: only the column of the piece's last line matters.
-      size_t start = size;
-      while (start > 0 && data[start - 1] != u'\r' && data[start - 1] != u'\n') --start;
-      if (start > 0) column_ = 0;
-      for (size_t i = start; i < size; ++i) column_ += widths[data[i]];
-      return;
+    const char16_t* const end = data + piece.size();
+    const char16_t* counted = data;  // the column at counted is column_
+    const char16_t* copied = data;   // the units before are in out_ once a TAB was seen
+    for (;;) {
+      const char16_t* tab = FindEitherUnit(counted, end, u'\t', u'\t');
+      CountTo(counted, tab);
+      if (tab == end) break;
+      if (copied == data) out_.clear();  // the piece's first TAB
+      changed_ = true;
+      const uint64_t spaces = width_ - column_ % width_;
+      out_.append(copied, tab);
+      out_.append(static_cast<size_t>(spaces), u' ');
+      column_ += spaces;
+      counted = copied = tab + 1;
     }
-    changed_ = true;
-    out_.clear();
-    size_t copied = 0;
-    for (size_t i = 0; i < size; ++i) {
-      // Eight plain ASCII units at a time: each takes one column and none is special.
-      while (asciiOneColumn_ && i + 8 <= size && PlainAscii(data + i)) {
-        column_ += 8;
-        i += 8;
-      }
-      if (i == size) break;
-      const char16_t unit = data[i];
-      if (unit == u'\t') {
-        const uint64_t spaces = width_ - column_ % width_;
-        out_.append(data + copied, i - copied);
-        out_.append(static_cast<size_t>(spaces), u' ');
-        copied = i + 1;
-        column_ += spaces;
-      } else if (unit == u'\r' || unit == u'\n') {
-        column_ = 0;
-      } else {
-        column_ += widths[unit];
-      }
-    }
-    out_.append(data + copied, size - copied);
+    if (copied == data) return;  // no TAB in the piece
+    out_.append(copied, end);
     piece.swap(out_);
   }
 
  private:
+  // Moves column_ from from to to, over units that are no TAB: a line starts after the
+  // last CR or LF, and every unit after it takes its width.
+  void CountTo(const char16_t* from, const char16_t* to) {
+    const char16_t* start = to;
+    while (start > from && start[-1] != u'\r' && start[-1] != u'\n') --start;
+    if (start > from) column_ = 0;
+    const uint8_t* widths = ColumnWidths();
+    for (; start < to; ++start) column_ += widths[*start];
+  }
+
   uint64_t width_;
-  bool asciiOneColumn_;  // as the converter counts (it always does)
   uint64_t column_ = 0;
   WideText out_;
 };
