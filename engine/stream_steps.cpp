@@ -88,18 +88,48 @@ class LineEndingStep final : public HoldingStep {
 };
 
 // The blanks at the end of a piece wait: a line end, or the end of the text, may follow
-// them.
-class TrimStep final : public HoldingStep {
+// them. A run of blanks over many pieces is only added to, never copied again.
+class TrimStep final : public StreamStep {
  public:
   void Feed(WideText& piece, bool last) override {
-    TakeHeld(piece);
+    if (!held_.empty()) {
+      const size_t first = FirstNonBlank(piece);
+      if (first == piece.size() && !last) {
+        held_.append(piece);
+        piece.clear();
+        return;
+      }
+      if (first == piece.size() || piece[first] == u'\r' || piece[first] == u'\n') {
+        // The blanks end the line, or the text: they go.
+        piece.erase(0, first);
+        held_.clear();
+        changed_ = true;
+      } else {
+        held_.append(piece);
+        piece.swap(held_);
+        held_.clear();
+      }
+    }
     if (!last) {
       size_t keep = piece.size();
-      while (keep > 0 && (piece[keep - 1] == u' ' || piece[keep - 1] == u'\t')) --keep;
-      if (keep != piece.size()) Hold(piece, keep);
+      while (keep > 0 && IsBlank(piece[keep - 1])) --keep;
+      if (keep != piece.size()) {
+        held_.assign(piece, keep);
+        piece.resize(keep);
+      }
     }
     changed_ |= TrimLineEndWhiteSpace(piece);
   }
+
+ private:
+  static bool IsBlank(char16_t unit) { return unit == u' ' || unit == u'\t'; }
+  static size_t FirstNonBlank(const WideText& piece) {
+    size_t i = 0;
+    while (i < piece.size() && IsBlank(piece[i])) ++i;
+    return i;
+  }
+
+  WideText held_;
 };
 
 // The column of the line's end so far is carried into the next piece. Only the columns

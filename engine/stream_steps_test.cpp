@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
 #include <string>
 #include <vector>
@@ -227,4 +228,25 @@ TEST(StreamSteps, TabsAfterLongRunsOfAscii) {
       ASSERT_EQ(streamed, whole) << testing::PrintToString(text) << " width " << width;
     }
   }
+}
+
+TEST(StreamSteps, LongRunsOfBlanksAreHeldWithoutCopyingThemAgain) {
+  // 8 MB of blanks in pieces of 1,000 units: copying the run again for every piece would
+  // take minutes. Whether they stay depends on what ends them.
+  JobOptions job;
+  job.trimTrailingWhiteSpace = true;
+  const WideText blanks = WideText(2'000'000, u' ') + u"\t" + WideText(2'000'000, u' ');
+  const auto start = std::chrono::steady_clock::now();
+  for (const WideText& after : {WideText(u"x\n"), WideText(u"\r\nx"), WideText()}) {
+    const WideText text = u"a" + blanks + after;
+    WideText whole = text;
+    const bool changed = WholeRoad(whole, job);
+    WideText streamed;
+    EXPECT_EQ(StreamRoad(text, job, std::vector<size_t>(text.size() / 1000, 1000), &streamed),
+              changed);
+    EXPECT_EQ(streamed.size(), whole.size());
+    EXPECT_TRUE(streamed == whole) << "ended by " << testing::PrintToString(after);
+  }
+  // A tenth of a second when each piece is added once; copied again, half a minute.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
 }
