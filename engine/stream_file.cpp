@@ -131,7 +131,6 @@ class Streaming {
     if (WrittenInOtherCodePage(job_, input, output)) writing_ = true;
     file_->inputCodePage = input;
     file_->outputCodePage = output;
-    file_->marked = mark != nullptr;
     markLeft_ = mark ? mark->bytes.size() : 0;
     // A file read with a mark is written with the output code page's, where it has one.
     if (mark && !Write(ByteOrderMarkFor(output))) return false;

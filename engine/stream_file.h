@@ -36,7 +36,6 @@ struct StreamedFile {
   bool substituted = false;    // a character was written as "?"
   uint32_t inputCodePage = 0;
   uint32_t outputCodePage = 0;
-  bool marked = false;  // the file began with a byte-order mark
   // The new content, not yet in place: in a work file, or while it is small (output is
   // nullptr) in bytes, so that a small file that stays as it is costs no work file.
   std::unique_ptr<ContentReplacement> output;
