@@ -1,6 +1,7 @@
 // What the engine works with during a run: files, messages, the converter, the counters.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/codec/codec.h"
@@ -17,4 +18,8 @@ struct EngineContext {
   MessageHost* host = &ConsoleMessageHost();
   CodecFactory createCodec = CreateSystemCodec;
   RunCounters counters;
+  // The streaming road (stream_file.h): the bytes of a file read at a time, and the new
+  // content held in memory before it goes to a work file. Tests make them small.
+  size_t streamPieceBytes = size_t{256} << 10;
+  size_t streamHeldBytes = size_t{1} << 20;
 };

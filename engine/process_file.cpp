@@ -1,5 +1,7 @@
 #include "engine/process_file.h"
 
+#include <iterator>
+#include <memory>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -10,6 +12,7 @@
 #include "engine/read_text_file.h"
 #include "engine/too_large_error.h"
 #include "engine/replace_text.h"
+#include "engine/stream_file.h"
 #include "engine/transformations.h"
 #include "engine/write_text_file.h"
 
@@ -47,16 +50,6 @@ const char16_t* ReadStatusMessage(int status, bool insertingBytes) {
     default:
       return Text(u"ファイル %s は大きすぎるため処理できません。\r\n", u"%s is too large.\r\n");
   }
-}
-
-// The code page a file is written in: the one it was read in for index 0 (and for an
-// index no list offers), the typed one for index 9, else the catalogue's.
-uint32_t ResolveOutputCodePage(const JobOptions& job, uint32_t inputCodePage) {
-  if (job.outputEncodingIndex == kEncodingOther) return job.outputOtherCodePage;
-  if (IsNamedEncoding(job.outputEncodingIndex)) {
-    return CatalogueCodePage(job.outputEncodingIndex);
-  }
-  return inputCodePage;
 }
 
 void Report(EngineContext& context, const char16_t* format, const WideText& name) {
@@ -142,9 +135,10 @@ void RestoreTimes(EngineContext& context, const NativePath& name,
 // Writes the changed text over the file: its times are read first, then the backup is
 // made (nothing is written without it), the file written and counted, its times set
 // back; last, what the writer had to say.
+// write(title, detail) puts the new content in place.
+template <class Write>
 void WriteChangedFile(EngineContext& context, const NativePath& name, const JobOptions& job,
-                      WideText&& text, uint32_t outputCodePage, uint32_t bomFlag,
-                      const WideText& shownName) {
+                      const WideText& shownName, Write&& write) {
   std::optional<FileTimes> times;
   if (job.keepTimestamps) {
     FileTimes read;
@@ -152,7 +146,7 @@ void WriteChangedFile(EngineContext& context, const NativePath& name, const JobO
   }
   if (job.makeBackup && !BackUp(context, name)) return;
   std::optional<WideText> title, detail;
-  if (WriteTextFile(context, name, std::move(text), outputCodePage, bomFlag, &title, &detail)) {
+  if (write(&title, &detail)) {
     ++context.counters.filesWritten;
     if (job.keepTimestamps) RestoreTimes(context, name, times, shownName);
   }
@@ -178,8 +172,43 @@ void ReportLeftKeepCopy(EngineContext& context, const NativePath& name,
            {PathForDisplay(keep)})}));
 }
 
+// The rest of a file that went down the streaming road: its new content waits in a work
+// file, which takes the file's place only when the text changed. Messages, polls and
+// counts are those of the whole-text road.
+FileOutcome FinishStreamedFile(EngineContext& context, const NativePath& name,
+                               const JobOptions& job, const WideText& shownName,
+                               StreamedFile& file) {
+  if (file.status != ReadOk) {
+    Report(context, ReadStatusMessage(file.status, false), shownName);
+    return FileOutcome::kContinue;
+  }
+  auto poll = [&] { return context.host->AbortRequested(); };
+  // After the read and after every transformation.
+  for (size_t i = 0; i <= std::size(kTransformations); ++i) {
+    if (poll()) return FileOutcome::kStop;
+  }
+  const bool changed =
+      file.changed || WrittenInOtherCodePage(job, file.inputCodePage, file.outputCodePage);
+  if (changed) {
+    WriteChangedFile(context, name, job, shownName,
+                     [&](std::optional<WideText>* title, std::optional<WideText>* detail) {
+                       return PutWrittenText(context, name, file.output.get(), file.bytes,
+                                             file.substituted, title, detail);
+                     });
+  } else {
+    file.output.reset();
+    ReportLeftKeepCopy(context, name, shownName);
+  }
+  ++context.counters.targetsSeen;
+  if (poll()) return FileOutcome::kStop;
+  return FileOutcome::kContinue;
+}
+
 FileOutcome ProcessFileSteps(EngineContext& context, const NativePath& name,
                              const JobOptions& job, const WideText& shownName) {
+  if (std::unique_ptr<StreamedFile> streamed = StreamFile(context, name, job)) {
+    return FinishStreamedFile(context, name, job, shownName, *streamed);
+  }
   WideText text;
   uint32_t inputCodePage = job.inputOtherCodePage;
   uint32_t bomFlag = 0;
@@ -202,11 +231,13 @@ FileOutcome ProcessFileSteps(EngineContext& context, const NativePath& name,
   }
 
   uint32_t outputCodePage = ResolveOutputCodePage(job, inputCodePage);
-  bool explicitOutput =
-      job.outputEncodingIndex >= kEncodingFirstNamed && job.outputEncodingIndex <= kEncodingOther;
-  if (explicitOutput && outputCodePage != inputCodePage) changed = true;
+  if (WrittenInOtherCodePage(job, inputCodePage, outputCodePage)) changed = true;
   if (changed) {
-    WriteChangedFile(context, name, job, std::move(text), outputCodePage, bomFlag, shownName);
+    WriteChangedFile(context, name, job, shownName,
+                     [&](std::optional<WideText>* title, std::optional<WideText>* detail) {
+                       return WriteTextFile(context, name, std::move(text), outputCodePage,
+                                            bomFlag, title, detail);
+                     });
   } else {
     ReportLeftKeepCopy(context, name, shownName);
   }

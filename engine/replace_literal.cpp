@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <functional>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -304,4 +305,75 @@ bool ReplaceLiteralOccurrences(WideText& subject, std::u16string_view search,
 void ReplaceLiteral(WideText& subject, std::u16string_view search,
                     std::u16string_view replacement, bool ignoreCase) {
   ReplaceLiteralOccurrences(subject, search, replacement, ignoreCase);
+}
+
+// The finder of the search text, folded or not.
+class LiteralStreamReplacer::Search {
+ public:
+  virtual ~Search() = default;
+  // Calls onHit(start) for each occurrence in data[0, size), as LiteralFinder::Scan does.
+  virtual void Scan(const char16_t* data, size_t size,
+                    const std::function<void(size_t)>& onHit) const = 0;
+};
+
+namespace {
+
+template <class Fold>
+class FoldedSearch final : public LiteralStreamReplacer::Search {
+ public:
+  FoldedSearch(std::u16string_view search, Fold fold) : finder_(search, fold) {}
+  void Scan(const char16_t* data, size_t size,
+            const std::function<void(size_t)>& onHit) const override {
+    finder_.Scan(data, size, onHit);
+  }
+
+ private:
+  LiteralFinder<Fold> finder_;
+};
+
+}  // namespace
+
+LiteralStreamReplacer::LiteralStreamReplacer(std::u16string_view search,
+                                             std::u16string_view replacement, bool ignoreCase)
+    : replacement_(replacement), searchLength_(search.size()) {
+  if (search.empty()) return;
+  if (ignoreCase) {
+    search_ = std::make_unique<FoldedSearch<FoldAsciiUnit>>(search, FoldAsciiUnit{});
+  } else {
+    search_ = std::make_unique<FoldedSearch<SameUnit>>(search, SameUnit{});
+  }
+}
+
+LiteralStreamReplacer::~LiteralStreamReplacer() = default;
+
+bool LiteralStreamReplacer::Feed(WideText& piece, bool last) {
+  if (!search_) return false;  // an empty search finds nothing
+  if (!held_.empty()) {
+    held_.append(piece);
+    piece.swap(held_);
+    held_.clear();
+  }
+  const char16_t* const data = piece.data();
+  const size_t size = piece.size();
+  out_.clear();
+  size_t copied = 0;
+  bool changed = false;
+  // Every occurrence that starts before size - (length - 1) lies wholly in the piece and is
+  // found as one pass over the whole text finds it: the search goes on behind the last.
+  search_->Scan(data, size, [&](size_t start) {
+    out_.append(data + copied, start - copied);
+    out_.append(replacement_);
+    if (replacement_.size() != searchLength_ ||
+        !std::equal(replacement_.begin(), replacement_.end(), data + start)) {
+      changed = true;
+    }
+    copied = start + searchLength_;
+  });
+  // The units from which an occurrence may still start wait for the next piece.
+  size_t keep = size;
+  if (!last) keep = std::max(copied, size >= searchLength_ - 1 ? size - (searchLength_ - 1) : 0);
+  out_.append(data + copied, keep - copied);
+  if (keep != size) held_.assign(data + keep, size - keep);
+  piece.swap(out_);
+  return changed;
 }

@@ -30,6 +30,52 @@ std::optional<WideText> ConverterFailureDetail(uint32_t failure) {
   }
 }
 
+// What a replacement that failed has to say, by its result.
+bool TellReplaceResult(ReplaceResult result, uint32_t error, const NativePath& where,
+                       std::optional<WideText>* title, std::optional<WideText>* detail) {
+  switch (result) {
+    case ReplaceResult::kOk:
+      return true;
+    case ReplaceResult::kCannotCreate:
+      *title = Text(u"ファイルを書き込みモードで開けません", u"Cannot open a file as write mode");
+      // With a folder named, the file may be written but no work file can be made beside it.
+      *detail = SystemErrorText(japaneseUi, error);
+      if (!where.empty()) {
+        *detail = FormatMessageText(Text(u"フォルダ %s に一時ファイルを作成できません - %s",
+                                         u"Cannot create a temporary file in %s - %s"),
+                                    {PathForDisplay(where), **detail});
+      }
+      return false;
+    case ReplaceResult::kKeepCopyExists:
+      *title = Text(u"ファイルを書き込みモードで開けません", u"Cannot open a file as write mode");
+      *detail = FormatMessageText(
+          Text(u"書き換えの途中で残った控え %s があります。ファイルと見比べてから消してください",
+               u"%s is left from an unfinished rewrite; compare it with the file, then remove it"),
+          {PathForDisplay(where)});
+      return false;
+    case ReplaceResult::kWriteFailed:
+      *title = Text(u"ファイル書き込み中エラー", u"WriteFile error");
+      *detail = SystemErrorText(japaneseUi, error);
+      if (!where.empty()) {
+        *detail = FormatMessageText(
+            Text(u"%s - 元の内容は %s にあります", u"%s - the old content is in %s"),
+            {**detail, PathForDisplay(where)});
+      }
+      return false;
+  }
+  return false;
+}
+
+// A text written with "?" in place of what the code page cannot hold is still written, and
+// the user is told.
+void SubstitutionReport(bool substituted, std::optional<WideText>* title,
+                        std::optional<WideText>* detail) {
+  if (!substituted) return;
+  *title = Text(u"強制変換しました", u"Force Conversion");
+  *detail = Text(u"変換できない文字が含まれており、'?'に置換しました。",
+                 u"Unconvertible charactors are contained.");
+}
+
 }  // namespace
 
 bool WriteTextFile(EngineContext& context, const NativePath& path, WideText text,
@@ -84,44 +130,24 @@ bool WriteTextFile(EngineContext& context, const NativePath& path, WideText text
     }
   }
 
-  if (substituted) {
-    *title = Text(u"強制変換しました", u"Force Conversion");
-    *detail = Text(u"変換できない文字が含まれており、'?'に置換しました。",
-                   u"Unconvertible charactors are contained.");
-  }
+  SubstitutionReport(substituted, title, detail);
 
   std::string_view mark = bomFlag == 1 ? ByteOrderMarkFor(codePage) : std::string_view();
   uint32_t error = 0;
   NativePath where;
-  switch (context.files->ReplaceFileContents(path, mark, body, &error, &where)) {
-    case ReplaceResult::kOk:
-      return true;
-    case ReplaceResult::kCannotCreate:
-      *title = Text(u"ファイルを書き込みモードで開けません", u"Cannot open a file as write mode");
-      // With a folder named, the file may be written but no work file can be made beside it.
-      *detail = SystemErrorText(japaneseUi, error);
-      if (!where.empty()) {
-        *detail = FormatMessageText(Text(u"フォルダ %s に一時ファイルを作成できません - %s",
-                                         u"Cannot create a temporary file in %s - %s"),
-                                    {PathForDisplay(where), **detail});
-      }
-      return false;
-    case ReplaceResult::kKeepCopyExists:
-      *title = Text(u"ファイルを書き込みモードで開けません", u"Cannot open a file as write mode");
-      *detail = FormatMessageText(
-          Text(u"書き換えの途中で残った控え %s があります。ファイルと見比べてから消してください",
-               u"%s is left from an unfinished rewrite; compare it with the file, then remove it"),
-          {PathForDisplay(where)});
-      return false;
-    case ReplaceResult::kWriteFailed:
-      *title = Text(u"ファイル書き込み中エラー", u"WriteFile error");
-      *detail = SystemErrorText(japaneseUi, error);
-      if (!where.empty()) {
-        *detail = FormatMessageText(
-            Text(u"%s - 元の内容は %s にあります", u"%s - the old content is in %s"),
-            {**detail, PathForDisplay(where)});
-      }
-      return false;
-  }
+  const ReplaceResult result = context.files->ReplaceFileContents(path, mark, body, &error, &where);
+  return TellReplaceResult(result, error, where, title, detail);
+}
+
+bool PutWrittenText(EngineContext& context, const NativePath& path, ContentReplacement* output,
+                    std::string_view bytes, bool substituted, std::optional<WideText>* title,
+                    std::optional<WideText>* detail) {
+  SubstitutionReport(substituted, title, detail);
+  uint32_t error = 0;
+  NativePath where;
+  const ReplaceResult result =
+      output ? output->Commit(&error, &where)
+             : context.files->ReplaceFileContents(path, std::string_view(), bytes, &error, &where);
+  return TellReplaceResult(result, error, where, title, detail);
   return false;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "core/wide_text.h"
 #include "engine/engine_context.h"
@@ -14,3 +15,11 @@
 bool WriteTextFile(EngineContext& context, const NativePath& path, WideText text,
                    uint32_t codePage, uint32_t bomFlag, std::optional<WideText>* title,
                    std::optional<WideText>* detail);
+
+// Puts the new content of a file converted piece by piece (see stream_file.h) in its place,
+// with the reports of WriteTextFile: the work file output holds it, or when output is
+// nullptr (a small file) bytes do, mark and all. substituted: a character was written as
+// "?".
+bool PutWrittenText(EngineContext& context, const NativePath& path, ContentReplacement* output,
+                    std::string_view bytes, bool substituted, std::optional<WideText>* title,
+                    std::optional<WideText>* detail);

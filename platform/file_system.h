@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,22 @@ enum class ReadFileResult { kOk, kCannotOpen, kFailed, kTooLarge };
 // file; the file is left alone so that the copy is never lost.
 enum class ReplaceResult { kOk, kCannotCreate, kWriteFailed, kKeepCopyExists };
 enum class SetTimesResult { kOk, kCannotOpen, kCannotSet };
+
+// The new content of a file, written as it is made: it goes to a work file in the file's
+// folder, and Commit puts it in the file's place in one step, by the rules of
+// FileSystem::ReplaceFileContents. Without a Commit the work file is removed when this
+// goes, and the file stays as it was.
+class ContentReplacement {
+ public:
+  virtual ~ContentReplacement() = default;
+
+  // Appends bytes to the new content. A failure is kept for Commit to tell.
+  virtual void Write(std::string_view bytes) = 0;
+
+  // Puts the new content in the file's place; the answers are those of
+  // ReplaceFileContents. Called at most once.
+  virtual ReplaceResult Commit(uint32_t* error, NativePath* where) = 0;
+};
 
 class FileSystem {
  public:
@@ -67,6 +84,25 @@ class FileSystem {
   virtual ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,
                                             std::string_view body, uint32_t* error,
                                             NativePath* where = nullptr) = 0;
+
+  // Whether BeginReplacement writes files piece by piece here (asked before a file is read).
+  virtual bool WritesInPieces() { return false; }
+
+  // Starts replacing the content of path with bytes written piece by piece. nullptr where
+  // this file system does not write so, and where the work file cannot be made or the
+  // file cannot be replaced: ReplaceFileContents then tells why.
+  virtual std::unique_ptr<ContentReplacement> BeginReplacement(const NativePath& path) {
+    (void)path;
+    return nullptr;
+  }
+
+  // ReadFileInPieces for a caller that holds no more than a piece at a time: a file is not
+  // refused for its size here. This one is ReadFileInPieces.
+  virtual ReadFileResult ReadFileStreaming(const NativePath& path, size_t pieceBytes,
+                                           const std::function<bool(uint64_t size)>& begin,
+                                           const std::function<bool(char* piece, size_t length)>& take) {
+    return ReadFileInPieces(path, pieceBytes, begin, take);
+  }
 
   // Copies from to to, replacing an existing to (unless it is read-only) in one step.
   virtual bool CopyFileReplacing(const NativePath& from, const NativePath& to,

@@ -104,11 +104,11 @@ void SetWhere(NativePath* where, const std::string& text) {
 
 // Creates a new, empty temporary file in folder. -1 with errno set on failure. The name
 // is short whatever the target's, so a target with the longest name has one too.
-int CreateTemporaryIn(const std::string& folder, std::string* tempPath) {
+int CreateTemporaryIn(const std::string& folder, std::string* tempPath, int access = O_WRONLY) {
   static std::atomic<uint32_t> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
     *tempPath = folder + "/" + TemporaryFileName(CurrentProcessId(), counter++);
-    int fd = open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    int fd = open(tempPath->c_str(), access | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   errno = EEXIST;
@@ -219,8 +219,10 @@ bool PutBack(int fd, const std::string& keepPath, uint64_t size) {
 // program be killed meanwhile), and the space is reserved before anything is
 // overwritten, so a full disk fails early. A write that fails all the same puts the old
 // content back from the copy.
-ReplaceResult RewriteInPlace(const std::string& target, std::string_view head,
-                             std::string_view body, uint32_t* error, NativePath* where) {
+// fill(fd) writes the newSize bytes of the new content at fd's position.
+ReplaceResult RewriteInPlace(const std::string& target, uint64_t newSize,
+                             const std::function<bool(int)>& fill, uint32_t* error,
+                             NativePath* where) {
   FileDescriptor fd(open(target.c_str(), O_RDWR | O_CLOEXEC));
   struct stat st;
   if (fd.get() < 0 || fstat(fd.get(), &st) != 0) {
@@ -260,7 +262,6 @@ ReplaceResult RewriteInPlace(const std::string& target, std::string_view head,
 
   // Reserving leaves the length alone, so the file is still the old one until the first
   // write. A file system that cannot reserve is written without.
-  const uint64_t newSize = static_cast<uint64_t>(head.size()) + body.size();
   if (newSize > 0 &&
       fallocate(fd.get(), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(newSize)) != 0 &&
       errno != EOPNOTSUPP && errno != ENOSYS) {
@@ -268,8 +269,7 @@ ReplaceResult RewriteInPlace(const std::string& target, std::string_view head,
     unlink(keepPath.c_str());
     return ReplaceResult::kWriteFailed;
   }
-  if (lseek(fd.get(), 0, SEEK_SET) != 0 || !WriteAll(fd.get(), head) ||
-      !WriteAll(fd.get(), body) || ftruncate(fd.get(), static_cast<off_t>(newSize)) != 0 ||
+  if (lseek(fd.get(), 0, SEEK_SET) != 0 || !fill(fd.get()) || ftruncate(fd.get(), static_cast<off_t>(newSize)) != 0 ||
       !fd.Close()) {
     *error = static_cast<uint32_t>(errno);
     if (fd.get() >= 0 && PutBack(fd.get(), keepPath, oldSize) && fd.Close()) {
@@ -285,7 +285,9 @@ ReplaceResult RewriteInPlace(const std::string& target, std::string_view head,
 
 // Opens path for reading: a regular file this machine can hold. Large files are read
 // ahead generously; a small one is one read anyway.
-ReadFileResult OpenForReading(const NativePath& path, FileDescriptor* fd, uint64_t* size) {
+// Without limited, a file of any size is opened (for a reader that holds a piece at a time).
+ReadFileResult OpenForReading(const NativePath& path, FileDescriptor* fd, uint64_t* size,
+                              bool limited = true) {
   // O_NONBLOCK keeps a FIFO from hanging the run; it has no effect on regular files.
   fd->Reset(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd->get() < 0) return ReadFileResult::kCannotOpen;
@@ -293,7 +295,7 @@ ReadFileResult OpenForReading(const NativePath& path, FileDescriptor* fd, uint64
   if (fstat(fd->get(), &st) != 0) return ReadFileResult::kFailed;
   if (!S_ISREG(st.st_mode)) return ReadFileResult::kCannotOpen;
   *size = static_cast<uint64_t>(st.st_size);
-  if (*size > MaxFileBytes() || *size > std::numeric_limits<size_t>::max()) {
+  if (limited && (*size > MaxFileBytes() || *size > std::numeric_limits<size_t>::max())) {
     return ReadFileResult::kTooLarge;
   }
   if (*size >= (uint64_t{1} << 20)) posix_fadvise(fd->get(), 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -317,6 +319,77 @@ size_t ReadFull(int fd, char* data, size_t count) {
   }
   return done;
 }
+
+// The new content goes to a work file beside the target as it comes; Commit renames it
+// over the target, or for a file with several hard links copies it in place.
+class PosixReplacement final : public ContentReplacement {
+ public:
+  // nullptr when the target cannot be replaced so: ReplaceFileContents tells why.
+  static std::unique_ptr<ContentReplacement> Begin(const NativePath& path) {
+    std::string target = path;
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+      std::unique_ptr<char, decltype(&free)> resolved(realpath(path.c_str(), nullptr), &free);
+      if (!resolved) return nullptr;
+      target = resolved.get();
+    }
+    if (stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || IsReadOnly(st)) return nullptr;
+    std::unique_ptr<PosixReplacement> replacement(new PosixReplacement(target, st));
+    // Readable too: a file with several links is copied from it.
+    replacement->fd_.Reset(
+        CreateTemporaryIn(FolderOf(target), &replacement->tempPath_, O_RDWR));
+    if (replacement->fd_.get() < 0) {
+      replacement->tempPath_.clear();
+      return nullptr;
+    }
+    if (!TakeOwner(replacement->fd_.get(), st)) return nullptr;
+    return replacement;
+  }
+
+  ~PosixReplacement() override {
+    if (tempPath_.empty()) return;
+    fd_.Close();
+    unlink(tempPath_.c_str());
+  }
+
+  void Write(std::string_view bytes) override {
+    if (failure_ != 0) return;
+    if (!WriteAll(fd_.get(), bytes)) failure_ = errno != 0 ? errno : EIO;
+    written_ += bytes.size();
+  }
+
+  ReplaceResult Commit(uint32_t* error, NativePath* where) override {
+    SetWhere(where, {});
+    if (failure_ != 0) {
+      *error = static_cast<uint32_t>(failure_);
+      return ReplaceResult::kWriteFailed;
+    }
+    struct stat st;
+    if (stat(target_.c_str(), &st) == 0 && st.st_nlink > 1) {
+      auto fill = [&](int to) { return CopyBytes(fd_.get(), to, written_); };
+      return RewriteInPlace(target_, written_, fill, error, where);
+    }
+    // A change of owner clears the set-id bits: the mode comes last.
+    if (fchmod(fd_.get(), original_.st_mode & 07777) != 0 || !fd_.Close() ||
+        rename(tempPath_.c_str(), target_.c_str()) != 0) {
+      *error = static_cast<uint32_t>(errno);
+      return ReplaceResult::kWriteFailed;
+    }
+    tempPath_.clear();
+    return ReplaceResult::kOk;
+  }
+
+ private:
+  PosixReplacement(std::string target, const struct stat& original)
+      : target_(std::move(target)), original_(original) {}
+
+  std::string target_;
+  struct stat original_;
+  std::string tempPath_;  // empty once renamed
+  FileDescriptor fd_;
+  int failure_ = 0;
+  uint64_t written_ = 0;
+};
 
 class PosixFileSystem : public FileSystem {
  public:
@@ -350,6 +423,27 @@ class PosixFileSystem : public FileSystem {
       return *got != kReadFailed;
     };
     return HandOnInPieces(size, pieceBytes, fill, take);
+  }
+
+  ReadFileResult ReadFileStreaming(const NativePath& path, size_t pieceBytes,
+                                   const std::function<bool(uint64_t size)>& begin,
+                                   const std::function<bool(char* piece, size_t length)>& take) override {
+    FileDescriptor fd;
+    uint64_t size = 0;
+    const ReadFileResult opened = OpenForReading(path, &fd, &size, false);
+    if (opened != ReadFileResult::kOk) return opened;
+    if (!begin(size)) return ReadFileResult::kTooLarge;
+    auto fill = [&](char* buffer, size_t want, size_t* got) {
+      *got = ReadFull(fd.get(), buffer, want);
+      return *got != kReadFailed;
+    };
+    return HandOnInPieces(size, pieceBytes, fill, take);
+  }
+
+  bool WritesInPieces() override { return true; }
+
+  std::unique_ptr<ContentReplacement> BeginReplacement(const NativePath& path) override {
+    return PosixReplacement::Begin(path);
   }
 
   bool KeepCopyLeftBeside(const NativePath& path, NativePath* shown) override {
@@ -406,7 +500,10 @@ class PosixFileSystem : public FileSystem {
       *error = EACCES;
       return ReplaceResult::kCannotCreate;
     }
-    if (st.st_nlink > 1) return RewriteInPlace(target, head, body, error, where);
+    if (st.st_nlink > 1) {
+      return RewriteInPlace(target, static_cast<uint64_t>(head.size()) + body.size(), fill, error,
+                            where);
+    }
     return WriteBesideAndRename(target, &st, fill, nullptr, error, where);
   }
 

@@ -431,3 +431,82 @@ TEST(FileTimesTest, MissingFileIsReported) {
 }
 
 }  // namespace
+
+namespace {
+
+class ContentReplacementTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!RealFileSystem().WritesInPieces()) GTEST_SKIP() << "files are written whole here";
+  }
+  // Writes the pieces and commits them.
+  ReplaceResult WriteInPieces(const fs::path& path, const std::vector<std::string>& pieces) {
+    std::unique_ptr<ContentReplacement> replacement =
+        RealFileSystem().BeginReplacement(ToNative(path));
+    if (!replacement) return ReplaceResult::kCannotCreate;
+    for (const std::string& piece : pieces) replacement->Write(piece);
+    uint32_t error = 0;
+    return replacement->Commit(&error, nullptr);
+  }
+  TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(ContentReplacementTest, PiecesTakeTheFilesPlaceOnlyOnCommit) {
+  WriteBytes(dir / "a.txt", kOld);
+  {
+    std::unique_ptr<ContentReplacement> replacement =
+        RealFileSystem().BeginReplacement(ToNative(dir / "a.txt"));
+    ASSERT_NE(replacement, nullptr);
+    replacement->Write(kHead);
+    replacement->Write(kBody);
+    EXPECT_EQ(ReadBytes(dir / "a.txt"), kOld) << "untouched until the commit";
+    EXPECT_EQ(NamesIn(dir.path()).size(), 2u) << "a work file beside it";
+  }
+  // Given up: the work file goes, the file stays.
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), kOld);
+  EXPECT_EQ(NamesIn(dir.path()), (std::set<std::string>{"a.txt"}));
+
+  ASSERT_EQ(WriteInPieces(dir / "a.txt", {kHead, kBody, "", "end"}), ReplaceResult::kOk);
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), kHead + kBody + "end");
+  ASSERT_EQ(WriteInPieces(dir / "a.txt", {}), ReplaceResult::kOk);
+  EXPECT_EQ(fs::file_size(dir / "a.txt"), 0u);
+  EXPECT_EQ(NamesIn(dir.path()), (std::set<std::string>{"a.txt"}));
+}
+
+TEST_F(ContentReplacementTest, LinksAndModesAreKept) {
+  WriteBytes(dir / "a.txt", kOld);
+  fs::permissions(dir / "a.txt", fs::perms::owner_read | fs::perms::owner_write |
+                                     fs::perms::group_read);
+  const fs::perms mode = fs::status(dir / "a.txt").permissions();
+  ASSERT_EQ(WriteInPieces(dir / "a.txt", {"x"}), ReplaceResult::kOk);
+  EXPECT_EQ(fs::status(dir / "a.txt").permissions(), mode);
+
+  std::error_code linkError;
+  fs::create_hard_link(dir / "a.txt", dir / "b.txt", linkError);
+  if (linkError) GTEST_SKIP() << "no hard links here: " << linkError.message();
+  if (!RealFileSystem().BeginReplacement(ToNative(dir / "a.txt"))) {
+    GTEST_SKIP() << "a file with several links is rewritten whole here";
+  }
+  ASSERT_EQ(WriteInPieces(dir / "a.txt", {kHead, kBody}), ReplaceResult::kOk);
+  EXPECT_EQ(ReadBytes(dir / "b.txt"), kHead + kBody);
+  ASSERT_EQ(WriteInPieces(dir / "b.txt", {"sh", "ort"}), ReplaceResult::kOk);
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), "short") << "no old tail is kept";
+  EXPECT_EQ(NamesIn(dir.path()), (std::set<std::string>{"a.txt", "b.txt"}));
+
+  fs::create_symlink(dir / "a.txt", dir / "link.txt", linkError);
+  if (linkError) GTEST_SKIP() << "no symbolic links here: " << linkError.message();
+  ASSERT_EQ(WriteInPieces(dir / "link.txt", {"through the link"}), ReplaceResult::kOk);
+  EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+  EXPECT_EQ(ReadBytes(dir / "b.txt"), "through the link");
+}
+
+TEST_F(ContentReplacementTest, FilesThatCannotBeReplacedAreLeftToTheWholeWriter) {
+  WriteBytes(dir / "a.txt", kOld);
+  MakeReadOnly(dir / "a.txt");
+  EXPECT_EQ(RealFileSystem().BeginReplacement(ToNative(dir / "a.txt")), nullptr);
+  EXPECT_EQ(RealFileSystem().BeginReplacement(ToNative(dir / "missing.txt")), nullptr);
+  EXPECT_EQ(RealFileSystem().BeginReplacement(ToNative(dir.path())), nullptr);
+  EXPECT_EQ(NamesIn(dir.path()), (std::set<std::string>{"a.txt"}));
+}

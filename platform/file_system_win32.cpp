@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <limits>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -78,11 +79,13 @@ HANDLE OpenToRead(const NativePath& path) {
                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
-// The size of a file opened to be read: kTooLarge beyond an eighth of the memory.
-ReadFileResult SizeToRead(HANDLE file, uint64_t* size) {
+// The size of a file opened to be read: kTooLarge beyond an eighth of the memory, unless
+// not limited (for a reader that holds a piece at a time).
+ReadFileResult SizeToRead(HANDLE file, uint64_t* size, bool limited = true) {
   LARGE_INTEGER fileSize;
   if (!GetFileSizeEx(file, &fileSize) || fileSize.QuadPart < 0) return ReadFileResult::kFailed;
   *size = static_cast<uint64_t>(fileSize.QuadPart);
+  if (!limited) return ReadFileResult::kOk;
   MEMORYSTATUSEX memory = {};
   memory.dwLength = sizeof memory;
   if ((GlobalMemoryStatusEx(&memory) && *size > memory.ullTotalPhys / 8) ||
@@ -278,6 +281,133 @@ ReplaceResult RewriteInPlace(const NativePath& target, std::string_view head,
   return ReplaceResult::kOk;
 }
 
+// Puts the written temporary file in target's place (target exists: it keeps its
+// attributes, ACL and creation time); the temporary file goes on failure, unless it holds
+// the only copy of the content.
+ReplaceResult PutInPlace(const NativePath& target, bool exists, DWORD attributes,
+                         const NativePath& tempPath, Handle& temp, uint32_t* error) {
+  auto fail = [&](DWORD code) {
+    temp.Close();
+    DeleteFileW(tempPath.c_str());
+    SetError(error, code);
+    return ReplaceResult::kWriteFailed;
+  };
+  if (!temp.Close()) return fail(LastErrorOr(ERROR_WRITE_FAULT));
+
+  if (exists) {
+    // Hidden, system and the like come along; the rest (ACL, creation time) is kept by
+    // ReplaceFileW itself.
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                            FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    SetFileAttributesW(tempPath.c_str(), (attributes & kKept) ? (attributes & kKept)
+                                                              : FILE_ATTRIBUTE_NORMAL);
+    if (ReplaceFileW(target.c_str(), tempPath.c_str(), nullptr,
+                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+      return ReplaceResult::kOk;
+    }
+    DWORD code = LastErrorOr(ERROR_WRITE_FAULT);
+    // ERROR_UNABLE_TO_MOVE_REPLACEMENT: the old file is already gone and the new
+    // content exists only in the temporary file. It must not be deleted then.
+    bool targetGone = (code == ERROR_FILE_NOT_FOUND ||
+                       code == ERROR_UNABLE_TO_MOVE_REPLACEMENT) &&
+                      !Exists(target);
+    if (!targetGone) return fail(code);
+  }
+
+  if (MoveFileExW(tempPath.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    return ReplaceResult::kOk;
+  }
+  DWORD code = LastErrorOr(ERROR_WRITE_FAULT);
+  if (exists && !Exists(target)) {
+    // Keep the temporary file: it holds the only copy of the content.
+    SetError(error, code);
+    return ReplaceResult::kWriteFailed;
+  }
+  return fail(code);
+}
+
+// The new content goes to a temporary file beside the target as it comes; Commit puts it
+// in the target's place as ReplaceFileContents does. A file with several hard links is
+// not taken: ReplaceFileContents rewrites it in place.
+class Win32Replacement final : public ContentReplacement {
+ public:
+  // nullptr when the target cannot be replaced so: ReplaceFileContents tells why.
+  static std::unique_ptr<ContentReplacement> Begin(const NativePath& path) {
+    NativePath target = FullPathOf(path);
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return nullptr;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      target = FinalPathOf(target);
+      if (target.empty()) return nullptr;
+      attributes = GetFileAttributesW(target.c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES) return nullptr;
+    }
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return nullptr;
+    {
+      // Asked without access, beside the handle the file is being read through.
+      Handle look(CreateFileW(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      BY_HANDLE_FILE_INFORMATION information;
+      if (!look.valid() || !GetFileInformationByHandle(look.get(), &information) ||
+          information.nNumberOfLinks > 1) {
+        return nullptr;
+      }
+    }
+    NativePath tempPath;
+    HANDLE rawTemp = INVALID_HANDLE_VALUE;
+    if (!CreateTemporaryBeside(target, &tempPath, &rawTemp)) return nullptr;
+    return std::unique_ptr<ContentReplacement>(
+        new Win32Replacement(std::move(target), attributes, std::move(tempPath), rawTemp));
+  }
+
+  ~Win32Replacement() override {
+    if (!done_) {
+      temp_.Close();
+      DeleteFileW(tempPath_.c_str());
+    }
+  }
+
+  void Write(std::string_view bytes) override {
+    if (failure_ != 0) return;
+    if (!WriteAll(temp_.get(), bytes)) failure_ = LastErrorOr(ERROR_WRITE_FAULT);
+  }
+
+  ReplaceResult Commit(uint32_t* error, NativePath* where) override {
+    SetWhere(where, NativePath());
+    {
+      // Whether the file may be written at all, and is not held by another program, as
+      // ReplaceFileContents asks once the file has been read.
+      Handle probe(CreateFileW(target_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!probe.valid()) {
+        SetError(error, LastErrorOr(ERROR_ACCESS_DENIED));
+        return ReplaceResult::kCannotCreate;
+      }
+    }
+    if (failure_ != 0) {
+      SetError(error, failure_);
+      return ReplaceResult::kWriteFailed;
+    }
+    // PutInPlace removes the temporary file itself, or keeps it when it must.
+    done_ = true;
+    return PutInPlace(target_, true, attributes_, tempPath_, temp_, error);
+  }
+
+ private:
+  Win32Replacement(NativePath target, DWORD attributes, NativePath tempPath, HANDLE temp)
+      : target_(std::move(target)),
+        attributes_(attributes),
+        tempPath_(std::move(tempPath)),
+        temp_(temp) {}
+
+  NativePath target_;
+  DWORD attributes_;
+  NativePath tempPath_;
+  Handle temp_;
+  DWORD failure_ = 0;
+  bool done_ = false;
+};
+
 class Win32FileSystem : public FileSystem {
  public:
   ReadFileResult ReadWholeFileInto(const NativePath& path,
@@ -313,6 +443,30 @@ class Win32FileSystem : public FileSystem {
       return read;
     };
     return HandOnInPieces(size, pieceBytes, fill, take);
+  }
+
+  ReadFileResult ReadFileStreaming(
+      const NativePath& path, size_t pieceBytes, const std::function<bool(uint64_t size)>& begin,
+      const std::function<bool(char* piece, size_t length)>& take) override {
+    Handle file(OpenToRead(path));
+    if (!file.valid()) return ReadFileResult::kCannotOpen;
+    uint64_t size = 0;
+    const ReadFileResult sized = SizeToRead(file.get(), &size, false);
+    if (sized != ReadFileResult::kOk) return sized;
+    if (!begin(size)) return ReadFileResult::kTooLarge;
+    auto fill = [&](char* buffer, size_t want, size_t* got) {
+      uint64_t total = 0;
+      const bool read = ReadExactly(file.get(), buffer, want, &total);
+      *got = static_cast<size_t>(total);
+      return read;
+    };
+    return HandOnInPieces(size, pieceBytes, fill, take);
+  }
+
+  bool WritesInPieces() override { return true; }
+
+  std::unique_ptr<ContentReplacement> BeginReplacement(const NativePath& path) override {
+    return Win32Replacement::Begin(path);
   }
 
   bool KeepCopyLeftBeside(const NativePath& path, NativePath* shown) override {
@@ -393,38 +547,7 @@ class Win32FileSystem : public FileSystem {
     if (!WriteAll(temp.get(), head) || !WriteAll(temp.get(), body)) {
       return fail(LastErrorOr(ERROR_WRITE_FAULT));
     }
-    if (!temp.Close()) return fail(LastErrorOr(ERROR_WRITE_FAULT));
-
-    if (exists) {
-      // Hidden, system and the like come along; the rest (ACL, creation time) is kept by
-      // ReplaceFileW itself.
-      constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-      SetFileAttributesW(tempPath.c_str(), (attributes & kKept) ? (attributes & kKept)
-                                                                : FILE_ATTRIBUTE_NORMAL);
-      if (ReplaceFileW(target.c_str(), tempPath.c_str(), nullptr,
-                       REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
-        return ReplaceResult::kOk;
-      }
-      DWORD code = LastErrorOr(ERROR_WRITE_FAULT);
-      // ERROR_UNABLE_TO_MOVE_REPLACEMENT: the old file is already gone and the new
-      // content exists only in the temporary file. It must not be deleted then.
-      bool targetGone = (code == ERROR_FILE_NOT_FOUND ||
-                         code == ERROR_UNABLE_TO_MOVE_REPLACEMENT) &&
-                        !Exists(target);
-      if (!targetGone) return fail(code);
-    }
-
-    if (MoveFileExW(tempPath.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-      return ReplaceResult::kOk;
-    }
-    DWORD code = LastErrorOr(ERROR_WRITE_FAULT);
-    if (exists && !Exists(target)) {
-      // Keep the temporary file: it holds the only copy of the content.
-      SetError(error, code);
-      return ReplaceResult::kWriteFailed;
-    }
-    return fail(code);
+    return PutInPlace(target, exists, attributes, tempPath, temp, error);
   }
 
   bool CopyFileReplacing(const NativePath& from, const NativePath& to, uint32_t* error) override {

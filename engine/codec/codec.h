@@ -78,6 +78,15 @@ class Codec {
     return EncodeAnswer::kNotSupported;
   }
 
+  // Whether Encode gives for a text cut in pieces, each encoded on its own, the bytes of the
+  // whole text, as long as no cut falls between the halves of a surrogate pair: the code
+  // page then has no state that runs from one character to the next. A file is then
+  // encoded as it is written.
+  virtual bool EncodesPieces(uint32_t codePage) {
+    (void)codePage;
+    return false;
+  }
+
   // The secondary encoder, for code pages the primary one does not support. False on
   // failure with *error set to a system error code.
   virtual bool EncodeFallback(uint32_t codePage, std::u16string_view text, std::string* bytes,

@@ -268,6 +268,7 @@ class IcuCodec final : public Codec {
                       bool* substituted) override;
   bool DecodesInPlace(uint32_t codePage) override;
   bool DecodesPieces(uint32_t codePage) override;
+  bool EncodesPieces(uint32_t codePage) override;
   DecodeAnswer DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,
                              size_t count) override;
   DecodeAnswer DecodePiece(uint32_t codePage, std::string_view piece, std::string* pending,
@@ -354,6 +355,12 @@ bool IcuCodec::DecodesInPlace(uint32_t codePage) {
 // Shift-JIS by its table, when the table could be built.
 bool IcuCodec::DecodesPieces(uint32_t codePage) {
   return codePage == kCodePageShiftJis && Cp932Table::Get() != nullptr;
+}
+
+// UTF-8, UTF-16 and Shift-JIS by its table: characters are encoded one by one.
+bool IcuCodec::EncodesPieces(uint32_t codePage) {
+  return IsUnicodePage(codePage) ||
+         (codePage == kCodePageShiftJis && Cp932Table::Get() != nullptr);
 }
 
 DecodeAnswer IcuCodec::DecodePiece(uint32_t codePage, std::string_view piece,

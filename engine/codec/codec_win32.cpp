@@ -88,6 +88,9 @@ class MLangCodec final : public Codec {
                              size_t count) override {
     return DecodeUnicodePageInPlace(codePage, text, offset, count);
   }
+  // UTF-8 and UTF-16, which the program encodes itself; the system's converters keep
+  // the whole road.
+  bool EncodesPieces(uint32_t codePage) override { return IsUnicodePage(codePage); }
   EncodeAnswer EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
                              bool* substituted) override {
     if (!EncodeUnicodePageInPlace(codePage, text, byteCount)) return EncodeAnswer::kNotSupported;

@@ -102,6 +102,26 @@ convert "$full" a.txt /C:CRLF
 expect_names "$full" "linked file with room" a.txt b.txt
 echo "linked file of 300 KB with CRLF on a 1 MB tmpfs: converted, both links share it"
 
+# Files past a megabyte are written to the work file as they are converted: on an 8 MB
+# tmpfs, 5 MB doubled to UTF-16 runs out of room part way, for one link and for two.
+big="$WORK/tmpfs8"
+mkdir -p "$big"
+if mount -t tmpfs -o size=8m quillon-full8 "$big" 2>/dev/null; then
+  MOUNTED+=("$big")
+  text 5000 >"$WORK/big.ref"
+  cp "$WORK/big.ref" "$big/big.txt"
+  convert "$big" big.txt /O:utf16
+  expect_refused "large file" "$big/big.txt" "$WORK/big.ref" "No space left on device"
+  expect_names "$big" "large file" big.txt
+  ln "$big/big.txt" "$big/other.txt"
+  convert "$big" big.txt /O:utf16
+  expect_refused "large linked file" "$big/other.txt" "$WORK/big.ref" "No space left on device"
+  expect_names "$big" "large linked file" big.txt other.txt
+  echo "file of 5 MB to UTF-16 on an 8 MB tmpfs, one link and two: refused, untouched, nothing left"
+else
+  skip "file of 5 MB on an 8 MB tmpfs (cannot mount it)"
+fi
+
 # ext2 reserves no space up front; where loop devices are missing this part is skipped.
 truncate -s 2M "$WORK/ext2.img"
 mkdir -p "$WORK/ext2"

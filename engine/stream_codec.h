@@ -1,0 +1,55 @@
+// Decoding and encoding for a file that is converted as it is read and written.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/wide_text.h"
+#include "engine/codec/codec.h"
+
+// Decodes bytes that come in pieces, carrying the bytes of a character a piece ends
+// inside of into the next. UTF-8 and UTF-16 are cut between characters here and decoded
+// by Codec::Decode; other code pages go to Codec::DecodePiece.
+class StreamDecoder {
+ public:
+  StreamDecoder(Codec& codec, uint32_t codePage) : codec_(codec), codePage_(codePage) {}
+
+  // Whether the converter decodes the code page in pieces.
+  static bool Decodes(Codec& codec, uint32_t codePage);
+
+  // Sets *text to the characters that end in bytes. kInvalid: a byte sequence is not
+  // valid in the code page (the file does not decode). kNotSupported: the converter
+  // turned the piece down.
+  DecodeAnswer Feed(std::string_view bytes, WideText* text);
+
+  // Whether the bytes so far end between two characters: a file that ends inside one
+  // does not decode.
+  bool AtCharacterEnd() const { return pending_.empty(); }
+
+ private:
+  Codec& codec_;
+  uint32_t codePage_;
+  std::string pending_;
+  std::string joined_;
+};
+
+// Encodes units that come in pieces. A high surrogate at the end of a piece waits for
+// the next, so that no pair is cut in two.
+class StreamEncoder {
+ public:
+  StreamEncoder(Codec& codec, uint32_t codePage) : codec_(codec), codePage_(codePage) {}
+
+  // Sets *bytes to the encoding of the settled units of text (all of them when last);
+  // text may be changed. kFailed or kNotSupported as Codec::Encode answers.
+  EncodeAnswer Feed(WideText& text, bool last, std::string* bytes);
+
+  // Whether a character was written as "?".
+  bool substituted() const { return substituted_; }
+
+ private:
+  Codec& codec_;
+  uint32_t codePage_;
+  bool substituted_ = false;
+  WideText held_;
+};

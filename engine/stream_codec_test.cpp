@@ -1,0 +1,151 @@
+#include "engine/stream_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/code_pages.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+// Characters of one to four bytes in UTF-8, a surrogate pair, a half-width katakana and
+// double-byte characters of code page 932 (whose second bytes look like ASCII: 表 95 5C).
+const std::u16string kText = u"a\u00e9\u65e5\U0001F600b\uff71\u8868\u30bd\r\nz";
+// What code page 932 holds of it.
+const std::u16string kText932 = u"a\u65e5b\uff71\u8868\u30bd\r\nz\u00a7";
+
+class StreamCodecTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    uint32_t failure = 0;
+    codec_ = CreateSystemCodec(&failure);
+    ASSERT_NE(codec_, nullptr);
+  }
+
+  // The pages that decode in pieces on this platform.
+  std::vector<uint32_t> Pages() {
+    std::vector<uint32_t> pages;
+    for (uint32_t page : {kCodePageUtf8, kCodePageUtf16Le, kCodePageUtf16Be, kCodePageShiftJis}) {
+      if (StreamDecoder::Decodes(*codec_, page)) pages.push_back(page);
+    }
+    return pages;
+  }
+
+  // Decodes bytes cut at the given places; false when the decoder refused them or they
+  // ended inside a character.
+  bool DecodeCut(uint32_t page, const std::string& bytes, const std::vector<size_t>& cuts,
+                 WideText* out) {
+    StreamDecoder decoder(*codec_, page);
+    out->clear();
+    size_t at = 0;
+    std::vector<size_t> ends = cuts;
+    ends.push_back(bytes.size());
+    for (size_t end : ends) {
+      WideText piece;
+      if (decoder.Feed(std::string_view(bytes).substr(at, end - at), &piece) !=
+          DecodeAnswer::kDecoded) {
+        return false;
+      }
+      out->append(piece);
+      at = end;
+    }
+    return decoder.AtCharacterEnd();
+  }
+
+  std::unique_ptr<Codec> codec_;
+};
+
+}  // namespace
+
+TEST_F(StreamCodecTest, DecodingCutAtEveryByteGivesTheWholeText) {
+  const std::vector<uint32_t> pages = Pages();
+  ASSERT_GE(pages.size(), 3u) << "UTF-8 and UTF-16 decode in pieces everywhere";
+  for (uint32_t page : pages) {
+    const std::u16string& sample = page == kCodePageShiftJis ? kText932 : kText;
+    std::string bytes;
+    bool substituted = false;
+    ASSERT_EQ(codec_->Encode(page, sample, &bytes, &substituted), EncodeAnswer::kConverted);
+    ASSERT_FALSE(substituted) << page;
+    for (size_t cut = 0; cut <= bytes.size(); ++cut) {
+      WideText text;
+      ASSERT_TRUE(DecodeCut(page, bytes, {cut}, &text)) << page << " cut at " << cut;
+      EXPECT_EQ(text, sample) << page << " cut at " << cut;
+      // And every cut after it too: one byte a piece at the end.
+      std::vector<size_t> cuts;
+      for (size_t k = cut; k < bytes.size(); ++k) cuts.push_back(k);
+      ASSERT_TRUE(DecodeCut(page, bytes, cuts, &text)) << page;
+      EXPECT_EQ(text, sample) << page << " bytes one by one from " << cut;
+    }
+  }
+}
+
+TEST_F(StreamCodecTest, InvalidBytesFailWhereverTheCutFalls) {
+  struct Bad {
+    uint32_t page;
+    std::string bytes;
+  };
+  std::vector<Bad> bad = {
+      {kCodePageUtf8, "ab\xe6\x97"s},             // ends inside a character
+      {kCodePageUtf8, "a\xe6\x97" "b\xe6\x97\xa5"s},  // a character cut short
+      {kCodePageUtf8, "a\x80\x80\x80\x80\x80z"s},  // continuation bytes with no lead
+      {kCodePageUtf8, "a\xed\xa0\x80z"s},         // an encoded surrogate
+      {kCodePageUtf8, "a\xc0\xafz"s},             // an overlong form
+      {kCodePageUtf16Le, "a\0b"s},                 // half a unit at the end
+  };
+  if (StreamDecoder::Decodes(*codec_, kCodePageShiftJis)) {
+    bad.push_back({kCodePageShiftJis, "a\x81"s});       // a lead byte at the end
+    bad.push_back({kCodePageShiftJis, "a\x81\x0a" "b"s});  // a lead byte before a line end
+  }
+  for (const Bad& b : bad) {
+    WideText whole;
+    ASSERT_FALSE(codec_->Decode(b.page, b.bytes, &whole)) << testing::PrintToString(b.bytes);
+    for (size_t cut = 0; cut <= b.bytes.size(); ++cut) {
+      WideText text;
+      EXPECT_FALSE(DecodeCut(b.page, b.bytes, {cut}, &text))
+          << b.page << " " << testing::PrintToString(b.bytes) << " cut at " << cut;
+    }
+  }
+}
+
+TEST_F(StreamCodecTest, EncodingCutAtEveryUnitGivesTheWholeBytes) {
+  // A pair cut in two would be two lone halves, each a "?".
+  const std::u16string text = kText + u"\xD800x\xDC00" + u"\U0001F600";
+  for (uint32_t page : {kCodePageUtf8, kCodePageUtf16Le, kCodePageUtf16Be, kCodePageShiftJis}) {
+    if (!codec_->EncodesPieces(page)) {
+      EXPECT_EQ(page, kCodePageShiftJis) << "the Unicode pages encode in pieces everywhere";
+      continue;
+    }
+    std::string whole;
+    bool wholeSubstituted = false;
+    ASSERT_EQ(codec_->Encode(page, text, &whole, &wholeSubstituted), EncodeAnswer::kConverted);
+    for (size_t cut = 0; cut <= text.size(); ++cut) {
+      StreamEncoder encoder(*codec_, page);
+      std::string bytes, piece;
+      WideText first = text.substr(0, cut), second = text.substr(cut), empty;
+      ASSERT_EQ(encoder.Feed(first, false, &piece), EncodeAnswer::kConverted);
+      bytes += piece;
+      ASSERT_EQ(encoder.Feed(second, false, &piece), EncodeAnswer::kConverted);
+      bytes += piece;
+      ASSERT_EQ(encoder.Feed(empty, true, &piece), EncodeAnswer::kConverted);
+      bytes += piece;
+      EXPECT_EQ(bytes, whole) << page << " cut at " << cut;
+      EXPECT_EQ(encoder.substituted(), wholeSubstituted) << page;
+    }
+  }
+}
+
+TEST_F(StreamCodecTest, AHighSurrogateAtTheEndIsWrittenAtTheEnd) {
+  StreamEncoder encoder(*codec_, kCodePageUtf8);
+  std::string bytes;
+  WideText text = u"a\xD83D";
+  ASSERT_EQ(encoder.Feed(text, false, &bytes), EncodeAnswer::kConverted);
+  EXPECT_EQ(bytes, "a");
+  text.clear();
+  ASSERT_EQ(encoder.Feed(text, true, &bytes), EncodeAnswer::kConverted);
+  EXPECT_EQ(bytes, "?");
+  EXPECT_TRUE(encoder.substituted());
+}

@@ -1,0 +1,290 @@
+#include "engine/stream_file.h"
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/code_pages.h"
+#include "core/encoding_catalogue.h"
+#include "engine/binary_format.h"
+#include "engine/byte_order_mark.h"
+#include "engine/stream_codec.h"
+#include "engine/stream_steps.h"
+
+
+namespace {
+
+// The first bytes looked at before the road is settled: every signature of a binary
+// format fits in them, but for a program's, whose header may lie anywhere.
+constexpr size_t kHeadBytes = 64;
+
+// The code page the job names for reading.
+uint32_t NamedInputCodePage(const JobOptions& job) {
+  if (job.inputEncodingIndex == kEncodingOther) return job.inputOtherCodePage;
+  return CatalogueCodePage(job.inputEncodingIndex);
+}
+
+// Removes the NUL bytes of data[0, size) in place; the new size.
+size_t RemoveNulBytes(char* data, size_t size) {
+  const char* nul = static_cast<const char*>(std::memchr(data, 0, size));
+  if (!nul) return size;
+  size_t out = static_cast<size_t>(nul - data);
+  for (size_t i = out; i < size; ++i) {
+    if (data[i] != 0) data[out++] = data[i];
+  }
+  return out;
+}
+
+// Removes the UTF-16 units of data[0, size) whose two bytes are both zero, the units
+// counted from data; an odd last byte stays. The new size.
+size_t RemoveNulUnits(char* data, size_t size) {
+  size_t out = 0;
+  size_t i = 0;
+  for (; i + 1 < size; i += 2) {
+    if (data[i] == 0 && data[i + 1] == 0) continue;
+    data[out++] = data[i];
+    data[out++] = data[i + 1];
+  }
+  if (i < size) data[out++] = data[i];
+  return out;
+}
+
+// The reader's answer for a read that failed.
+ReadStatus FailedRead(ReadFileResult result) {
+  switch (result) {
+    case ReadFileResult::kCannotOpen:
+      return ReadCannotOpen;
+    case ReadFileResult::kTooLarge:
+      return ReadTooLarge;
+    case ReadFileResult::kOk:
+    case ReadFileResult::kFailed:
+      break;
+  }
+  return ReadFailed;
+}
+
+// One file on its way through the pieces.
+class Streaming {
+ public:
+  // Without writing, the new content is made but not kept until a step changes the text:
+  // the pass then stops with restart() true, and the file is to be taken again, writing.
+  Streaming(EngineContext& context, const NativePath& path, const JobOptions& job,
+            size_t heldBytes, bool writing)
+      : context_(context), path_(path), job_(job), heldBytes_(heldBytes), writing_(writing) {}
+
+  bool restart() const { return restart_; }
+
+  std::unique_ptr<StreamedFile> Run(size_t pieceBytes) {
+    auto begin = [](uint64_t) { return true; };
+    auto take = [&](char* piece, size_t length) {
+      if (!decided_) {
+        head_.append(piece, length);
+        if (head_.size() < kHeadBytes) return true;
+        if (!Decide()) return false;
+        return Feed(head_.data(), head_.size());
+      }
+      return Feed(piece, length);
+    };
+    const ReadFileResult read =
+        context_.files->ReadFileStreaming(path_, pieceBytes, begin, take);
+    if (!decided_) {
+      // A file shorter than the head (or one that could not be read, or an empty one,
+      // which the whole-text road tells of).
+      if (read != ReadFileResult::kOk || head_.empty() || !Decide()) return nullptr;
+      Feed(head_.data(), head_.size());
+    }
+    if (declined_ || restart_) return nullptr;
+    if (file_->status == ReadOk && read != ReadFileResult::kOk) file_->status = FailedRead(read);
+    if (file_->status == ReadOk) Finish();
+    if (declined_ || restart_) return nullptr;
+    if (file_->status != ReadOk) {
+      file_->output.reset();
+      file_->bytes.clear();
+    }
+    return std::move(file_);
+  }
+
+ private:
+  // Settles the road on the head of the file. False when reading is to stop: the file is
+  // binary, or the road does not suit it (declined_).
+  bool Decide() {
+    decided_ = true;
+    file_ = std::make_unique<StreamedFile>();
+    if (HasBinarySignature(head_)) {
+      file_->status = ReadBinary;
+      return false;
+    }
+    // A program's header may lie beyond the head: the whole file is looked at.
+    if (head_.starts_with("MZ")) return Decline();
+    uint32_t failure = 0;
+    codec_ = context_.createCodec(&failure);
+    if (!codec_) return Decline();  // the whole-text road tells of it
+    const ByteOrderMark* mark = FindByteOrderMark(head_);
+    const uint32_t input = mark ? mark->codePage : NamedInputCodePage(job_);
+    const uint32_t output = ResolveOutputCodePage(job_, input);
+    if (!StreamDecoder::Decodes(*codec_, input) || !codec_->EncodesPieces(output)) {
+      return Decline();
+    }
+    // In another code page the file is written whatever the steps do.
+    if (WrittenInOtherCodePage(job_, input, output)) writing_ = true;
+    file_->inputCodePage = input;
+    file_->outputCodePage = output;
+    markLeft_ = mark ? mark->bytes.size() : 0;
+    // A file read with a mark is written with the output code page's, where it has one.
+    if (mark && !Write(ByteOrderMarkFor(output))) return false;
+    utf16_ = IsUtf16CodePage(input);
+    decoder_.emplace(*codec_, input);
+    encoder_.emplace(*codec_, output);
+    steps_ = MakeStreamSteps(job_);
+    return true;
+  }
+
+  bool Decline() {
+    declined_ = true;
+    return false;
+  }
+
+  // Takes a piece of the file's bytes through to the work file. False when reading is to
+  // stop.
+  bool Feed(char* data, size_t length) {
+    const size_t skip = std::min(markLeft_, length);
+    markLeft_ -= skip;
+    data += skip;
+    length -= skip;
+    std::string_view bytes;
+    if (utf16_) {
+      // The units are counted from the file's start: an odd byte waits for its other half.
+      joined_.assign(odd_);
+      joined_.append(data, length);
+      const size_t size = RemoveNulUnits(joined_.data(), joined_.size());
+      const size_t even = size & ~size_t{1};
+      odd_.assign(joined_, even, size - even);
+      bytes = std::string_view(joined_.data(), even);
+      kept_ += even;
+    } else {
+      bytes = std::string_view(data, RemoveNulBytes(data, length));
+      kept_ += bytes.size();
+    }
+    switch (decoder_->Feed(bytes, &text_)) {
+      case DecodeAnswer::kDecoded:
+        break;
+      case DecodeAnswer::kInvalid:
+        file_->status = ReadCannotDecode;
+        return false;
+      case DecodeAnswer::kNotSupported:
+        return Decline();
+    }
+    file_->changed |= FeedSteps(steps_, text_, false);
+    if (file_->changed && !writing_) {
+      restart_ = true;
+      return false;
+    }
+    // Nothing is encoded before the first change: the file is then taken again.
+    return !writing_ || Hand(text_, false);
+  }
+
+  // Encodes units into the work file. False when the converter broke off (the whole-text
+  // road then tells of it as it always has) or no work file can be made.
+  bool Hand(WideText& units, bool last) {
+    if (encoder_->Feed(units, last, &encoded_) != EncodeAnswer::kConverted) return Decline();
+    return Write(encoded_);
+  }
+
+  // The new content goes to memory while it is small, then to a work file.
+  bool Write(std::string_view bytes) {
+    if (!writing_) return true;
+    if (!file_->output) {
+      file_->bytes.append(bytes);
+      if (file_->bytes.size() <= heldBytes_) return true;
+      file_->output = context_.files->BeginReplacement(path_);
+      // No work file beside it: the whole-text road tells why, if the file is to change.
+      if (!file_->output) return Decline();
+      bytes = file_->bytes;
+    }
+    file_->output->Write(bytes);
+    if (!file_->bytes.empty()) std::string().swap(file_->bytes);
+    return true;
+  }
+
+  void Finish() {
+    kept_ += odd_.size();
+    // Nothing but a mark or NULs: there is no text to convert.
+    if (kept_ == 0) {
+      file_->status = ReadEmpty;
+      return;
+    }
+    // The file ended inside a character (or half a UTF-16 unit).
+    if (!odd_.empty() || !decoder_->AtCharacterEnd()) {
+      file_->status = ReadCannotDecode;
+      return;
+    }
+    text_.clear();
+    file_->changed |= FeedSteps(steps_, text_, true);
+    if (file_->changed && !writing_) {
+      restart_ = true;
+      return;
+    }
+    if (!writing_) return;
+    if (!Hand(text_, true)) return;
+    file_->substituted = encoder_->substituted();
+  }
+
+  EngineContext& context_;
+  const NativePath& path_;
+  const JobOptions& job_;
+  const size_t heldBytes_;
+  std::unique_ptr<Codec> codec_;
+  std::unique_ptr<StreamedFile> file_;
+  std::optional<StreamDecoder> decoder_;
+  std::optional<StreamEncoder> encoder_;
+  std::vector<std::unique_ptr<StreamStep>> steps_;
+  bool writing_;
+  bool restart_ = false;
+  bool decided_ = false;
+  bool declined_ = false;
+  std::string head_;
+  size_t markLeft_ = 0;
+  bool utf16_ = false;
+  std::string odd_;     // a UTF-16 byte whose unit goes on in the next piece
+  std::string joined_;  // odd_ and a piece
+  uint64_t kept_ = 0;   // bytes after the mark other than NUL
+  WideText text_;
+  std::string encoded_;
+};
+
+}  // namespace
+
+bool WrittenInOtherCodePage(const JobOptions& job, uint32_t inputCodePage,
+                            uint32_t outputCodePage) {
+  const bool explicitOutput =
+      job.outputEncodingIndex >= kEncodingFirstNamed && job.outputEncodingIndex <= kEncodingOther;
+  return explicitOutput && outputCodePage != inputCodePage;
+}
+
+uint32_t ResolveOutputCodePage(const JobOptions& job, uint32_t inputCodePage) {
+  if (job.outputEncodingIndex == kEncodingOther) return job.outputOtherCodePage;
+  if (IsNamedEncoding(job.outputEncodingIndex)) {
+    return CatalogueCodePage(job.outputEncodingIndex);
+  }
+  return inputCodePage;
+}
+
+bool JobStreams(const JobOptions& job) {
+  const bool named =
+      job.inputEncodingIndex == kEncodingOther || IsNamedEncoding(job.inputEncodingIndex);
+  return named && job.insertEveryBytes == 0 && StepsStream(job);
+}
+
+std::unique_ptr<StreamedFile> StreamFile(EngineContext& context, const NativePath& path,
+                                         const JobOptions& job) {
+  if (!JobStreams(job) || !context.files->WritesInPieces()) return nullptr;
+  // A file that stays as it is costs a read and no work file: the first pass writes only
+  // when the code page changes, and a change of the text starts the file over, writing.
+  Streaming first(context, path, job, context.streamHeldBytes, false);
+  std::unique_ptr<StreamedFile> file = first.Run(context.streamPieceBytes);
+  if (!first.restart()) return file;
+  return Streaming(context, path, job, context.streamHeldBytes, true)
+      .Run(context.streamPieceBytes);
+}

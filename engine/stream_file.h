@@ -1,0 +1,53 @@
+// The streaming road of a file: read, decoded, transformed, encoded and written to a work
+// file beside it piece by piece, so that a file of any size takes the same small memory.
+// The whole-text road (read_text_file.h, transformations.h, write_text_file.h) stays for
+// the jobs and files that need the whole text at once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/job_options.h"
+#include "engine/engine_context.h"
+#include "engine/read_text_file.h"
+#include "platform/file_system.h"
+#include "platform/native_path.h"
+
+// Whether the job can take the streaming road at all: a named input code page (detection
+// looks at the whole file), no line endings put in every n bytes, no regular expression.
+// Whether a file takes it is settled on its first bytes (see StreamFile).
+bool JobStreams(const JobOptions& job);
+
+// The code page a file is written in: the one it was read in for index 0 (and for an
+// index no list offers), the typed one for index 9, else the catalogue's.
+uint32_t ResolveOutputCodePage(const JobOptions& job, uint32_t inputCodePage);
+
+// Whether a file whose steps changed nothing is still written: in another code page than
+// it was read in, when the job names that one.
+bool WrittenInOtherCodePage(const JobOptions& job, uint32_t inputCodePage,
+                            uint32_t outputCodePage);
+
+// A file taken down the streaming road.
+struct StreamedFile {
+  ReadStatus status = ReadOk;  // as ReadTextFile answers; the output is void unless ReadOk
+  bool changed = false;        // a step changed the text
+  bool substituted = false;    // a character was written as "?"
+  uint32_t inputCodePage = 0;
+  uint32_t outputCodePage = 0;
+  // The new content, not yet in place: in a work file, or while it is small (output is
+  // nullptr) in bytes, so that a small file that stays as it is costs no work file.
+  std::unique_ptr<ContentReplacement> output;
+  std::string bytes;
+};
+
+
+// Takes the file down the streaming road, reading context.streamPieceBytes at a time and
+// holding up to context.streamHeldBytes of the new content before it goes to a work file. nullptr when the
+// road does not suit the file (its byte-order mark names a code page that does not stream,
+// the converter does not convert it in pieces, the file system cannot write so, or the
+// file is empty, unreadable or may be a program): nothing has then been reported or
+// written, and the whole-text road is the way.
+std::unique_ptr<StreamedFile> StreamFile(EngineContext& context, const NativePath& path,
+                                         const JobOptions& job);

@@ -1,0 +1,260 @@
+#include "engine/stream_file.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/code_pages.h"
+#include "core/encoding_catalogue.h"
+#include "core/process_flags.h"
+#include "engine/process_file.h"
+#include "tests/test_support.h"
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+namespace {
+
+// What a run over one file leaves behind.
+struct Outcome {
+  std::string bytes;
+  std::vector<WideText> messages;
+  uint32_t seen = 0;
+  uint32_t written = 0;
+  bool operator==(const Outcome&) const = default;
+};
+
+void PrintTo(const Outcome& outcome, std::ostream* os) {
+  *os << testing::PrintToString(outcome.bytes) << " seen " << outcome.seen << " written "
+      << outcome.written;
+  for (const WideText& message : outcome.messages) *os << " | " << Utf8FromWide(message);
+}
+
+class StreamFileTest : public testing::Test {
+ protected:
+  ProcessStateGuard state;  // first member: the flags are put back after everything else
+  StreamFileTest() {
+    japaneseUi = false;
+    job.inputEncodingIndex = kEncodingOther;
+    job.inputOtherCodePage = kCodePageUtf8;
+  }
+
+  // The file's content after ProcessFile on the given file system (the failing one
+  // writes whole files only, so the whole-text road is taken there).
+  Outcome Run(const std::string& content, FileSystem& files, size_t pieceBytes,
+              size_t heldBytes) {
+    WriteBytes(path, content);
+    RecordingHost host;
+    EngineContext context;
+    context.host = &host;
+    context.files = &files;
+    context.streamPieceBytes = pieceBytes;
+    context.streamHeldBytes = heldBytes;
+    ProcessFile(context, ToNative(path), job);
+    Outcome outcome{ReadBytes(path), host.messages, context.counters.targetsSeen,
+                    context.counters.filesWritten};
+    // Nothing but the file (and its backup) is left in the folder.
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_TRUE(name == "a.txt" || name == "a.txt.bak") << name;
+    }
+    return outcome;
+  }
+
+  // Whether the file takes the streaming road under the job.
+  bool Streams(const std::string& content) {
+    WriteBytes(path, content);
+    EngineContext context;
+    return StreamFile(context, ToNative(path), job) != nullptr;
+  }
+
+  // The streaming road at several piece sizes gives what the whole-text road gives.
+  void ExpectSameAsWhole(const std::string& content) {
+    FailingFileSystem wholeFiles;
+    const Outcome whole = Run(content, wholeFiles, 1 << 18, 1 << 20);
+    for (size_t piece : {size_t{1}, size_t{2}, size_t{3}, size_t{64}, size_t{1} << 18}) {
+      for (size_t held : {size_t{0}, size_t{1} << 20}) {
+        const Outcome streamed = Run(content, RealFileSystem(), piece, held);
+        ASSERT_EQ(streamed, whole) << "piece " << piece << " held " << held << " content "
+                                   << testing::PrintToString(content);
+      }
+    }
+  }
+
+  TempDir dir;
+  fs::path path = dir.path() / "a.txt";
+  JobOptions job;
+};
+
+std::string RandomUtf8(std::mt19937& random, size_t characters) {
+  static const char* kCharacters[] = {"a", "b", " ", "\t", "\r", "\n", "\r\n", "\xe3\x80\x80",
+                                      "\x01", "\xe6\x97\xa5", "\xc3\xa9", "\xf0\x9f\x98\x80"};
+  std::uniform_int_distribution<size_t> pick(0, std::size(kCharacters) - 1);
+  std::string text;
+  for (size_t i = 0; i < characters; ++i) text += kCharacters[pick(random)];
+  return text;
+}
+
+}  // namespace
+
+TEST_F(StreamFileTest, TheRoadIsChosenByTheJobAndTheFilesHead) {
+  job.lineEndingConversion = 0;
+  if (!RealFileSystem().WritesInPieces()) GTEST_SKIP() << "files are written whole here";
+  EXPECT_TRUE(JobStreams(job));
+  EXPECT_TRUE(Streams("a\nb"));
+  EXPECT_TRUE(Streams("\xEF\xBB\xBF" "a\nb")) << "a mark of a page that streams";
+  EXPECT_FALSE(Streams("")) << "an empty file is told of by the whole-text road";
+  EXPECT_FALSE(Streams("MZ" + std::string(100, 'a'))) << "a program's header may lie further in";
+  job.outputEncodingIndex = kEncodingOther;
+  job.outputOtherCodePage = 50220;
+  EXPECT_FALSE(Streams("a\nb")) << "ISO-2022-JP carries its state from character to character";
+  job.outputEncodingIndex = kEncodingSameAsRead;
+
+  JobOptions other = job;
+  other.inputEncodingIndex = kEncodingAutomatic;
+  EXPECT_FALSE(JobStreams(other)) << "detection";
+  other = job;
+  other.insertEveryBytes = 3;
+  EXPECT_FALSE(JobStreams(other)) << "line endings every n bytes";
+  other = job;
+  other.replaceEnabled = other.replaceUseRegex = true;
+  EXPECT_FALSE(JobStreams(other)) << "regular expressions";
+}
+
+TEST_F(StreamFileTest, EveryStepAndCodePageAsTheWholeTextRoad) {
+  std::mt19937 random(11);
+  std::vector<JobOptions> jobs;
+  auto add = [&](auto set) {
+    JobOptions one = job;
+    set(one);
+    jobs.push_back(one);
+  };
+  add([](JobOptions& j) { j.lineEndingConversion = 0; });
+  add([](JobOptions& j) { j.lineEndingConversion = 1; });
+  add([](JobOptions& j) { j.trimTrailingWhiteSpace = true; });
+  add([](JobOptions& j) {
+    j.expandTabs = true;
+    j.tabColumns = 4;
+    j.removeControlCodes = true;
+    j.fullWidthSpaceToTwo = true;
+  });
+  add([](JobOptions& j) {
+    j.insertEveryChars = 5;
+    j.replaceEnabled = true;
+    j.searchText = u"b\r\n";
+    j.replacementText = u"B\n";
+  });
+  add([](JobOptions& j) {  // nothing but the code page
+    j.outputEncodingIndex = kEncodingOther;
+    j.outputOtherCodePage = kCodePageUtf16Be;
+  });
+  add([](JobOptions& j) {  // to a page that cannot hold every character: "?"
+    j.outputEncodingIndex = kEncodingOther;
+    j.outputOtherCodePage = kCodePageShiftJis;
+    j.lineEndingConversion = 1;
+  });
+  add([](JobOptions& j) { j.makeBackup = j.keepTimestamps = true; });
+  for (const JobOptions& one : jobs) {
+    job = one;
+    const std::string text = RandomUtf8(random, 50);
+    ExpectSameAsWhole(text);
+    ExpectSameAsWhole("\xEF\xBB\xBF" + text);
+    ExpectSameAsWhole(text.substr(0, 20) + "\0\0"s + text.substr(20));
+    // Read as UTF-16 (the mark names it whatever the job says).
+    ExpectSameAsWhole("\xFF\xFE" + Utf16LeBytes(WideFromUtf8(text)) + "\0\0"s);
+  }
+}
+
+TEST_F(StreamFileTest, FilesThatDoNotConvertAreLeftAsTheWholeTextRoadLeavesThem) {
+  job.lineEndingConversion = 1;
+  const std::string text = "line\r\nline\r\n";
+  ExpectSameAsWhole(text + "\xe6\x97");         // ends inside a character
+  ExpectSameAsWhole(text + "\xff" + text);      // an invalid byte
+  ExpectSameAsWhole("\0\0\0"s);                 // nothing but NULs
+  ExpectSameAsWhole("\xEF\xBB\xBF");            // nothing but a mark
+  ExpectSameAsWhole("\xFF\xFE" "a\0b"s);        // half a unit at the end
+  ExpectSameAsWhole("PK\x03\x04" + text);       // an archive
+  ExpectSameAsWhole("line\nline\n");            // nothing to change
+}
+
+TEST_F(StreamFileTest, ShiftJisIsReadInPiecesWhereTheTableIs) {
+  job.inputOtherCodePage = kCodePageShiftJis;
+  job.lineEndingConversion = 0;
+  job.expandTabs = true;
+  // 表 is 95 5C: its second byte looks like a backslash; ｱ is one byte.
+  const std::string text = "\x95\x5c\tx\n\xb1\t\x82\xa0\n";
+  ExpectSameAsWhole(text);
+  ExpectSameAsWhole(text + "\x81");
+  job.outputEncodingIndex = kEncodingOther;
+  job.outputOtherCodePage = kCodePageUtf8;
+  ExpectSameAsWhole(text);
+}
+
+TEST_F(StreamFileTest, LinkedFilesAreRewrittenInPlace) {
+  job.lineEndingConversion = 0;
+  const fs::path other = dir.path() / "b.txt";
+  WriteBytes(path, "a\nb\n");
+  std::error_code error;
+  fs::create_hard_link(path, other, error);
+  if (error) GTEST_SKIP() << "no hard links here: " << error.message();
+  RecordingHost host;
+  EngineContext context;
+  context.host = &host;
+  context.streamPieceBytes = 1;
+  context.streamHeldBytes = 0;  // through a work file
+  ProcessFile(context, ToNative(path), job);
+  EXPECT_EQ(ReadBytes(other), "a\r\nb\r\n") << host.AllMessagesUtf8();
+  EXPECT_EQ(ReadBytes(path), "a\r\nb\r\n");
+  EXPECT_EQ(context.counters.filesWritten, 1u);
+}
+
+TEST_F(StreamFileTest, AFileThatStaysAsItIsGetsNoWorkFile) {
+  job.lineEndingConversion = 0;
+  const std::string text = "line\r\nline\r\n";
+  WriteBytes(path, text);
+  // An old time on the folder: a work file made and removed would show.
+  const auto old = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() -
+                                                            std::chrono::hours(24));
+  std::error_code timeError;
+  fs::last_write_time(dir.path(), old, timeError);
+  RecordingHost host;
+  EngineContext context;
+  context.host = &host;
+  context.streamPieceBytes = 3;
+  context.streamHeldBytes = 0;
+  ProcessFile(context, ToNative(path), job);
+  if (!timeError) {
+    EXPECT_EQ(fs::last_write_time(dir.path()), old);
+  }
+  EXPECT_EQ(context.counters.filesWritten, 0u);
+  EXPECT_EQ(ReadBytes(path), text);
+
+  // A change at the very end still writes every byte before it.
+  WriteBytes(path, text + "x\n");
+  ProcessFile(context, ToNative(path), job);
+  EXPECT_EQ(ReadBytes(path), text + "x\r\n");
+  EXPECT_EQ(context.counters.filesWritten, 1u);
+}
+
+TEST_F(StreamFileTest, LargerFilesInLargerPieces) {
+  // Many pieces of the size the program reads, through a work file.
+  std::mt19937 random(5);
+  const std::string text = RandomUtf8(random, 150000);
+  job.lineEndingConversion = 0;
+  job.trimTrailingWhiteSpace = true;
+  job.expandTabs = true;
+  job.tabColumns = 8;
+  for (uint32_t output : {kCodePageUtf8, kCodePageUtf16Be, kCodePageShiftJis}) {
+    job.outputEncodingIndex = kEncodingOther;
+    job.outputOtherCodePage = output;
+    FailingFileSystem wholeFiles;
+    const Outcome whole = Run(text, wholeFiles, 1 << 18, 1 << 20);
+    for (size_t piece : {size_t{1} << 16, size_t{100001}}) {
+      ASSERT_EQ(Run(text, RealFileSystem(), piece, 0), whole) << output << " piece " << piece;
+    }
+  }
+}

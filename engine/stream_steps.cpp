@@ -1,0 +1,282 @@
+#include "engine/stream_steps.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "engine/column_width.h"
+#include "engine/find_unit.h"
+#include "engine/replace_literal.h"
+#include "engine/transformations.h"
+
+namespace {
+
+// A step that keeps the end of a piece back until the next one comes.
+class HoldingStep : public StreamStep {
+ protected:
+  // Puts what was held back before the piece.
+  void TakeHeld(WideText& piece) {
+    if (held_.empty()) return;
+    held_.append(piece);
+    piece.swap(held_);
+    held_.clear();
+  }
+  // Keeps piece[from, end) for the next piece.
+  void Hold(WideText& piece, size_t from) {
+    held_.assign(piece, from);
+    piece.resize(from);
+  }
+
+ private:
+  WideText held_;
+};
+
+// A step that looks at one unit at a time: nothing is carried.
+class UnitStep final : public StreamStep {
+ public:
+  explicit UnitStep(bool (*apply)(WideText&)) : apply_(apply) {}
+  void Feed(WideText& piece, bool) override { changed_ |= apply_(piece); }
+
+ private:
+  bool (*apply_)(WideText&);
+};
+
+// A CR at the end of a piece waits: an LF may follow it.
+class LineEndingStep final : public HoldingStep {
+ public:
+  explicit LineEndingStep(int16_t kind) : kind_(kind) {}
+  void Feed(WideText& piece, bool last) override {
+    TakeHeld(piece);
+    if (!last && !piece.empty() && piece.back() == u'\r') Hold(piece, piece.size() - 1);
+    changed_ |= kind_ == kLineEndingCrLf ? ToCrLf(piece) : UnifyLineEndings(piece, kind_);
+  }
+
+ private:
+  // UnifyLineEndings to CR LF, jumping from line end to line end, into a buffer kept from
+  // piece to piece: a piece is written out only when it changes.
+  bool ToCrLf(WideText& piece) {
+    const char16_t* const data = piece.data();
+    const char16_t* const end = data + piece.size();
+    const char16_t* copied = data;  // units before this are in out_ once a change was seen
+    bool changed = false;
+    for (const char16_t* at = data;; ++at) {
+      at = FindEitherUnit(at, end, u'\r', u'\n');
+      if (at == end) break;
+      if (*at == u'\r') {
+        if (at + 1 != end && at[1] == u'\n') {
+          ++at;  // a CR LF stays
+          continue;
+        }
+        if (!changed) out_.clear(), changed = true;
+        out_.append(copied, at + 1);
+        out_ += u'\n';
+        copied = at + 1;
+      } else {
+        if (!changed) out_.clear(), changed = true;
+        out_.append(copied, at);
+        out_ += u'\r';
+        copied = at;  // the LF goes with the next stretch
+      }
+    }
+    if (!changed) return false;
+    out_.append(copied, end);
+    piece.swap(out_);
+    return true;
+  }
+
+  int16_t kind_;
+  WideText out_;
+};
+
+// The blanks at the end of a piece wait: a line end, or the end of the text, may follow
+// them. A run of blanks over many pieces is only added to, never copied again.
+class TrimStep final : public StreamStep {
+ public:
+  void Feed(WideText& piece, bool last) override {
+    if (!held_.empty()) {
+      const size_t first = FirstNonBlank(piece);
+      if (first == piece.size() && !last) {
+        held_.append(piece);
+        piece.clear();
+        return;
+      }
+      if (first == piece.size() || piece[first] == u'\r' || piece[first] == u'\n') {
+        // The blanks end the line, or the text: they go.
+        piece.erase(0, first);
+        held_.clear();
+        changed_ = true;
+      } else {
+        held_.append(piece);
+        piece.swap(held_);
+        held_.clear();
+      }
+    }
+    if (!last) {
+      size_t keep = piece.size();
+      while (keep > 0 && IsBlank(piece[keep - 1])) --keep;
+      if (keep != piece.size()) {
+        held_.assign(piece, keep);
+        piece.resize(keep);
+      }
+    }
+    changed_ |= TrimLineEndWhiteSpace(piece);
+  }
+
+ private:
+  static bool IsBlank(char16_t unit) { return unit == u' ' || unit == u'\t'; }
+  static size_t FirstNonBlank(const WideText& piece) {
+    size_t i = 0;
+    while (i < piece.size() && IsBlank(piece[i])) ++i;
+    return i;
+  }
+
+  WideText held_;
+};
+
+// The column of the line's end so far is carried into the next piece. Only the columns
+// of the lines that hold a TAB (and of the piece's last line) are counted: the pass jumps
+// from TAB to TAB and looks back to the line's start before each.
+class TabStep final : public StreamStep {
+ public:
+  explicit TabStep(uint32_t width) : width_(width) {}
+
+  void Feed(WideText& piece, bool) override {
+    const char16_t* const data = piece.data();
+    const char16_t* const end = data + piece.size();
+    const char16_t* counted = data;  // the column at counted is column_
+    const char16_t* copied = data;   // the units before are in out_ once a TAB was seen
+    for (;;) {
+      const char16_t* tab = FindEitherUnit(counted, end, u'\t', u'\t');
+      CountTo(counted, tab);
+      if (tab == end) break;
+      if (copied == data) out_.clear();  // the piece's first TAB
+      changed_ = true;
+      const uint64_t spaces = width_ - column_ % width_;
+      out_.append(copied, tab);
+      out_.append(static_cast<size_t>(spaces), u' ');
+      column_ += spaces;
+      counted = copied = tab + 1;
+    }
+    if (copied == data) return;  // no TAB in the piece
+    out_.append(copied, end);
+    piece.swap(out_);
+  }
+
+ private:
+  // Moves column_ from from to to, over units that are no TAB: a line starts after the
+  // last CR or LF, and every unit after it takes its width.
+  void CountTo(const char16_t* from, const char16_t* to) {
+    const char16_t* start = to;
+    while (start > from && start[-1] != u'\r' && start[-1] != u'\n') --start;
+    if (start > from) column_ = 0;
+    const uint8_t* widths = ColumnWidths();
+    for (; start < to; ++start) column_ += widths[*start];
+  }
+
+  uint64_t width_;
+  uint64_t column_ = 0;
+  WideText out_;
+};
+
+// The count of units seen tells where the next line ending goes: before the unit at
+// n + L, n + L + n, ..., so never at the end of the text.
+class LineBreakStep final : public StreamStep {
+ public:
+  LineBreakStep(uint32_t n, std::u16string_view ending)
+      : n_(n), ending_(ending), next_(uint64_t{n} + ending.size()) {}
+
+  void Feed(WideText& piece, bool) override {
+    const uint64_t size = piece.size();
+    if (next_ >= seen_ + size) {
+      seen_ += size;
+      return;
+    }
+    changed_ = true;
+    out_.clear();
+    size_t copied = 0;
+    for (; next_ < seen_ + size; next_ += n_) {
+      const size_t at = static_cast<size_t>(next_ - seen_);
+      out_.append(piece, copied, at - copied);
+      out_.append(ending_);
+      copied = at;
+    }
+    out_.append(piece, copied);
+    seen_ += size;
+    piece.swap(out_);
+  }
+
+ private:
+  uint64_t n_;
+  std::u16string_view ending_;
+  uint64_t next_;  // the index in the whole text of the unit the next ending goes before
+  uint64_t seen_ = 0;
+  WideText out_;
+};
+
+class LiteralStep final : public StreamStep {
+ public:
+  LiteralStep(std::u16string_view search, std::u16string_view replacement, bool ignoreCase)
+      : replacer_(search, replacement, ignoreCase) {}
+  void Feed(WideText& piece, bool last) override { changed_ |= replacer_.Feed(piece, last); }
+
+ private:
+  LiteralStreamReplacer replacer_;
+};
+
+std::u16string_view LineEnding(int16_t kind) {
+  switch (kind) {
+    case kLineEndingCrLf:
+      return u"\r\n";
+    case kLineEndingLf:
+      return u"\n";
+    case kLineEndingCr:
+      return u"\r";
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+
+bool StepsStream(const JobOptions& job) {
+  if (job.replaceEnabled && job.replaceUseRegex) return false;
+  if (job.expandTabs && job.tabColumns > kWidestStreamedTab) return false;
+  return true;
+}
+
+std::vector<std::unique_ptr<StreamStep>> MakeStreamSteps(const JobOptions& job) {
+  std::vector<std::unique_ptr<StreamStep>> steps;
+  // The order of the whole-text road; a step the job does not ask for (or that its
+  // whole-text function would leave alone whatever the text) is left out.
+  const int16_t kind = job.lineEndingConversion;
+  if (kind == kLineEndingCrLf || kind == kLineEndingLf || kind == kLineEndingCr) {
+    steps.push_back(std::make_unique<LineEndingStep>(kind));
+  }
+  if (job.fullWidthSpaceToTwo) steps.push_back(std::make_unique<UnitStep>(SplitFullWidthSpaces));
+  if (job.fullWidthSpaceToOne) {
+    steps.push_back(std::make_unique<UnitStep>(ReplaceFullWidthSpaces));
+  }
+  if (job.trimTrailingWhiteSpace) steps.push_back(std::make_unique<TrimStep>());
+  if (job.expandTabs && job.tabColumns != 0) {
+    steps.push_back(std::make_unique<TabStep>(job.tabColumns));
+  }
+  if (job.removeControlCodes) steps.push_back(std::make_unique<UnitStep>(DeleteControlCodes));
+  if (job.controlCodesToSpaces) steps.push_back(std::make_unique<UnitStep>(BlankControlCodes));
+  const std::u16string_view ending = LineEnding(job.lineEndingKind);
+  if (job.insertEveryChars != 0 && !ending.empty()) {
+    steps.push_back(std::make_unique<LineBreakStep>(job.insertEveryChars, ending));
+  }
+  if (job.replaceEnabled && !job.replaceUseRegex && !job.searchText.empty()) {
+    steps.push_back(std::make_unique<LiteralStep>(job.searchText, job.replacementText,
+                                                  job.replaceIgnoreCase));
+  }
+  return steps;
+}
+
+bool FeedSteps(std::vector<std::unique_ptr<StreamStep>>& steps, WideText& piece, bool last) {
+  bool changed = false;
+  for (const std::unique_ptr<StreamStep>& step : steps) {
+    step->Feed(piece, last);
+    changed |= step->changed();
+  }
+  return changed;
+}
