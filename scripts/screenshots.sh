@@ -280,7 +280,8 @@ shot_main_dark_en() { shot_main_dark en Tidewright; }
 shot_main_dark_ja() { shot_main_dark ja タイドライト; }
 
 # A message box of the program while dark: the copy of the INI settings into the registry
-# says it is done.
+# says it is done. In Japanese: message boxes take the dialog font mapped to the Japanese
+# stand-in, which draws the path's backslashes as yen signs, as Japanese Windows does.
 shot_message_box_dark() {
   dark_on
   rm -rf "$bin"
@@ -288,12 +289,12 @@ shot_message_box_dark() {
   cp "$root/$build/quillon.exe" "$bin/quillon_o.exe"
   source "$root/tests/e2e/lib.sh"
   ini "$bin" 'TargetPath=C:\data\*.txt'
-  QUILLON_LANG=en "$WINE" "$bin/quillon_o.exe" /OR >/dev/null 2>&1 &
+  QUILLON_LANG=ja "$WINE" "$bin/quillon_o.exe" /OR >/dev/null 2>&1 &
   dialog_pid=$!
-  if [[ $(probe wait Tidewright 60000) == found ]]; then
+  if [[ $(probe wait タイドライト 60000) == found ]]; then
     xdotool mousemove 1270 1010
     sleep 1
-    crop_dialog message_box_dark Tidewright
+    crop_dialog message_box_dark タイドライト
   else
     echo "screenshots: no message box" >&2
   fi

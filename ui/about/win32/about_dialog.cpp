@@ -168,13 +168,27 @@ INT_PTR OnSettingChange(HWND dialog, AboutState& state, LPARAM lParam) {
   return state.dark;
 }
 
+bool IsSysLink(HWND control) {
+  wchar_t name[16] = L"";
+  GetClassNameW(control, name, 16);
+  return lstrcmpiW(name, WC_LINK) == 0;
+}
+
 // Background erase and the WM_CTLCOLOR* messages: true with the dialog procedure's answer
 // in *answer when the message was one of them.
 bool AnswerThemePaint(HWND dialog, const AboutState& state, UINT message, WPARAM wParam,
-                      INT_PTR* answer) {
+                      LPARAM lParam, INT_PTR* answer) {
   if (IsControlColourMessage(message)) {
-    *answer = reinterpret_cast<INT_PTR>(
-        AnswerControlColour(reinterpret_cast<HDC>(wParam), state.dark != FALSE, state.brush));
+    auto dc = reinterpret_cast<HDC>(wParam);
+    HBRUSH brush = state.brush;
+    // Some SysLink implementations (Wine's) delete the brush they are answered with, which
+    // would leave the box and its other controls without their background. They get the
+    // stock DC brush in the same colour: deleting a stock object does nothing.
+    if (state.dark && IsSysLink(reinterpret_cast<HWND>(lParam))) {
+      SetDCBrushColor(dc, kDarkBackground);
+      brush = static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
+    }
+    *answer = reinterpret_cast<INT_PTR>(AnswerControlColour(dc, state.dark != FALSE, brush));
     return true;
   }
   if (message != WM_ERASEBKGND) return false;
@@ -316,7 +330,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
   AboutState* state = StateOf(dialog);
   if (!state) return FALSE;
   INT_PTR answer = FALSE;
-  if (AnswerThemePaint(dialog, *state, message, wParam, &answer)) return answer;
+  if (AnswerThemePaint(dialog, *state, message, wParam, lParam, &answer)) return answer;
   switch (message) {
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
