@@ -147,23 +147,20 @@ void ApplyAboutTheme(HWND dialog, const AboutState& state) {
   if (state.tooltip) ThemeTooltip(state.tooltip, state.dark != FALSE);
 }
 
-// Repainted whole: the dialog's background and every control's colours are asked anew.
-// (Without erasing, Wine keeps the old background behind the controls.)
-void RepaintAbout(HWND dialog) {
-  RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-}
-
 // Any setting change re-themes the box; the colour-set change also re-reads the user's
 // light or dark choice first. The answer is the flag.
 INT_PTR OnSettingChange(HWND dialog, AboutState& state, LPARAM lParam) {
+  constexpr UINT kRepaint = RDW_INVALIDATE | RDW_ALLCHILDREN;
   const auto* setting = reinterpret_cast<const wchar_t*>(lParam);
   if (setting && std::wcscmp(setting, L"ImmersiveColorSet") == 0) {
     state.dark = ReadAboutDarkFlag() ? TRUE : FALSE;
     SetDarkTitleBar(dialog, &state.dark);
-    RepaintAbout(dialog);
+    RedrawWindow(dialog, nullptr, nullptr, kRepaint);
   }
   ApplyAboutTheme(dialog, state);
-  RepaintAbout(dialog);
+  // With erasing, which the background needs to change colour (a repaint without it keeps
+  // the old background, under Wine at least); it covers the repaint above as well.
+  RedrawWindow(dialog, nullptr, nullptr, kRepaint | RDW_ERASE);
   SetWindowLongPtrW(dialog, DWLP_MSGRESULT, state.dark);
   return state.dark;
 }
@@ -356,7 +353,6 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_DESTROY:
       KillTimer(dialog, kLinkRestTimer);
       if (state->info->windowSlot) *state->info->windowSlot = nullptr;
-      // Controls still asking for colours from here on get the default handling.
       if (state->brush) DeleteObject(state->brush);
       state->brush = nullptr;
       return FALSE;
