@@ -94,7 +94,7 @@ about_run() {
   expect_eq "$label: feedback link shown" 1 "$(visible_flag "$about" 2009)"
   expect_eq "$label: contribution link shown" 1 "$(visible_flag "$about" 2006)"
   expect_eq "$label: focus" 2006 "$(probe focus "$about")"
-  expect_eq "$label: tooltips" "$tools" "$(probe tooltips "$about")"
+  expect_eq "$label: tooltips" "$tools" "$(probe tooltipcount "$about")"
 
   # Ctrl+A (character 1) in the description selects all of it.
   local start end length

@@ -191,7 +191,7 @@ if check "dark: dialog shown" open_dialog en Tidewright; then
 
   # match_single_line is disabled while regular expressions are off; checked, it still
   # shows an empty grey box and grey text.
-  probe check Tidewright 1021 1
+  probe setcheck Tidewright 1021 1
   sleep 0.5
   check "disabled check box: outline" settles Tidewright 1021 0 0 "127 127 127"
   expect_eq "disabled check box: outline corner" "127 127 127" \

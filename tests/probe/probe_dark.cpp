@@ -107,7 +107,8 @@ int Count(const ProbeArguments& arguments) {
   return 0;
 }
 
-// check <caption> <id> <0|1>: sets a check box's state as the program would.
+// setcheck <caption> <id> <0|1>: sets a check box's state alone; the dialog is not told, so
+// that a disabled control can be set too.
 int Check(const ProbeArguments& arguments) {
   if (arguments.size() != 3) return 2;
   HWND dialog = DialogOrComplain(arguments[0]);
@@ -143,7 +144,7 @@ int SystemColour(const ProbeArguments& arguments) {
 
 ProbeCommand pixel(L"pixel", L"<caption> <id> <x> <y>", Pixel);
 ProbeCommand count(L"count", L"<caption> <id> <r> <g> <b> [x y width height]", Count);
-ProbeCommand check(L"check", L"<caption> <id> <0|1>", Check);
+ProbeCommand setCheck(L"setcheck", L"<caption> <id> <0|1>", Check);
 ProbeCommand systemColour(L"syscolor", L"<index>", SystemColour);
 ProbeCommand settingChange(L"settingchange", L"<name>", SettingChange);
 
