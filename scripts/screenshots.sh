@@ -7,13 +7,14 @@
 #   bash scripts/screenshots.sh [build-win] [picture...]
 #
 # Pictures: main_en main_ja main_ja_banner main_widened tooltip results about_en about_ja
-# (default: all).
+# main_dark_en main_dark_ja message_box_dark about_dark_en about_dark_ja (default: all).
 # A new picture is one more shot_<name> function below and its name in PICTURES.
 # Needs the Windows build (quillon.exe, quillon_probe.exe), wine64, xvfb-run, xdotool,
 # ImageMagick and fonts-ipafont-gothic, fonts-wine.
 set -euo pipefail
 
-PICTURES=(main_en main_ja main_ja_banner main_widened tooltip results about_en about_ja)
+PICTURES=(main_en main_ja main_ja_banner main_widened tooltip results about_en about_ja
+  main_dark_en main_dark_ja message_box_dark about_dark_en about_dark_ja)
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
@@ -251,6 +252,73 @@ shot_about_box() {
 }
 shot_about_en() { shot_about_box en Tidewright About VantoriaLite; }
 shot_about_ja() { shot_about_box ja タイドライト バージョン情報 '環境情報の表示(簡易版)'; }
+
+# The dark pictures: the prefix reports Windows 10 (the program's dark theme needs it) and
+# the user prefers dark applications, until dark_off puts the light preference back.
+personalize_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize'
+dark_on() {
+  "$WINE" winecfg /v win10 >/dev/null 2>&1
+  "$WINE" reg add "$personalize_key" /v AppsUseLightTheme /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  "$WINESERVER" -w
+}
+dark_off() {
+  "$WINE" reg delete "$personalize_key" /v AppsUseLightTheme /f >/dev/null 2>&1 || true
+  "$WINESERVER" -w
+}
+
+# shot_main_dark language caption: the main dialog in the dark theme.
+shot_main_dark() {
+  local language=$1 caption=$2
+  dark_on
+  start_program "$language" "$caption" 'TargetPath=C:\data\*.txt' DelRightWhiteSpace=1 \
+    CrlfTrans=1
+  crop_dialog "main_dark_$language" "$caption"
+  close_program
+  dark_off
+}
+shot_main_dark_en() { shot_main_dark en Tidewright; }
+shot_main_dark_ja() { shot_main_dark ja タイドライト; }
+
+# A message box of the program while dark: the copy of the INI settings into the registry
+# says it is done. In Japanese: message boxes take the dialog font mapped to the Japanese
+# stand-in, which draws the path's backslashes as yen signs, as Japanese Windows does.
+shot_message_box_dark() {
+  dark_on
+  rm -rf "$bin"
+  mkdir -p "$bin"
+  cp "$root/$build/quillon.exe" "$bin/quillon_o.exe"
+  source "$root/tests/e2e/lib.sh"
+  ini "$bin" 'TargetPath=C:\data\*.txt'
+  QUILLON_LANG=ja "$WINE" "$bin/quillon_o.exe" /OR >/dev/null 2>&1 &
+  dialog_pid=$!
+  if [[ $(probe wait タイドライト 60000) == found ]]; then
+    xdotool mousemove 1270 1010
+    sleep 1
+    crop_dialog message_box_dark タイドライト
+  else
+    echo "screenshots: no message box" >&2
+  fi
+  close_program
+  dark_off
+}
+
+# shot_about_dark language main-caption about-caption: the About box in the dark theme.
+shot_about_dark() {
+  local language=$1 main=$2 about=$3
+  dark_on
+  start_program "$language" "$main" 'TargetPath=C:\data\*.txt' DelRightWhiteSpace=1
+  probe command "$main" 1015 >/dev/null
+  if [[ $(probe wait "$about" 20000) == found ]]; then
+    sleep 1
+    crop_dialog "about_dark_$language" "$about"
+  else
+    echo "screenshots: no About box" >&2
+  fi
+  close_program
+  dark_off
+}
+shot_about_dark_en() { shot_about_dark en Tidewright About; }
+shot_about_dark_ja() { shot_about_dark ja タイドライト バージョン情報; }
 
 # --- Main ------------------------------------------------------------------------------
 

@@ -2,7 +2,8 @@
 # The dark theme of the Windows quillon.exe under Wine, read back from the real windows'
 # pixels through quillon_probe.exe: the dialog's background and texts, a disabled check
 # box, the switch while the dialog is open, a message box, and the light theme where the
-# preference is off, missing or the system older than Windows 10.
+# preference is off, missing or the system older than Windows 10. The About box follows
+# the preference on every Windows version, its report's confirmation box with the program.
 #
 #   dark_theme_test.sh path/to/quillon.exe path/to/quillon_probe.exe
 #   dark_theme_test.sh --shots DIR path/to/quillon.exe path/to/quillon_probe.exe
@@ -92,6 +93,26 @@ close_box() {  # close_box CAPTION: OK pressed; the process must end
   wait_for 30 bash -c "! kill -0 $box_pid 2>/dev/null" || kill "$box_pid" 2>/dev/null
   wait "$box_pid" 2>/dev/null
 }
+# The About box (English) over the main dialog.
+open_about() {
+  open_dialog en Tidewright || return 1
+  probe command Tidewright 1015 >/dev/null
+  [[ $(probe wait About 20000) == found ]]
+}
+close_about() {
+  probe command About 2 >/dev/null
+  probe gone About 10000 >/dev/null
+  close_dialog Tidewright
+}
+# The confirmation box of "Environment Information", shown over the About box.
+open_report() {
+  probe command About 2005 >/dev/null
+  [[ $(probe wait VantoriaLite 20000) == found ]]
+}
+close_report() {  # Cancel: the clipboard is left alone
+  probe command VantoriaLite 2 >/dev/null
+  probe gone VantoriaLite 10000 >/dev/null
+}
 # shows CAPTION ID X Y "R G B": that point of the window has that colour (polled, as the
 # program paints after it has been shown or told).
 shows() { [[ $(probe pixel "$1" "$2" "$3" "$4") == "$5" ]]; }
@@ -142,6 +163,17 @@ if check "Windows 7: dialog shown" open_dialog en Tidewright; then
   check "Windows 7 with the dark preference: system background" settles Tidewright 0 3 3 "$face"
 fi
 close_dialog Tidewright
+# The About box reads the preference without asking for the Windows version: dark over a
+# light main dialog; its message boxes are the program's, light with it.
+if check "Windows 7: About box shown" open_about; then
+  check "Windows 7: About box dark" settles About 0 3 3 "$dark"
+  check "Windows 7: main dialog still light" settles Tidewright 0 3 3 "$face"
+  if check "Windows 7: report confirmation shown" open_report; then
+    check "Windows 7: report confirmation light" settles VantoriaLite 0 3 3 "$face"
+  fi
+  close_report
+fi
+close_about
 
 # --- Windows 10, dark ------------------------------------------------------------------
 
@@ -159,7 +191,7 @@ if check "dark: dialog shown" open_dialog en Tidewright; then
 
   # match_single_line is disabled while regular expressions are off; checked, it still
   # shows an empty grey box and grey text.
-  probe check Tidewright 1021 1
+  probe setcheck Tidewright 1021 1
   sleep 0.5
   check "disabled check box: outline" settles Tidewright 1021 0 0 "127 127 127"
   expect_eq "disabled check box: outline corner" "127 127 127" \
@@ -180,6 +212,30 @@ if check "dark: dialog shown" open_dialog en Tidewright; then
   check "switched back to dark: background" settles Tidewright 0 3 3 "$dark"
 fi
 close_dialog Tidewright
+
+if check "dark: About box shown" open_about; then
+  check "dark About box: background" settles About 0 3 3 "$dark"
+  white=$(probe count About 2004 255 255 255)
+  check "dark About box: description text white ($white pixels)" test "${white:-0}" -gt 20
+  if check "dark: report confirmation shown" open_report; then
+    check "dark report confirmation: background" settles VantoriaLite 0 3 3 "$dark"
+    white=$(probe count VantoriaLite 65535 255 255 255)
+    check "dark report confirmation: white text ($white pixels)" test "${white:-0}" -gt 20
+  fi
+  close_report
+
+  # The switch while the box is open, both ways.
+  prefer 1
+  probe settingchange ImmersiveColorSet
+  check "About box switched to light: background" settles About 0 3 3 "$face"
+  black=$(probe count About 2004 0 0 0)
+  check "About box switched to light: description text black ($black pixels)" \
+    test "${black:-0}" -gt 20
+  prefer 0
+  probe settingchange ImmersiveColorSet
+  check "About box switched back to dark: background" settles About 0 3 3 "$dark"
+fi
+close_about
 
 if check "dark, Japanese: dialog shown" open_dialog ja タイドライト; then
   check "dark, Japanese: background" settles タイドライト 0 3 3 "$dark"
@@ -210,6 +266,13 @@ for preference in 1 none; do
     check "preference $preference: system background" settles Tidewright 0 3 3 "$face"
   fi
   close_dialog Tidewright
+  if check "preference $preference: About box shown" open_about; then
+    check "preference $preference: About box system background" settles About 0 3 3 "$face"
+    black=$(probe count About 2004 0 0 0)
+    check "preference $preference: About box description text black ($black pixels)" \
+      test "${black:-0}" -gt 20
+  fi
+  close_about
 done
 
 finish "dark theme"

@@ -123,7 +123,7 @@ BOOL CALLBACK CountTools(HWND window, LPARAM parameter) {
   return TRUE;
 }
 
-// tooltips <caption>: how many tools the tooltip windows owned by the dialog hold.
+// tooltipcount <caption>: how many tools the tooltip windows owned by the dialog hold.
 int Tooltips(const ProbeArguments& arguments) {
   if (arguments.size() != 1) return 2;
   HWND dialog = DialogOrComplain(arguments[0]);
@@ -141,6 +141,6 @@ ProbeCommand focus(L"focus", L"<caption>", Focus);
 ProbeCommand text(L"text", L"<caption> <id>", Text);
 ProbeCommand selection(L"selection", L"<caption> <id>", Selection);
 ProbeCommand typeChar(L"char", L"<caption> <id> <code>", Char);
-ProbeCommand tooltips(L"tooltipcount", L"<caption>", Tooltips);
+ProbeCommand tooltipCount(L"tooltipcount", L"<caption>", Tooltips);
 
 }  // namespace

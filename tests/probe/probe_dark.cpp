@@ -107,6 +107,19 @@ int Count(const ProbeArguments& arguments) {
   return 0;
 }
 
+// setcheck <caption> <id> <0|1>: sets a check box's state alone; the dialog is not told, so
+// that a disabled control can be set too.
+int Check(const ProbeArguments& arguments) {
+  if (arguments.size() != 3) return 2;
+  HWND dialog = DialogOrComplain(arguments[0]);
+  if (!dialog) return 1;
+  HWND control = GetDlgItem(dialog, static_cast<int>(ParseNumber(arguments[1])));
+  if (!control) return 1;
+  SendMessageW(control, BM_SETCHECK, ParseNumber(arguments[2]) == 1 ? BST_CHECKED : BST_UNCHECKED,
+               0);
+  return 0;
+}
+
 // settingchange <name>: tells every top-level window that this setting changed, as Windows
 // does when the user switches between the light and dark application mode.
 int SettingChange(const ProbeArguments& arguments) {
@@ -131,6 +144,7 @@ int SystemColour(const ProbeArguments& arguments) {
 
 ProbeCommand pixel(L"pixel", L"<caption> <id> <x> <y>", Pixel);
 ProbeCommand count(L"count", L"<caption> <id> <r> <g> <b> [x y width height]", Count);
+ProbeCommand setCheck(L"setcheck", L"<caption> <id> <0|1>", Check);
 ProbeCommand systemColour(L"syscolor", L"<index>", SystemColour);
 ProbeCommand settingChange(L"settingchange", L"<name>", SettingChange);
 

@@ -84,9 +84,13 @@ void ThemeListView(HWND list, bool dark) {
   }
 }
 
+bool IsPushButton(HWND control) {
+  return HasClass(control, L"Button") &&
+         IsPushButtonStyle(static_cast<uint32_t>(GetWindowLongW(control, GWL_STYLE)));
+}
+
 void ThemeControl(HWND control, bool dark) {
-  if (HasClass(control, L"Button") &&
-      IsPushButtonStyle(static_cast<uint32_t>(GetWindowLongW(control, GWL_STYLE)))) {
+  if (IsPushButton(control)) {
     SetWindowTheme(control, dark ? L"DarkMode_Explorer" : L"Explorer", nullptr);
   } else if (HasClass(control, WC_LISTVIEWW)) {
     ThemeListView(control, dark);
@@ -184,6 +188,17 @@ void SetDarkTitleBar(HWND window, const BOOL* dark) {
 void ThemeChildControls(HWND window, bool dark) {
   for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     ThemeControl(child, dark);
+  }
+}
+
+void ThemeChildControlsStylesOff(HWND window, bool dark) {
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (IsPushButton(child)) {
+      SetWindowTheme(child, dark ? L"DarkMode_Explorer" : L"Explorer", nullptr);
+    } else {
+      SetWindowTheme(child, L" ", L" ");
+    }
+    UpdateWindow(child);
   }
 }
 

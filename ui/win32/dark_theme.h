@@ -37,6 +37,9 @@ void SetDarkTitleBar(HWND window, const BOOL* dark);
 // The window's child controls re-themed: push buttons take the dark button theme, list
 // views dark colours, every other control loses its visual styles while dark.
 void ThemeChildControls(HWND window, bool dark);
+// The About box's variant: push buttons as above, every other control without visual styles
+// in both themes (the box paints them through its WM_CTLCOLOR* answers).
+void ThemeChildControlsStylesOff(HWND window, bool dark);
 // One tooltip window's visual styles and colours.
 void ThemeTooltip(HWND tooltip, bool dark);
 // Every top-level tooltip window owned by this window.

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <cwchar>
 #include <optional>
 #include <string>
 
@@ -14,6 +15,8 @@
 #include "ui/about/win32/report_clipboard.h"
 #include "ui/about/win32/system_facts.h"
 #include "ui/about/win32/version_resource.h"
+#include "ui/theme_rules.h"
+#include "ui/win32/dark_theme.h"
 
 namespace {
 
@@ -29,7 +32,11 @@ constexpr int kVersionTextUnits = 300;
 struct AboutState {
   const AboutInfo* info = nullptr;
   bool japanese = false;
-  bool dark = false;  // the theme's flag, read when the box opens
+  // The box's own dark flag: read when it opens and at every colour-set change. 32 bits, as
+  // the window manager reads it by address for the title bar.
+  BOOL dark = FALSE;
+  HBRUSH brush = nullptr;  // the dark background, this box's own; deleted with the box
+  HWND tooltip = nullptr;
   AboutMessageBox messageBox = nullptr;
   HWND restingLink = nullptr;  // the link that was opened last, until the rest is over
 };
@@ -94,11 +101,11 @@ LRESULT CALLBACK DescriptionProc(HWND edit, UINT message, WPARAM wParam, LPARAM 
   return DefSubclassProc(edit, message, wParam, lParam);
 }
 
-void AddTooltips(HWND dialog, const AboutState& state) {
+HWND AddTooltips(HWND dialog, const AboutState& state) {
   HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                  dialog, nullptr, nullptr, nullptr);
-  if (!tooltip) return;
+  if (!tooltip) return nullptr;
   // Long tips wrap instead of running across the screen.
   SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, 400);
   struct Tip {
@@ -130,9 +137,65 @@ void AddTooltips(HWND dialog, const AboutState& state) {
     tool.lpszText = const_cast<wchar_t*>(Window(text));
     SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
+  return tooltip;
 }
 
-BOOL OnInitDialog(HWND dialog, const AboutState& state) {
+// The title bar, the controls and the box's tooltip in the box's theme.
+void ApplyAboutTheme(HWND dialog, const AboutState& state) {
+  SetDarkTitleBar(dialog, &state.dark);
+  ThemeChildControlsStylesOff(dialog, state.dark != FALSE);
+  if (state.tooltip) ThemeTooltip(state.tooltip, state.dark != FALSE);
+}
+
+// Any setting change re-themes the box; the colour-set change also re-reads the user's
+// light or dark choice first. The answer is the flag.
+INT_PTR OnSettingChange(HWND dialog, AboutState& state, LPARAM lParam) {
+  constexpr UINT kRepaint = RDW_INVALIDATE | RDW_ALLCHILDREN;
+  const auto* setting = reinterpret_cast<const wchar_t*>(lParam);
+  if (setting && std::wcscmp(setting, L"ImmersiveColorSet") == 0) {
+    state.dark = ReadAboutDarkFlag() ? TRUE : FALSE;
+    SetDarkTitleBar(dialog, &state.dark);
+    RedrawWindow(dialog, nullptr, nullptr, kRepaint);
+  }
+  ApplyAboutTheme(dialog, state);
+  // With erasing, which the background needs to change colour (a repaint without it keeps
+  // the old background, under Wine at least); it covers the repaint above as well.
+  RedrawWindow(dialog, nullptr, nullptr, kRepaint | RDW_ERASE);
+  SetWindowLongPtrW(dialog, DWLP_MSGRESULT, state.dark);
+  return state.dark;
+}
+
+bool IsSysLink(HWND control) {
+  wchar_t name[16] = L"";
+  GetClassNameW(control, name, 16);
+  return lstrcmpiW(name, WC_LINK) == 0;
+}
+
+// Background erase and the WM_CTLCOLOR* messages: true with the dialog procedure's answer
+// in *answer when the message was one of them.
+bool AnswerThemePaint(HWND dialog, const AboutState& state, UINT message, WPARAM wParam,
+                      LPARAM lParam, INT_PTR* answer) {
+  if (IsControlColourMessage(message)) {
+    auto dc = reinterpret_cast<HDC>(wParam);
+    HBRUSH brush = state.brush;
+    // Some SysLink implementations (Wine's) delete the brush they are answered with, which
+    // would leave the box and its other controls without their background. They get the
+    // stock DC brush in the same colour: deleting a stock object does nothing.
+    if (state.dark && IsSysLink(reinterpret_cast<HWND>(lParam))) {
+      SetDCBrushColor(dc, kDarkBackground);
+      brush = static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
+    }
+    *answer = reinterpret_cast<INT_PTR>(AnswerControlColour(dc, state.dark != FALSE, brush));
+    return true;
+  }
+  if (message != WM_ERASEBKGND) return false;
+  PaintDialogBackground(dialog, reinterpret_cast<HDC>(wParam), state.dark != FALSE, state.brush);
+  SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);
+  *answer = TRUE;
+  return true;
+}
+
+BOOL OnInitDialog(HWND dialog, AboutState& state) {
   const AboutInfo& info = *state.info;
   if (info.windowSlot) *info.windowSlot = dialog;
 
@@ -160,8 +223,8 @@ BOOL OnInitDialog(HWND dialog, const AboutState& state) {
     ShowWindow(focus, SW_HIDE);
     focus = GetDlgItem(dialog, kAboutClose);
   }
-  AddTooltips(dialog, state);
-  // The dark theme is applied here, once the controls are complete.
+  state.tooltip = AddTooltips(dialog, state);
+  ApplyAboutTheme(dialog, state);
   SetFocus(focus);
   return FALSE;  // the focus is set
 }
@@ -223,7 +286,7 @@ const char16_t* OutcomeText(const AboutState& state, ClipboardOutcome outcome) {
 
 // The report, with the version line of this program, shown and on OK copied.
 void OnEnvironmentInformation(HWND dialog, const AboutState& state) {
-  WideText report = BuildEnvironmentReport(GatherSystemFacts(state.dark));
+  WideText report = BuildEnvironmentReport(GatherSystemFacts(state.dark != FALSE));
   wchar_t version[kVersionTextUnits + 1] = L"";
   GetDlgItemTextW(dialog, kAboutVersion, version, kVersionTextUnits + 1);
   report += u"\r\n[Client]\r\n ";
@@ -263,6 +326,8 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
   }
   AboutState* state = StateOf(dialog);
   if (!state) return FALSE;
+  INT_PTR answer = FALSE;
+  if (AnswerThemePaint(dialog, *state, message, wParam, lParam, &answer)) return answer;
   switch (message) {
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -280,13 +345,18 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
       if (wParam != kLinkRestTimer) return FALSE;
       OnLinkRestOver(dialog, *state);
       return TRUE;
+    case WM_THEMECHANGED:
+      ApplyAboutTheme(dialog, *state);
+      return FALSE;
+    case WM_SETTINGCHANGE:
+      return OnSettingChange(dialog, *state, lParam);
     case WM_DESTROY:
       KillTimer(dialog, kLinkRestTimer);
       if (state->info->windowSlot) *state->info->windowSlot = nullptr;
+      if (state->brush) DeleteObject(state->brush);
+      state->brush = nullptr;
       return FALSE;
   }
-  // The dark theme answers WM_THEMECHANGED, WM_SETTINGCHANGE, WM_ERASEBKGND and the
-  // WM_CTLCOLOR* messages here, with state->dark; its brush goes in WM_DESTROY above.
   return FALSE;
 }
 
@@ -296,7 +366,9 @@ INT_PTR ShowAboutDialog(const AboutInfo& info) {
   AboutState state;
   state.info = &info;
   state.japanese = info.language != 0;
-  state.dark = ReadAboutDarkFlag();
+  state.dark = ReadAboutDarkFlag() ? TRUE : FALSE;
+  // Made whatever the flag says: the user may switch to dark while the box is open.
+  state.brush = CreateSolidBrush(kDarkBackground);
   state.messageBox = info.messageBox ? info.messageBox : MessageBoxW;
 
   INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LINK_CLASS | ICC_STANDARD_CLASSES};
@@ -305,7 +377,13 @@ INT_PTR ShowAboutDialog(const AboutInfo& info) {
   DialogTemplate dialog(kTemplateBytes);
   BuildTemplate(dialog, info);
   const DLGTEMPLATE* layout = dialog.get();
-  if (!layout) return 0;
-  return DialogBoxIndirectParamW(info.module, layout, info.owner, AboutDialogProc,
-                                 reinterpret_cast<LPARAM>(&state));
+  if (!layout) {
+    DeleteObject(state.brush);
+    return 0;
+  }
+  INT_PTR result = DialogBoxIndirectParamW(info.module, layout, info.owner, AboutDialogProc,
+                                           reinterpret_cast<LPARAM>(&state));
+  // The box may not have come up at all (no WM_DESTROY then).
+  if (state.brush) DeleteObject(state.brush);
+  return result;
 }

@@ -2,9 +2,11 @@
 // dialog itself, opened in this process and driven from a timer of its thread.
 #include <windows.h>
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -267,6 +269,217 @@ TEST(AboutDialog, LinkThatCannotOpenIsReportedAndLinksRest) {
             u"上記のURLを直接開いて下さい。");
   EXPECT_EQ(observed.boxCaptions[0], u"タイドライト");
   EXPECT_EQ(observed.boxTypes[0], static_cast<UINT>(MB_ICONERROR));
+}
+
+// The box's dark theme: the user's AppsUseLightTheme, set for one test and put back after.
+class AppsThemePreference {
+ public:
+  AppsThemePreference() {
+    RegCreateKeyExW(HKEY_CURRENT_USER,
+                    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", 0,
+                    nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_, nullptr);
+    DWORD size = sizeof saved_;
+    DWORD type = 0;
+    had_ = key_ && RegQueryValueExW(key_, L"AppsUseLightTheme", nullptr, &type,
+                                    reinterpret_cast<BYTE*>(&saved_), &size) == ERROR_SUCCESS &&
+           type == REG_DWORD;
+  }
+  ~AppsThemePreference() {
+    if (!key_) return;
+    if (had_) {
+      Set(saved_);
+    } else {
+      RegDeleteValueW(key_, L"AppsUseLightTheme");
+    }
+    RegCloseKey(key_);
+  }
+  void Set(DWORD value) {
+    RegSetValueExW(key_, L"AppsUseLightTheme", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value),
+                   sizeof value);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+  DWORD saved_ = 0;
+  bool had_ = false;
+};
+
+// What the box answers and shows at one moment.
+struct ThemeLook {
+  HBRUSH brush = nullptr;  // the answer to WM_CTLCOLORSTATIC
+  COLORREF brushColour = CLR_INVALID;
+  COLORREF textColour = CLR_INVALID;
+  int backgroundMode = 0;
+  COLORREF erased = CLR_INVALID;  // a pixel after WM_ERASEBKGND
+  COLORREF tipBackground = CLR_INVALID, tipText = CLR_INVALID;
+};
+
+HWND OwnedTooltip(HWND dialog) {
+  struct Search {
+    HWND owner, found;
+  } search{dialog, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM parameter) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(parameter);
+        wchar_t name[64] = L"";
+        GetClassNameW(window, name, 64);
+        if (GetWindow(window, GW_OWNER) == search->owner && lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) {
+          search->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+ThemeLook LookAt(HWND dialog) {
+  ThemeLook look;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, 8);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  look.brush = reinterpret_cast<HBRUSH>(SendMessageW(
+      dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+      reinterpret_cast<LPARAM>(GetDlgItem(dialog, kAboutVersion))));
+  LOGBRUSH brush = {};
+  if (look.brush && GetObjectW(look.brush, sizeof brush, &brush)) look.brushColour = brush.lbColor;
+  look.textColour = GetTextColor(dc);
+  look.backgroundMode = GetBkMode(dc);
+  SendMessageW(dialog, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  look.erased = GetPixel(dc, 2, 2);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  if (HWND tip = OwnedTooltip(dialog)) {
+    look.tipBackground = static_cast<COLORREF>(SendMessageW(tip, TTM_GETTIPBKCOLOR, 0, 0));
+    look.tipText = static_cast<COLORREF>(SendMessageW(tip, TTM_GETTIPTEXTCOLOR, 0, 0));
+  }
+  return look;
+}
+
+// Steps run one a tick against the open box; the last one closes it.
+struct StepRun {
+  HWND dialog = nullptr;
+  std::vector<std::function<void(HWND)>> steps;
+  size_t next = 0;
+} stepRun;
+
+void CALLBACK StepTick(HWND, UINT, UINT_PTR, DWORD) {
+  if (!stepRun.dialog || stepRun.next >= stepRun.steps.size()) return;
+  stepRun.steps[stepRun.next++](stepRun.dialog);
+}
+
+void RunSteps(std::vector<std::function<void(HWND)>> steps) {
+  observed = Observed();
+  observed.answer = IDCANCEL;
+  stepRun = StepRun();
+  stepRun.steps = std::move(steps);
+  stepRun.steps.push_back([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
+  AboutInfo info = EnglishInfo();
+  info.windowSlot = &stepRun.dialog;
+  info.messageBox = RecordingBox;
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, StepTick);
+  ShowAboutDialog(info);
+  KillTimer(nullptr, timer);
+}
+
+void PressEnvironmentInformation(HWND dialog) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(kAboutEnvironment, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, kAboutEnvironment)));
+}
+
+LRESULT AnnounceSetting(HWND dialog, const wchar_t* name) {
+  return SendMessageW(dialog, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(name));
+}
+
+constexpr COLORREF kBoxDark = RGB(56, 56, 56);
+
+TEST(AboutDialogTheme, DarkPreferencePaintsTheBoxDarkAndTheReportSaysSo) {
+  AppsThemePreference preference;
+  preference.Set(0);
+  ThemeLook look;
+  HWND description = nullptr;
+  RunSteps({[&](HWND dialog) {
+              // A link that deletes the brush it was given (as Wine's do) takes nothing
+              // from the box and the other controls.
+              HDC dc = GetDC(dialog);
+              DeleteObject(reinterpret_cast<HGDIOBJ>(SendMessageW(
+                  dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, kAboutContact)))));
+              ReleaseDC(dialog, dc);
+              look = LookAt(dialog);
+              description = GetDlgItem(dialog, kAboutDescription);
+            },
+            PressEnvironmentInformation});
+  EXPECT_EQ(look.brushColour, kBoxDark);
+  EXPECT_EQ(look.textColour, RGB(255, 255, 255));
+  EXPECT_EQ(look.backgroundMode, TRANSPARENT);
+  EXPECT_EQ(look.erased, kBoxDark);
+  EXPECT_EQ(look.tipBackground, RGB(45, 45, 45));
+  EXPECT_EQ(look.tipText, RGB(254, 254, 254));
+  ASSERT_EQ(observed.boxTexts.size(), 1u);
+  EXPECT_NE(observed.boxTexts[0].find(u"\r\n Dark Mode \t: On\r\n"), WideText::npos);
+  // The brush was the box's own and went with it.
+  EXPECT_EQ(GetObjectType(look.brush), 0u);
+  EXPECT_FALSE(IsWindow(description));
+}
+
+TEST(AboutDialogTheme, LightPreferenceLeavesTheSystemColours) {
+  AppsThemePreference preference;
+  preference.Set(1);
+  ThemeLook look;
+  bool buttonThemed = false, descriptionThemed = true;
+  RunSteps({[&](HWND dialog) {
+              look = LookAt(dialog);
+              buttonThemed = GetWindowTheme(GetDlgItem(dialog, kAboutClose)) != nullptr;
+              descriptionThemed = GetWindowTheme(GetDlgItem(dialog, kAboutDescription)) != nullptr;
+            },
+            PressEnvironmentInformation});
+  // The default handling: the system's colours.
+  EXPECT_NE(look.brushColour, kBoxDark);
+  EXPECT_NE(look.textColour, RGB(255, 255, 255));
+  EXPECT_EQ(look.erased, GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(look.tipBackground, GetSysColor(COLOR_INFOBK));
+  EXPECT_EQ(look.tipText, GetSysColor(COLOR_INFOTEXT));
+  ASSERT_EQ(observed.boxTexts.size(), 1u);
+  EXPECT_NE(observed.boxTexts[0].find(u"\r\n Dark Mode \t: Off\r\n"), WideText::npos);
+  // Where the system draws visual styles at all, only the push buttons keep them.
+  if (buttonThemed) {
+    EXPECT_FALSE(descriptionThemed);
+  }
+}
+
+TEST(AboutDialogTheme, OnlyTheColourSetChangeRereadsThePreference) {
+  AppsThemePreference preference;
+  preference.Set(1);
+  LRESULT toDark = -1, otherSetting = -1, toLight = -1;
+  ThemeLook dark, stillDark, light;
+  RunSteps({[&](HWND dialog) {
+              preference.Set(0);
+              toDark = AnnounceSetting(dialog, L"ImmersiveColorSet");
+              dark = LookAt(dialog);
+              preference.Set(1);
+              otherSetting = AnnounceSetting(dialog, L"intl");
+              stillDark = LookAt(dialog);
+              toLight = AnnounceSetting(dialog, L"ImmersiveColorSet");
+              light = LookAt(dialog);
+            },
+            PressEnvironmentInformation});
+  EXPECT_EQ(toDark, 1);
+  EXPECT_EQ(dark.brushColour, kBoxDark);
+  EXPECT_EQ(dark.erased, kBoxDark);
+  EXPECT_EQ(dark.tipBackground, RGB(45, 45, 45));
+  EXPECT_EQ(otherSetting, 1);
+  EXPECT_EQ(stillDark.erased, kBoxDark);
+  EXPECT_EQ(toLight, 0);
+  EXPECT_NE(light.brushColour, kBoxDark);
+  EXPECT_NE(light.textColour, RGB(255, 255, 255));
+  EXPECT_EQ(light.erased, GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(light.tipBackground, GetSysColor(COLOR_INFOBK));
+  ASSERT_EQ(observed.boxTexts.size(), 1u);
+  EXPECT_NE(observed.boxTexts[0].find(u"\r\n Dark Mode \t: Off\r\n"), WideText::npos);
 }
 
 }  // namespace
