@@ -13,34 +13,17 @@ if [[ $# -ne 2 || ! -f $1 || ! -f $2 ]]; then
   echo "usage: $0 path/to/quillon.exe path/to/quillon_probe.exe" >&2
   exit 2
 fi
-if [[ -z ${QUILLON_E2E_UNDER_XVFB:-} ]]; then
-  exec env QUILLON_E2E_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
-
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/wine_lib.sh"
+wine_under_xvfb "$@"
 program=$(readlink -f "$1")
 probe_exe=$(readlink -f "$2")
-WINE=${WINE:-/usr/lib/wine/wine64}
-WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
-work=$(mktemp -d /tmp/quillon-about-e2e.XXXXXX)
-own_prefix=0
-if [[ -z ${WINEPREFIX:-} ]]; then
-  export WINEPREFIX="$work/prefix"
-  own_prefix=1
-fi
-export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine_setup about-e2e
 main_pid=
-
-cleanup() {
+cleanup_more() {
   if [[ -n $main_pid ]]; then kill "$main_pid" 2>/dev/null; wait "$main_pid" 2>/dev/null; fi
-  if ((own_prefix)); then "$WINESERVER" -k >/dev/null 2>&1; fi
-  rm -rf "$work"
 }
-trap cleanup EXIT
 
-source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-
-# Its standard output is in text mode: every "\n" it writes arrives as "\r\n".
-probe() { timeout 60 "$WINE" "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
 # One control's line of "probe controls": id x y width height visible enabled class text.
 control_line() { probe controls "$1" | grep -a "^$2 " | head -1; }
 visible_flag() { control_line "$1" "$2" | awk '{print $6}'; }

@@ -6,52 +6,28 @@
 # the preference on every Windows version, its report's confirmation box with the program.
 #
 #   dark_theme_test.sh path/to/quillon.exe path/to/quillon_probe.exe
-#   dark_theme_test.sh --shots DIR path/to/quillon.exe path/to/quillon_probe.exe
 #
-# With --shots it checks nothing and saves pictures of the dark main dialog in English and
-# Japanese and of a dark message box into DIR instead.
 # Runs inside its own X server (xvfb-run) and always in a Wine prefix of its own, as it
 # changes the prefix's Windows version and the user's theme preference.
 # Prints "N passed, M failed" and exits non-zero when anything failed.
 set -u
 
-shots=""
-if [[ ${1:-} == --shots ]]; then
-  shots=${2:-}
-  shift 2 || true
-fi
-if [[ $# -ne 2 || ! -f $1 || ! -f $2 || ${shots:-x} == "" ]]; then
-  echo "usage: $0 [--shots DIR] path/to/quillon.exe path/to/quillon_probe.exe" >&2
+if [[ $# -ne 2 || ! -f $1 || ! -f $2 ]]; then
+  echo "usage: $0 path/to/quillon.exe path/to/quillon_probe.exe" >&2
   exit 2
 fi
-if [[ -z ${QUILLON_E2E_UNDER_XVFB:-} ]]; then
-  exec env QUILLON_E2E_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" \
-    bash "$0" ${shots:+--shots "$shots"} "$@"
-fi
-
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-
-WINE=${WINE:-/usr/lib/wine/wine64}
-WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
-work=$(mktemp -d /tmp/quillon-dark.XXXXXX)
-export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() {
-  "$WINESERVER" -k >/dev/null 2>&1
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/wine_lib.sh"
+wine_under_xvfb "$@"
+# It changes the prefix's Windows version and the user's theme preference: always a
+# prefix of its own.
+unset WINEPREFIX
+wine_setup dark
 
 bin="$work/bin"
 mkdir -p "$bin"
 cp "$1" "$bin/quillon_o.exe"
-cp "$2" "$bin/quillon_probe.exe"
-
-wine_run() {  # seconds, program, args...: the program's exit code
-  local seconds=$1
-  shift
-  timeout --kill-after=5 "$seconds" "$WINE" "$@"
-}
-probe() { wine_run 60 "$bin/quillon_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+probe_exe=$(readlink -f "$2")
 quietly() { "$@" >/dev/null 2>&1; }
 
 personalize_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize'
@@ -64,11 +40,9 @@ prefer() {  # prefer 0|1|none: the user's AppsUseLightTheme
 }
 windows_version() { quietly wine_run 120 winecfg /v "$1"; }
 
-# The first start prepares the prefix; a crash must end a process, not wait in a debugger.
+# The first start prepares the prefix.
 quietly wine_run 300 wineboot -i
 "$WINESERVER" -w
-quietly wine_run 60 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-  /v Debugger /t REG_SZ /d "" /f
 
 dialog_pid=""
 open_dialog() {  # open_dialog LANGUAGE CAPTION: the dialog, shown
@@ -123,37 +97,6 @@ control_rect() { probe controls "$1" | awk -v id="$2" '$1 == id { print $2, $3, 
 printf '[Main]\r\nTargetPath=C:\\\r\n' | iconv -f utf-8 -t utf-16le >"$bin/quillon.ini"
 face=$(probe syscolor 15)
 dark="56 56 56"
-
-# shoot_dark_theme DIR: pictures of the dark main dialog in English and Japanese and of a
-# dark message box in each language, in DIR, taken inside a Wine desktop with the dialog
-# fonts mapped to installed ones.
-shoot_dark_theme() {
-  local folder=$1 lang
-  mkdir -p "$folder"
-  for font in 'MS UI Gothic' 'MS Shell Dlg' 'MS Sans Serif'; do
-    quietly wine_run 60 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d IPAPGothic /f
-  done
-  # Every program in one Wine desktop, which draws the windows' frames and title bars.
-  quietly wine_run 60 reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
-  quietly wine_run 60 reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
-  "$WINESERVER" -k >/dev/null 2>&1
-  windows_version win10
-  prefer 0
-  for lang in en:Tidewright ja:タイドライト; do
-    open_dialog "${lang%%:*}" "${lang#*:}" && settles "${lang#*:}" 0 3 3 "$dark" &&
-      import -window root "$folder/dark_dialog_${lang%%:*}.png"
-    close_dialog "${lang#*:}"
-    open_box "${lang%%:*}" "${lang#*:}" && settles "${lang#*:}" 0 3 3 "$dark" &&
-      import -window root "$folder/dark_message_box_${lang%%:*}.png"
-    close_box "${lang#*:}"
-  done
-}
-
-if [[ -n $shots ]]; then
-  shoot_dark_theme "$shots"
-  ls "$shots"
-  exit 0
-fi
 
 # --- An older system: light whatever the preference says -------------------------------
 
