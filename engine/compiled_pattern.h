@@ -3,6 +3,7 @@
 
 #include <boost/regex.hpp>
 
+#include "engine/regex_start_filter.h"
 #include "engine/regex_traits.h"
 
 struct CompiledPattern {
@@ -10,4 +11,6 @@ struct CompiledPattern {
   // platforms the expression holds code points, on 16-bit ones UTF-16 units.
   using Expression = boost::basic_regex<wchar_t, PatternTraits>;
   Expression expression;
+  // The characters a match can start with, when they could be told from the expression.
+  StartFilter start;
 };

@@ -234,4 +234,53 @@ TEST(RegexReplace, PointIteratorWalksBothWaysAlike) {
   EXPECT_EQ(backward, forward);
 }
 
+// The library tries a counted repeat of a class only where the class holds the character.
+TEST(RegexReplace, SearchTriesOnlyWhereAMatchCanStart) {
+  constexpr unsigned char kAttempt = boost::BOOST_REGEX_DETAIL_NS::mask_any;
+  const auto digits = CompilePattern(u"[0-9]{3}", false);
+  const unsigned char* map = digits->expression.get_map();
+  EXPECT_NE(map[u'5'] & kAttempt, 0);
+  EXPECT_EQ(map[u'a'] & kAttempt, 0);
+  EXPECT_EQ(map[0xE9] & kAttempt, 0);
+  // Without a filter the library's own map stays as it made it.
+  const auto folded = CompilePattern(u"[0-9]{3}", true);
+  EXPECT_NE(folded->expression.get_map()[u'a'] & kAttempt, 0);
+}
+
+// Expressions the search skips ahead for (and some it must not), against the library
+// searching every position: where a match starts, what the formats see before and after
+// it, \b and ^ at the skipped-to position, anchors, and the library giving up on the work.
+TEST(RegexReplace, SkippingToWhereAMatchCanStartAsTheLibraryAlone) {
+  const std::vector<std::u16string> patterns = {
+      u"[0-9]{3}", u"\\d{3}", u"\\d+", u"[a-z]+ [a-z]+", u"[a-c]b", u"\\w+\\b", u"\\s+$",
+      u"[^a-z ]+", u"\\D\\d", u"[[:alpha:]]{2,}", u"a\\b", u"\\ba", u"\\Ba", u"1$", u"b\\z",
+      u"[\u3042-\u3093]+", u"\uFF21+", u"[-a]+", u"[a-]", u"\\.\\d", u"\\W", u"[^\\s]",
+      u"[\\d_]{1,2}", u"a(b)?\\1", u"(?i)a", u"[0-9]{3}|x", u"\\d?x", u"[0-9]{0,2}a",
+      u"a\\Kb", u"\\Ga", u"a*b", u"[]a]", u"x{1}y", u"1\\x{1F600}", u"\\x{1F600}",
+      u"\u03a3+", u"[\\x{D800}-\\x{DFFF}]"};
+  const std::vector<std::u16string> formats = {u"", u"x", u"$&", u"<$`>", u"$'", u"\\u$&"};
+  std::mt19937 random(41);
+  const std::vector<WideText> fixed = {u"", u"12 1234 a1 aab ba", u"ab\r\nab\n1\r\n",
+                                       u"x\U0001F6001\U0001F600"};
+  for (const auto& pattern : patterns) {
+    for (const auto& format : formats) {
+      for (const auto& text : fixed) ExpectAsReference(text, pattern, format);
+      for (int round = 0; round < 4; ++round) {
+        ExpectAsReference(RandomText(random, 1 + random() % 40), pattern, format);
+      }
+    }
+  }
+  // Too much work for the library at a position it tries: it gives up as it does searching
+  // alone (on the road the text takes; walking code points, the library's bound is so high
+  // that each attempt takes long).
+  const WideText hard = u"1aaaaaaaaaaaaaaaaaaaaaaaaac 1ab";
+  const auto compiled = CompilePattern(u"1(a+)+b", false);
+  ASSERT_TRUE(compiled->start.active);
+  for (uint32_t options : kMatchOptions) {
+    EXPECT_EQ(Replaced(hard, *compiled, u"x", options, nullptr),
+              Reference(hard, u"1(a+)+b", u"x", false, options));
+  }
+  EXPECT_EQ(Replaced(hard, *compiled, u"x", 0x400, nullptr).text, u"throws");
+}
+
 }  // namespace

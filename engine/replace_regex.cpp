@@ -167,6 +167,20 @@ void ReplaceMatches(ResultBuilder& builder, const char16_t* units, Iterator firs
   }
 }
 
+// The library searches by trying a match at every position whose character its map of
+// first characters admits; for some expressions (a counted repeat of a class, as in
+// [0-9]{3}) the map it makes admits every character. Taking out of it the characters the
+// filter shows no match can start with leaves the search exactly as it was, every match
+// found where it was found, and only spares the attempts that were bound to fail. The map
+// is the expression's own, made once when it is compiled, before any search reads it.
+void NarrowStartMap(CompiledPattern::Expression& expression, const StartFilter& filter) {
+  constexpr unsigned char kAttempt = boost::BOOST_REGEX_DETAIL_NS::mask_any;
+  auto* map = const_cast<unsigned char*>(expression.get_map());
+  for (unsigned c = 0; c < 256; ++c) {
+    if (!filter.Admits(c)) map[c] &= static_cast<unsigned char>(~kAttempt);
+  }
+}
+
 }  // namespace
 
 std::shared_ptr<const CompiledPattern> CompilePattern(std::u16string_view pattern,
@@ -174,7 +188,11 @@ std::shared_ptr<const CompiledPattern> CompilePattern(std::u16string_view patter
   auto compiled = std::make_shared<CompiledPattern>();
   boost::regex_constants::syntax_option_type syntax = boost::regex_constants::normal;
   if (ignoreCase) syntax |= boost::regex_constants::icase;
-  compiled->expression.assign(LibraryTextOf(pattern), syntax);
+  const std::wstring libraryPattern = LibraryTextOf(pattern);
+  compiled->expression.assign(libraryPattern, syntax);
+  compiled->start =
+      FindStartFilter(libraryPattern, ignoreCase, compiled->expression.get_traits());
+  if (compiled->start.active) NarrowStartMap(compiled->expression, compiled->start);
   return compiled;
 }
 
