@@ -48,6 +48,14 @@ DecodeAnswer StreamDecoder::Feed(std::string_view bytes, WideText* text) {
   return DecodeAnswer::kDecoded;
 }
 
+DecodeAnswer StreamDecoder::Finish(WideText* text) {
+  text->clear();
+  if (IsUnicodePage(codePage_)) {
+    return pending_.empty() ? DecodeAnswer::kDecoded : DecodeAnswer::kInvalid;
+  }
+  return codec_.DecodeEnd(codePage_, &pending_, text);
+}
+
 EncodeAnswer StreamEncoder::Feed(WideText& text, bool last, std::string* bytes) {
   bytes->clear();
   if (!held_.empty()) {

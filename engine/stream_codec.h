@@ -27,6 +27,11 @@ class StreamDecoder {
   // does not decode.
   bool AtCharacterEnd() const { return pending_.empty(); }
 
+  // The bytes have ended: sets *text to the characters of the bytes still waiting (a
+  // converter that reads ahead may hold bytes that are whole characters after all).
+  // kInvalid when they are not whole characters.
+  DecodeAnswer Finish(WideText* text);
+
  private:
   Codec& codec_;
   uint32_t codePage_;
