@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/code_pages.h"
+#include "tests/test_support.h"
 
 using namespace std::string_literals;
 
@@ -238,6 +239,22 @@ TEST_F(StreamCodecTest, OtherCodePagesEncodeInPiecesAsInOne) {
         bytes += piece;
         ASSERT_EQ(bytes, whole) << page << " cut at " << cut;
         ASSERT_EQ(encoder.substituted(), wholeSubstituted) << page << " cut at " << cut;
+        // The secondary encoder too, which takes a page the primary one lacks; the
+        // encoder never cuts a pair.
+        const bool inPair = cut > 0 && cut < text.size() && text[cut - 1] >= 0xD800 &&
+                            text[cut - 1] <= 0xDBFF && text[cut] >= 0xDC00 && text[cut] <= 0xDFFF;
+        if (inPair) continue;
+        std::string fallback, head, tail;
+        bool fallbackSubstituted = false, headSubstituted = false, tailSubstituted = false;
+        uint32_t error = 0;
+        const std::u16string_view all(text);
+        ASSERT_TRUE(codec_->EncodeFallback(page, all, &fallback, &fallbackSubstituted, &error));
+        ASSERT_TRUE(codec_->EncodeFallback(page, all.substr(0, cut), &head, &headSubstituted,
+                                           &error));
+        ASSERT_TRUE(codec_->EncodeFallback(page, all.substr(cut), &tail, &tailSubstituted, &error));
+        ASSERT_EQ(head + tail, fallback) << page << " cut at " << cut;
+        ASSERT_EQ(headSubstituted || tailSubstituted, fallbackSubstituted) << page << " cut at "
+                                                                           << cut;
       }
     }
   }
@@ -250,4 +267,35 @@ TEST_F(StreamCodecTest, PagesWithAStateBetweenCharactersStayWhole) {
     EXPECT_FALSE(StreamDecoder::Decodes(*codec_, page)) << page;
     EXPECT_FALSE(codec_->EncodesPieces(page)) << page;
   }
+}
+
+TEST_F(StreamCodecTest, APageThePrimaryEncoderLacksGoesToTheSecondaryInEveryPiece) {
+  // The primary encoder turns the page down: each piece goes where the whole text would.
+  ScriptedCodec::Script script;
+  script.encodeAnswer = EncodeAnswer::kNotSupported;
+  ScriptedCodec scripted(&script);
+  ASSERT_TRUE(scripted.HasRealCodec());
+  const std::u16string text = kText + u"\u00a5x\U0001F600";
+  std::string whole;
+  bool wholeSubstituted = false;
+  uint32_t error = 0;
+  ASSERT_TRUE(scripted.EncodeFallback(kCodePageShiftJis, text, &whole, &wholeSubstituted, &error));
+  ASSERT_TRUE(wholeSubstituted);
+  for (size_t cut = 0; cut <= text.size(); ++cut) {
+    StreamEncoder encoder(scripted, kCodePageShiftJis);
+    std::string bytes, piece;
+    WideText first = text.substr(0, cut), second = text.substr(cut);
+    ASSERT_EQ(encoder.Feed(first, false, &piece), EncodeAnswer::kConverted);
+    bytes += piece;
+    ASSERT_EQ(encoder.Feed(second, true, &piece), EncodeAnswer::kConverted);
+    bytes += piece;
+    EXPECT_EQ(bytes, whole) << "cut at " << cut;
+    EXPECT_TRUE(encoder.substituted()) << "cut at " << cut;
+  }
+  // When the secondary one fails too, that is not a piece written as nothing.
+  script.fallbackFails = true;
+  StreamEncoder encoder(scripted, kCodePageShiftJis);
+  std::string bytes;
+  WideText units = u"abc";
+  EXPECT_EQ(encoder.Feed(units, true, &bytes), EncodeAnswer::kFailed);
 }

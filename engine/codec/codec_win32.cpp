@@ -80,7 +80,6 @@ struct PieceRule {
   enum Kind { kSingleByte, kLeadBytes, kEucJp };
   Kind kind = kSingleByte;
   std::array<bool, 256> lead{};  // kLeadBytes: the bytes that take one more
-  bool encodes = false;          // whether MLang encodes the code page
 };
 
 // The length of the bytes that hold only whole characters, counted from a character's
@@ -130,11 +129,10 @@ class MLangCodec final : public Codec {
                            WideText* text) override;
   DecodeAnswer DecodeEnd(uint32_t codePage, std::string* pending, WideText* text) override;
   // UTF-8 and UTF-16, which the program encodes itself, and the code pages decoded in
-  // pieces where MLang encodes them: none has a state from one character to the next.
+  // pieces: none has a state from one character to the next, in MLang or (for a page
+  // MLang lacks) in the kernel's encoder.
   bool EncodesPieces(uint32_t codePage) override {
-    if (IsUnicodePage(codePage)) return true;
-    const PieceRule* rule = RuleFor(codePage);
-    return rule != nullptr && rule->encodes;
+    return IsUnicodePage(codePage) || RuleFor(codePage) != nullptr;
   }
   EncodeAnswer EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
                              bool* substituted) override {
@@ -203,7 +201,6 @@ const PieceRule* MLangCodec::RuleFor(uint32_t codePage) {
     rule.emplace();
     rule->kind = PieceRule::kEucJp;
   }
-  if (rule) rule->encodes = mlang_->IsConvertible(kCodePageUtf16Le, codePage) == S_OK;
   found = rules_.emplace(codePage, rule).first;
   return found->second ? &*found->second : nullptr;
 }
