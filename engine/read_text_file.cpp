@@ -174,11 +174,13 @@ DecodeAnswer TakePiece(PieceRead& read, Codec& codec, uint32_t codePage, char* p
   return answer;
 }
 
-ReadStatus FinishPieces(PieceRead& read, WideText* text) {
+ReadStatus FinishPieces(PieceRead& read, Codec& codec, uint32_t codePage, WideText* text) {
   // Nothing but NULs: there is no text to convert.
   if (read.kept == 0) return ReadEmpty;
-  // The file ended inside a pair.
-  if (!read.pending.empty()) return ReadCannotDecode;
+  // The file ended inside a character.
+  if (codec.DecodeEnd(codePage, &read.pending, &read.text) != DecodeAnswer::kDecoded) {
+    return ReadCannotDecode;
+  }
   *text = std::move(read.text);
   return ReadOk;
 }
@@ -386,7 +388,7 @@ std::optional<ReadStatus> ReadOnce(Reading& reading, bool piecesAllowed) {
   if (stopped) return *stopped;
   // No bytes: there is no text to convert, and no converter was made for it.
   if (!road) return ReadEmpty;
-  if (*road == Road::kPieces) return FinishPieces(pieces, &reading.text);
+  if (*road == Road::kPieces) return FinishPieces(pieces, *codec, named, &reading.text);
   return FinishWhole(reading, whole);
 }
 

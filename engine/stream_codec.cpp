@@ -48,6 +48,14 @@ DecodeAnswer StreamDecoder::Feed(std::string_view bytes, WideText* text) {
   return DecodeAnswer::kDecoded;
 }
 
+DecodeAnswer StreamDecoder::Finish(WideText* text) {
+  text->clear();
+  if (IsUnicodePage(codePage_)) {
+    return pending_.empty() ? DecodeAnswer::kDecoded : DecodeAnswer::kInvalid;
+  }
+  return codec_.DecodeEnd(codePage_, &pending_, text);
+}
+
 EncodeAnswer StreamEncoder::Feed(WideText& text, bool last, std::string* bytes) {
   bytes->clear();
   if (!held_.empty()) {
@@ -67,6 +75,16 @@ EncodeAnswer StreamEncoder::Feed(WideText& text, bool last, std::string* bytes) 
     EncodeUnicodePage(codePage_, units, bytes, &substituted);
   } else {
     answer = codec_.Encode(codePage_, units, bytes, &substituted);
+    // A code page the primary encoder lacks goes to the secondary one, as a whole text
+    // does; its "?" reports are gathered like the primary one's.
+    if (answer == EncodeAnswer::kNotSupported) {
+      bytes->clear();
+      substituted = false;
+      uint32_t error = 0;
+      answer = codec_.EncodeFallback(codePage_, units, bytes, &substituted, &error)
+                   ? EncodeAnswer::kConverted
+                   : EncodeAnswer::kFailed;
+    }
   }
   substituted_ |= substituted;
   return answer;

@@ -27,6 +27,11 @@ class StreamDecoder {
   // does not decode.
   bool AtCharacterEnd() const { return pending_.empty(); }
 
+  // The bytes have ended: sets *text to the characters of the bytes still waiting (a
+  // converter that reads ahead may hold bytes that are whole characters after all).
+  // kInvalid when they are not whole characters.
+  DecodeAnswer Finish(WideText* text);
+
  private:
   Codec& codec_;
   uint32_t codePage_;
@@ -41,7 +46,8 @@ class StreamEncoder {
   StreamEncoder(Codec& codec, uint32_t codePage) : codec_(codec), codePage_(codePage) {}
 
   // Sets *bytes to the encoding of the settled units of text (all of them when last);
-  // text may be changed. kFailed or kNotSupported as Codec::Encode answers.
+  // text may be changed. Codec::EncodeFallback takes the code pages Codec::Encode does
+  // not support. kFailed when the encoder that took them broke off.
   EncodeAnswer Feed(WideText& text, bool last, std::string* bytes);
 
   // Whether a character was written as "?".

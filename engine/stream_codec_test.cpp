@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "core/code_pages.h"
+#include "tests/test_support.h"
 
 using namespace std::string_literals;
 
@@ -53,7 +55,10 @@ class StreamCodecTest : public testing::Test {
       out->append(piece);
       at = end;
     }
-    return decoder.AtCharacterEnd();
+    WideText last;
+    if (decoder.Finish(&last) != DecodeAnswer::kDecoded) return false;
+    out->append(last);
+    return true;
   }
 
   std::unique_ptr<Codec> codec_;
@@ -148,4 +153,149 @@ TEST_F(StreamCodecTest, AHighSurrogateAtTheEndIsWrittenAtTheEnd) {
   ASSERT_EQ(encoder.Feed(text, true, &bytes), EncodeAnswer::kConverted);
   EXPECT_EQ(bytes, "?");
   EXPECT_TRUE(encoder.substituted());
+}
+
+namespace {
+
+// Code pages of every kind the system converts: EUC-JP, single-byte ones (Latin, Cyrillic,
+// an EBCDIC one), double-byte ones, and GB18030 with its four-byte characters.
+constexpr uint32_t kOtherPages[] = {932, 51932, 20932, 1252, 28595, 20290, 437, 936, 949, 950, 54936};
+
+// Bytes that are lead, trail and single bytes in one code page or another.
+std::string RandomBytes(std::mt19937& random, size_t count) {
+  static const unsigned char kBytes[] = {'a',  '\n', '0',  '9',  0x40, 0x5C, 0x7E, 0x7F,
+                                         0x80, 0x81, 0x8E, 0x8F, 0x9F, 0xA0, 0xA1, 0xB0,
+                                         0xC8, 0xDF, 0xE0, 0xEF, 0xFC, 0xFE, 0xFF, 0x0E};
+  std::uniform_int_distribution<size_t> pick(0, std::size(kBytes) - 1);
+  std::string bytes;
+  for (size_t i = 0; i < count; ++i) bytes += static_cast<char>(kBytes[pick(random)]);
+  return bytes;
+}
+
+}  // namespace
+
+TEST_F(StreamCodecTest, OtherCodePagesDecodeInPiecesAsInOne) {
+  std::mt19937 random(3);
+  const std::u16string sample = kText932 + u"\u4e2d\u6587\ud55c\uae00\u00e9\u0416\r\n";
+  int streamed = 0;
+  for (uint32_t page : kOtherPages) {
+    if (!StreamDecoder::Decodes(*codec_, page)) continue;
+    ++streamed;
+    // Bytes the encoder made, and random ones, valid or not: every cut and byte-by-byte
+    // decoding must accept exactly what the whole decode accepts and give its text.
+    std::vector<std::string> inputs;
+    std::string encoded;
+    bool substituted = false;
+    ASSERT_EQ(codec_->Encode(page, sample, &encoded, &substituted), EncodeAnswer::kConverted);
+    inputs.push_back(encoded);
+    for (int i = 0; i < 60; ++i) inputs.push_back(RandomBytes(random, 1 + i % 9));
+    for (const std::string& bytes : inputs) {
+      WideText whole;
+      const bool valid = codec_->Decode(page, bytes, &whole);
+      for (size_t cut = 0; cut <= bytes.size(); ++cut) {
+        std::vector<size_t> cuts;
+        for (size_t k = cut; k < bytes.size(); ++k) cuts.push_back(k);
+        for (const std::vector<size_t>& at : {std::vector<size_t>{cut}, cuts}) {
+          WideText text;
+          const bool ok = DecodeCut(page, bytes, at, &text);
+          ASSERT_EQ(ok, valid) << page << " " << testing::PrintToString(bytes) << " from " << cut;
+          if (ok) {
+            ASSERT_EQ(text, whole) << page << " " << testing::PrintToString(bytes);
+          }
+        }
+      }
+    }
+  }
+  EXPECT_GE(streamed, 6) << "EUC-JP and the single- and double-byte pages stream";
+}
+
+TEST_F(StreamCodecTest, OtherCodePagesEncodeInPiecesAsInOne) {
+  std::mt19937 random(4);
+  // Characters each page has, some it lacks (and some that have look-alikes), a pair
+  // and lone surrogates.
+  static const char16_t* kUnits[] = {u"a",      u"\r\n",   u"\u65e5", u"\uff71", u"\u00e9",
+                                     u"\u0416", u"\u4e2d", u"\ud55c", u"\u00a5", u"\u203e",
+                                     u"\U0001F600", u"\xD800", u"\xDC00", u"\\"};
+  std::uniform_int_distribution<size_t> pick(0, std::size(kUnits) - 1);
+  int streamed = 0;
+  for (uint32_t page : kOtherPages) {
+    if (!codec_->EncodesPieces(page)) continue;
+    ++streamed;
+    for (int round = 0; round < 12; ++round) {
+      std::u16string text;
+      for (int i = 0; i < 8; ++i) text += kUnits[pick(random)];
+      std::string whole;
+      bool wholeSubstituted = false;
+      ASSERT_EQ(codec_->Encode(page, text, &whole, &wholeSubstituted), EncodeAnswer::kConverted);
+      for (size_t cut = 0; cut <= text.size(); ++cut) {
+        StreamEncoder encoder(*codec_, page);
+        std::string bytes, piece;
+        WideText first = text.substr(0, cut), second = text.substr(cut), empty;
+        ASSERT_EQ(encoder.Feed(first, false, &piece), EncodeAnswer::kConverted);
+        bytes += piece;
+        ASSERT_EQ(encoder.Feed(second, false, &piece), EncodeAnswer::kConverted);
+        bytes += piece;
+        ASSERT_EQ(encoder.Feed(empty, true, &piece), EncodeAnswer::kConverted);
+        bytes += piece;
+        ASSERT_EQ(bytes, whole) << page << " cut at " << cut;
+        ASSERT_EQ(encoder.substituted(), wholeSubstituted) << page << " cut at " << cut;
+        // The secondary encoder too, which takes a page the primary one lacks; the
+        // encoder never cuts a pair.
+        const bool inPair = cut > 0 && cut < text.size() && text[cut - 1] >= 0xD800 &&
+                            text[cut - 1] <= 0xDBFF && text[cut] >= 0xDC00 && text[cut] <= 0xDFFF;
+        if (inPair) continue;
+        std::string fallback, head, tail;
+        bool fallbackSubstituted = false, headSubstituted = false, tailSubstituted = false;
+        uint32_t error = 0;
+        const std::u16string_view all(text);
+        ASSERT_TRUE(codec_->EncodeFallback(page, all, &fallback, &fallbackSubstituted, &error));
+        ASSERT_TRUE(codec_->EncodeFallback(page, all.substr(0, cut), &head, &headSubstituted,
+                                           &error));
+        ASSERT_TRUE(codec_->EncodeFallback(page, all.substr(cut), &tail, &tailSubstituted, &error));
+        ASSERT_EQ(head + tail, fallback) << page << " cut at " << cut;
+        ASSERT_EQ(headSubstituted || tailSubstituted, fallbackSubstituted) << page << " cut at "
+                                                                           << cut;
+      }
+    }
+  }
+  EXPECT_GE(streamed, 6) << "EUC-JP and the single- and double-byte pages stream";
+}
+
+TEST_F(StreamCodecTest, PagesWithAStateBetweenCharactersStayWhole) {
+  // An escape or shift in one piece decides what the next piece's bytes mean.
+  for (uint32_t page : {50220u, 50221u, 50222u, 50225u, 65000u}) {
+    EXPECT_FALSE(StreamDecoder::Decodes(*codec_, page)) << page;
+    EXPECT_FALSE(codec_->EncodesPieces(page)) << page;
+  }
+}
+
+TEST_F(StreamCodecTest, APageThePrimaryEncoderLacksGoesToTheSecondaryInEveryPiece) {
+  // The primary encoder turns the page down: each piece goes where the whole text would.
+  ScriptedCodec::Script script;
+  script.encodeAnswer = EncodeAnswer::kNotSupported;
+  ScriptedCodec scripted(&script);
+  ASSERT_TRUE(scripted.HasRealCodec());
+  const std::u16string text = kText + u"\u00a5x\U0001F600";
+  std::string whole;
+  bool wholeSubstituted = false;
+  uint32_t error = 0;
+  ASSERT_TRUE(scripted.EncodeFallback(kCodePageShiftJis, text, &whole, &wholeSubstituted, &error));
+  ASSERT_TRUE(wholeSubstituted);
+  for (size_t cut = 0; cut <= text.size(); ++cut) {
+    StreamEncoder encoder(scripted, kCodePageShiftJis);
+    std::string bytes, piece;
+    WideText first = text.substr(0, cut), second = text.substr(cut);
+    ASSERT_EQ(encoder.Feed(first, false, &piece), EncodeAnswer::kConverted);
+    bytes += piece;
+    ASSERT_EQ(encoder.Feed(second, true, &piece), EncodeAnswer::kConverted);
+    bytes += piece;
+    EXPECT_EQ(bytes, whole) << "cut at " << cut;
+    EXPECT_TRUE(encoder.substituted()) << "cut at " << cut;
+  }
+  // When the secondary one fails too, that is not a piece written as nothing.
+  script.fallbackFails = true;
+  StreamEncoder encoder(scripted, kCodePageShiftJis);
+  std::string bytes;
+  WideText units = u"abc";
+  EXPECT_EQ(encoder.Feed(units, true, &bytes), EncodeAnswer::kFailed);
 }

@@ -216,11 +216,10 @@ class Streaming {
       return;
     }
     // The file ended inside a character (or half a UTF-16 unit).
-    if (!odd_.empty() || !decoder_->AtCharacterEnd()) {
+    if (!odd_.empty() || decoder_->Finish(&text_) != DecodeAnswer::kDecoded) {
       file_->status = ReadCannotDecode;
       return;
     }
-    text_.clear();
     file_->changed |= FeedSteps(steps_, text_, true);
     if (file_->changed && !writing_) {
       restart_ = true;

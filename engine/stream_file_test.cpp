@@ -12,6 +12,7 @@
 #include "core/encoding_catalogue.h"
 #include "core/process_flags.h"
 #include "engine/process_file.h"
+#include "engine/stream_codec.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;
@@ -192,6 +193,46 @@ TEST_F(StreamFileTest, ShiftJisIsReadInPiecesWhereTheTableIs) {
   job.outputEncodingIndex = kEncodingOther;
   job.outputOtherCodePage = kCodePageUtf8;
   ExpectSameAsWhole(text);
+}
+
+TEST_F(StreamFileTest, OtherCodePagesAsTheWholeTextRoad) {
+  if (!RealFileSystem().WritesInPieces()) GTEST_SKIP() << "files are written whole here";
+  uint32_t failure = 0;
+  std::unique_ptr<Codec> codec = CreateSystemCodec(&failure);
+  ASSERT_NE(codec, nullptr);
+  job.lineEndingConversion = 1;
+  job.expandTabs = true;
+  struct Sample {
+    uint32_t page;
+    std::string text;
+  };
+  const Sample samples[] = {
+      // 日本 and a half-width ｱ (8E B1) and a JIS X 0212 character (8F B0 A1).
+      {51932, "\xc6\xfc\xcb\xdc\t\x8e\xb1\r\n\x8f\xb0\xa1x\r\n"},
+      {1252, "caf\xe9\t\x80\r\n"},
+      {936, "\xd6\xd0\xce\xc4\t\\\r\n"},  // 中文
+  };
+  for (const Sample& sample : samples) {
+    SCOPED_TRACE(sample.page);
+    job.inputOtherCodePage = sample.page;
+    job.outputEncodingIndex = kEncodingSameAsRead;
+    const bool streams = StreamDecoder::Decodes(*codec, sample.page) &&
+                         codec->EncodesPieces(sample.page);
+    EXPECT_EQ(Streams(sample.text), streams);
+    ExpectSameAsWhole(sample.text);
+    ExpectSameAsWhole(sample.text + sample.text.substr(0, 1));  // ends inside a character
+    ExpectSameAsWhole(sample.text + "\xff\xff" + sample.text);
+    // Into UTF-8, and from UTF-8 into the page, with what it lacks as "?".
+    job.outputEncodingIndex = kEncodingOther;
+    job.outputOtherCodePage = kCodePageUtf8;
+    ExpectSameAsWhole(sample.text);
+    job.inputOtherCodePage = kCodePageUtf8;
+    job.outputOtherCodePage = sample.page;
+    ExpectSameAsWhole("\xe6\x97\xa5\xe6\x9c\xac\tcaf\xc3\xa9\r\n\xf0\x9f\x98\x80\n");
+  }
+  job.inputOtherCodePage = kCodePageUtf8;
+  job.outputOtherCodePage = 51932;
+  EXPECT_EQ(Streams("a\n"), codec->EncodesPieces(51932));
 }
 
 TEST_F(StreamFileTest, LinkedFilesAreRewrittenInPlace) {

@@ -184,6 +184,10 @@ DecodeAnswer ScriptedCodec::DecodePiece(uint32_t codePage, std::string_view piec
   return real_->DecodePiece(codePage, piece, pending, text);
 }
 
+DecodeAnswer ScriptedCodec::DecodeEnd(uint32_t codePage, std::string* pending, WideText* text) {
+  return real_->DecodeEnd(codePage, pending, text);
+}
+
 EncodeAnswer ScriptedCodec::EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
                                           bool* substituted) {
   // A forced answer belongs to Encode, which the writer then reaches.

@@ -149,6 +149,7 @@ class ScriptedCodec : public Codec {
                              size_t count) override;
   DecodeAnswer DecodePiece(uint32_t codePage, std::string_view piece, std::string* pending,
                            WideText* text) override;
+  DecodeAnswer DecodeEnd(uint32_t codePage, std::string* pending, WideText* text) override;
   EncodeAnswer EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
                              bool* substituted) override;
   bool EncodeFallback(uint32_t codePage, std::u16string_view text, std::string* bytes,

@@ -62,6 +62,14 @@ class Codec {
     return DecodeAnswer::kNotSupported;
   }
 
+  // The file read in pieces ended: decodes the bytes *pending still holds as its last
+  // ones, appending their characters to *text and emptying *pending. kInvalid when they
+  // do not make whole characters; by default any byte still pending does not.
+  virtual DecodeAnswer DecodeEnd(uint32_t codePage, std::string* pending, WideText* text) {
+    (void)codePage, (void)text;
+    return pending->empty() ? DecodeAnswer::kDecoded : DecodeAnswer::kInvalid;
+  }
+
   // The primary encoder: puts "?" for every character the code page cannot represent
   // (no best-fit look-alikes) and sets *substituted when it did.
   virtual EncodeAnswer Encode(uint32_t codePage, std::u16string_view text, std::string* bytes,

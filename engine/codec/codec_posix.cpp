@@ -5,6 +5,7 @@
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
 #include <unicode/ucsdet.h>
+#include <unicode/uset.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -189,6 +190,73 @@ bool DecodeWithConverter(UConverter* converter, std::string_view bytes, WideText
   return true;
 }
 
+// Decodes bytes that come in pieces: ICU is given the bytes held back from the last piece,
+// then this one, without flushing, and keeps back itself the bytes of a character the
+// piece ends inside of. The converter is reset first, which loses nothing: the bytes it
+// held are the ones given again, and the converters taken this way have no other state
+// between characters. last: the bytes end here, and any still held are an error. Appends
+// the characters to *text and sets *pending to the bytes held back; false when a byte
+// sequence is not valid.
+bool DecodeStreaming(UConverter* converter, std::string_view piece, bool last,
+                     std::string* pending, WideText* text) {
+  ucnv_resetToUnicode(converter);
+  UErrorCode error = U_ZERO_ERROR;
+  ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
+  if (U_FAILURE(error)) return false;
+  UChar block[kBlock];
+  auto feed = [&](std::string_view bytes, bool flush) {
+    const char* source = bytes.data();
+    const char* sourceEnd = source + bytes.size();
+    for (;;) {
+      UChar* target = block;
+      ucnv_toUnicode(converter, &target, block + kBlock, &source, sourceEnd, nullptr, flush,
+                     &error);
+      text->append(block, static_cast<size_t>(target - block));
+      if (error != U_BUFFER_OVERFLOW_ERROR) break;
+      error = U_ZERO_ERROR;
+    }
+    return U_SUCCESS(error);
+  };
+  const std::string held = std::move(*pending);
+  pending->clear();
+  if (!feed(held, last && piece.empty()) || !feed(piece, last)) return false;
+  const int32_t count = ucnv_toUCountPending(converter, &error);
+  if (U_FAILURE(error) || count < 0) return false;
+  const size_t kept = static_cast<size_t>(count);
+  if (kept > held.size() + piece.size()) return false;
+  // The bytes ICU holds are the last ones it was given.
+  if (kept > piece.size()) {
+    pending->assign(held, held.size() - (kept - piece.size()));
+    pending->append(piece);
+  } else {
+    pending->assign(piece.substr(piece.size() - kept));
+  }
+  return !last || pending->empty();
+}
+
+// Whether a converter decodes and encodes the same way in pieces as in one go: one that
+// maps by its tables alone, with no state between characters, and no mapping of several
+// characters to one byte sequence (which a cut between the characters would change).
+bool ConvertsInPieces(UConverter* converter) {
+  switch (ucnv_getType(converter)) {
+    case UCNV_SBCS:
+    case UCNV_DBCS:
+    case UCNV_MBCS:
+    case UCNV_LATIN_1:
+    case UCNV_US_ASCII:
+      break;
+    default:
+      return false;
+  }
+  UErrorCode error = U_ZERO_ERROR;
+  USet* set = uset_openEmpty();
+  ucnv_getUnicodeSet(converter, set, UCNV_ROUNDTRIP_AND_FALLBACK_SET, &error);
+  // The set names such sequences as strings, beside its ranges of single characters.
+  const bool strings = uset_getItemCount(set) != uset_getRangeCount(set);
+  uset_close(set);
+  return U_SUCCESS(error) && !strings;
+}
+
 bool EncodeWithConverter(UConverter* converter, std::u16string_view text, std::string* bytes,
                          bool* substituted) {
   ucnv_resetFromUnicode(converter);
@@ -275,6 +343,7 @@ class IcuCodec final : public Codec {
                            WideText* text) override;
   EncodeAnswer EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
                              bool* substituted) override;
+  DecodeAnswer DecodeEnd(uint32_t codePage, std::string* pending, WideText* text) override;
   bool EncodeFallback(uint32_t codePage, std::u16string_view text, std::string* bytes,
                       bool* substituted, uint32_t* error) override;
   int BytesIn932(char16_t unit) override;
@@ -282,8 +351,12 @@ class IcuCodec final : public Codec {
  private:
   // The converter for a code page, opened once; nullptr when ICU has none.
   UConverter* ConverterFor(uint32_t codePage);
+  // The converter for a code page that ICU converts in pieces (see ConvertsInPieces);
+  // nullptr for one it does not, or one the program decodes itself.
+  UConverter* PieceConverterFor(uint32_t codePage);
 
   std::map<uint32_t, ConverterPtr> converters_;
+  std::map<uint32_t, bool> inPieces_;
   ConverterPtr converter932_;  // for BytesIn932, with fallbacks on
   DetectorPtr detector_;
 };
@@ -294,6 +367,21 @@ UConverter* IcuCodec::ConverterFor(uint32_t codePage) {
     found = converters_.emplace(codePage, OpenForCodePage(codePage)).first;
   }
   return found->second.get();
+}
+
+UConverter* IcuCodec::PieceConverterFor(uint32_t codePage) {
+  // UTF-7 and ISO-2022-JP carry a state from one character to the next; the program
+  // decodes them itself, whole.
+  if (IsUnicodePage(codePage) || codePage == kCodePageUtf7 || IsIso2022JpPage(codePage)) {
+    return nullptr;
+  }
+  UConverter* converter = ConverterFor(codePage);
+  if (converter == nullptr) return nullptr;
+  auto found = inPieces_.find(codePage);
+  if (found == inPieces_.end()) {
+    found = inPieces_.emplace(codePage, ConvertsInPieces(converter)).first;
+  }
+  return found->second ? converter : nullptr;
 }
 
 bool IcuCodec::Detect(std::string_view bytes, uint32_t* codePage) {
@@ -348,27 +436,46 @@ bool IcuCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* text)
   return converter != nullptr && DecodeWithConverter(converter, bytes, text);
 }
 
+// UTF-16, and Shift-JIS by its table when the table could be built.
 bool IcuCodec::DecodesInPlace(uint32_t codePage) {
-  return IsUtf16CodePage(codePage) || DecodesPieces(codePage);
-}
-
-// Shift-JIS by its table, when the table could be built.
-bool IcuCodec::DecodesPieces(uint32_t codePage) {
-  return codePage == kCodePageShiftJis && Cp932Table::Get() != nullptr;
-}
-
-// UTF-8, UTF-16 and Shift-JIS by its table: characters are encoded one by one.
-bool IcuCodec::EncodesPieces(uint32_t codePage) {
-  return IsUnicodePage(codePage) ||
+  return IsUtf16CodePage(codePage) ||
          (codePage == kCodePageShiftJis && Cp932Table::Get() != nullptr);
+}
+
+// Shift-JIS by its table, and the code pages ICU converts in pieces.
+bool IcuCodec::DecodesPieces(uint32_t codePage) {
+  if (codePage == kCodePageShiftJis && Cp932Table::Get() != nullptr) return true;
+  return PieceConverterFor(codePage) != nullptr;
+}
+
+// UTF-8, UTF-16 and Shift-JIS by its table, whose characters are encoded one by one, and
+// the code pages ICU converts in pieces.
+bool IcuCodec::EncodesPieces(uint32_t codePage) {
+  if (IsUnicodePage(codePage)) return true;
+  if (codePage == kCodePageShiftJis && Cp932Table::Get() != nullptr) return true;
+  return PieceConverterFor(codePage) != nullptr;
 }
 
 DecodeAnswer IcuCodec::DecodePiece(uint32_t codePage, std::string_view piece,
                                    std::string* pending, WideText* text) {
-  const Cp932Table* table = codePage == kCodePageShiftJis ? Cp932Table::Get() : nullptr;
-  if (!table) return DecodeAnswer::kNotSupported;
-  return table->DecodePiece(piece, pending, text) ? DecodeAnswer::kDecoded
-                                                  : DecodeAnswer::kInvalid;
+  if (const Cp932Table* table = codePage == kCodePageShiftJis ? Cp932Table::Get() : nullptr) {
+    return table->DecodePiece(piece, pending, text) ? DecodeAnswer::kDecoded
+                                                    : DecodeAnswer::kInvalid;
+  }
+  UConverter* converter = PieceConverterFor(codePage);
+  if (converter == nullptr) return DecodeAnswer::kNotSupported;
+  return DecodeStreaming(converter, piece, false, pending, text) ? DecodeAnswer::kDecoded
+                                                                 : DecodeAnswer::kInvalid;
+}
+
+DecodeAnswer IcuCodec::DecodeEnd(uint32_t codePage, std::string* pending, WideText* text) {
+  if (pending->empty()) return DecodeAnswer::kDecoded;
+  const bool byTable = codePage == kCodePageShiftJis && Cp932Table::Get() != nullptr;
+  UConverter* converter = byTable ? nullptr : PieceConverterFor(codePage);
+  if (converter == nullptr) return DecodeAnswer::kInvalid;
+  return DecodeStreaming(converter, std::string_view(), true, pending, text)
+             ? DecodeAnswer::kDecoded
+             : DecodeAnswer::kInvalid;
 }
 
 DecodeAnswer IcuCodec::DecodeInPlace(uint32_t codePage, WideText* text, size_t offset,

@@ -7,7 +7,10 @@
 #include <mlang.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -71,6 +74,37 @@ size_t UnitBlockEnd(std::u16string_view text, size_t start) {
 
 int ToInt(size_t n) { return static_cast<int>(n); }
 
+// How the program finds where characters end in a code page it decodes in pieces, so
+// that each piece given to the system holds whole characters only.
+struct PieceRule {
+  enum Kind { kSingleByte, kLeadBytes, kEucJp };
+  Kind kind = kSingleByte;
+  std::array<bool, 256> lead{};  // kLeadBytes: the bytes that take one more
+};
+
+// The length of the bytes that hold only whole characters, counted from a character's
+// start. A byte sequence the code page does not have is left to the system's decoder,
+// which refuses it where it stands.
+size_t WholeCharacters(const PieceRule& rule, std::string_view bytes) {
+  const size_t size = bytes.size();
+  if (rule.kind == PieceRule::kSingleByte) return size;
+  size_t i = 0;
+  while (i < size) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    size_t length = 1;
+    if (rule.kind == PieceRule::kLeadBytes) {
+      length = rule.lead[byte] ? 2 : 1;
+    } else if (byte == 0x8F) {  // JIS X 0212: two more
+      length = 3;
+    } else if (byte == 0x8E || (byte >= 0xA1 && byte <= 0xFE)) {
+      length = 2;
+    }
+    if (i + length > size) break;
+    i += length;
+  }
+  return i;
+}
+
 class MLangCodec final : public Codec {
  public:
   explicit MLangCodec(IMultiLanguage2* mlang) : mlang_(mlang) {}
@@ -88,9 +122,18 @@ class MLangCodec final : public Codec {
                              size_t count) override {
     return DecodeUnicodePageInPlace(codePage, text, offset, count);
   }
-  // UTF-8 and UTF-16, which the program encodes itself; the system's converters keep
-  // the whole road.
-  bool EncodesPieces(uint32_t codePage) override { return IsUnicodePage(codePage); }
+  // The code pages whose characters the program can tell apart (see RuleFor): each
+  // piece of whole characters goes to the system on its own.
+  bool DecodesPieces(uint32_t codePage) override { return RuleFor(codePage) != nullptr; }
+  DecodeAnswer DecodePiece(uint32_t codePage, std::string_view piece, std::string* pending,
+                           WideText* text) override;
+  DecodeAnswer DecodeEnd(uint32_t codePage, std::string* pending, WideText* text) override;
+  // UTF-8 and UTF-16, which the program encodes itself, and the code pages decoded in
+  // pieces: none has a state from one character to the next, in MLang or (for a page
+  // MLang lacks) in the kernel's encoder.
+  bool EncodesPieces(uint32_t codePage) override {
+    return IsUnicodePage(codePage) || RuleFor(codePage) != nullptr;
+  }
   EncodeAnswer EncodeInPlace(uint32_t codePage, WideText* text, size_t* byteCount,
                              bool* substituted) override {
     if (!EncodeUnicodePageInPlace(codePage, text, byteCount)) return EncodeAnswer::kNotSupported;
@@ -104,6 +147,11 @@ class MLangCodec final : public Codec {
  private:
   enum class Outcome { kDone, kInvalid, kUnsupported };
 
+  // How characters end in a code page with no state between them that the kernel or
+  // MLang decodes; nullptr for any other.
+  const PieceRule* RuleFor(uint32_t codePage);
+  // Decode for the code pages the kernel or MLang decode.
+  bool DecodeSystemPage(uint32_t codePage, std::string_view bytes, WideText* text);
   Outcome DecodeWithKernel(uint32_t codePage, std::string_view bytes, WideText* text);
   bool DecodeWithMLang(uint32_t codePage, std::string_view bytes, WideText* text);
   // One block each, appended to *out; no checks beyond what MLang reports.
@@ -119,7 +167,91 @@ class MLangCodec final : public Codec {
                                    std::string* out);
 
   IMultiLanguage2* mlang_;
+  std::map<uint32_t, std::optional<PieceRule>> rules_;
+  std::string joined_;  // the bytes pending and a piece
 };
+
+const PieceRule* MLangCodec::RuleFor(uint32_t codePage) {
+  if (IsUnicodePage(codePage) || codePage == kCodePageUtf7 || IsIso2022JpPage(codePage) ||
+      DecoderWantsNoFlags(codePage)) {
+    return nullptr;
+  }
+  auto found = rules_.find(codePage);
+  if (found != rules_.end()) return found->second ? &*found->second : nullptr;
+  std::optional<PieceRule> rule;
+  // The kernel's lead bytes where the kernel decodes the code page: they are how it
+  // reads the bytes itself. Pages with longer characters (GB18030) or a state are left
+  // whole.
+  CPINFO info{};
+  if (GetCPInfo(codePage, &info)) {
+    if (info.MaxCharSize == 1) {
+      rule.emplace();
+    } else if (info.MaxCharSize == 2) {
+      rule.emplace();
+      rule->kind = PieceRule::kLeadBytes;
+      for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2) {
+        for (int byte = info.LeadByte[i]; byte <= info.LeadByte[i + 1]; ++byte) {
+          rule->lead[static_cast<size_t>(byte)] = true;
+        }
+      }
+    }
+  } else if (codePage == kCodePageEucJp &&
+             mlang_->IsConvertible(codePage, kCodePageUtf16Le) == S_OK) {
+    // Only MLang has 51932.
+    rule.emplace();
+    rule->kind = PieceRule::kEucJp;
+  }
+  found = rules_.emplace(codePage, rule).first;
+  return found->second ? &*found->second : nullptr;
+}
+
+bool MLangCodec::DecodeSystemPage(uint32_t codePage, std::string_view bytes, WideText* text) {
+  if (!DecoderWantsNoFlags(codePage)) {
+    switch (DecodeWithKernel(codePage, bytes, text)) {
+      case Outcome::kDone: return true;
+      case Outcome::kInvalid: return false;
+      case Outcome::kUnsupported: break;  // e.g. 51932, which only MLang has
+    }
+  }
+  return DecodeWithMLang(codePage, bytes, text);
+}
+
+DecodeAnswer MLangCodec::DecodePiece(uint32_t codePage, std::string_view piece,
+                                     std::string* pending, WideText* text) {
+  const PieceRule* rule = RuleFor(codePage);
+  if (rule == nullptr) return DecodeAnswer::kNotSupported;
+  std::string_view all = piece;
+  if (!pending->empty()) {
+    joined_.assign(*pending);
+    joined_.append(piece);
+    all = joined_;
+  }
+  const size_t whole = WholeCharacters(*rule, all);
+  if (whole != 0) {
+    WideText units;
+    if (!DecodeSystemPage(codePage, all.substr(0, whole), &units)) return DecodeAnswer::kInvalid;
+    if (text->empty()) {
+      text->swap(units);
+    } else {
+      text->append(units);
+    }
+  }
+  pending->assign(all.substr(whole));
+  return DecodeAnswer::kDecoded;
+}
+
+// The bytes left are the start of a character with the rest missing: the system is given
+// them as the whole road gives them, at the end of the file.
+DecodeAnswer MLangCodec::DecodeEnd(uint32_t codePage, std::string* pending, WideText* text) {
+  if (pending->empty()) return DecodeAnswer::kDecoded;
+  WideText units;
+  if (RuleFor(codePage) == nullptr || !DecodeSystemPage(codePage, *pending, &units)) {
+    return DecodeAnswer::kInvalid;
+  }
+  text->append(units);
+  pending->clear();
+  return DecodeAnswer::kDecoded;
+}
 
 bool MLangCodec::Detect(std::string_view bytes, uint32_t* codePage) {
   if (bytes.empty()) return false;
@@ -288,14 +420,7 @@ bool MLangCodec::Decode(uint32_t codePage, std::string_view bytes, WideText* tex
     text->clear();
     return true;
   }
-  if (!DecoderWantsNoFlags(codePage)) {
-    switch (DecodeWithKernel(codePage, bytes, text)) {
-      case Outcome::kDone: return true;
-      case Outcome::kInvalid: return false;
-      case Outcome::kUnsupported: break;  // e.g. 51932, which only MLang has
-    }
-  }
-  return DecodeWithMLang(codePage, bytes, text);
+  return DecodeSystemPage(codePage, bytes, text);
 }
 
 // MLang does not say when it put in a "?", so each block is decoded again and compared:
