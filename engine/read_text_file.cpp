@@ -83,7 +83,8 @@ void InsertEveryNBytes(char* data, size_t* size, size_t markLength, uint64_t n,
   }
 }
 
-// The reader's answer for a read that failed.
+}  // namespace
+
 ReadStatus FailedRead(ReadFileResult result) {
   switch (result) {
     case ReadFileResult::kCannotOpen:
@@ -96,6 +97,8 @@ ReadStatus FailedRead(ReadFileResult result) {
   }
   return ReadFailed;
 }
+
+namespace {
 
 // Pieces a file is read in: small enough to stay in the cache.
 constexpr size_t kPieceBytes = size_t{256} << 10;

@@ -5,6 +5,7 @@
 
 #include "core/wide_text.h"
 #include "engine/engine_context.h"
+#include "platform/file_system.h"
 #include "platform/native_path.h"
 
 enum ReadStatus : int {
@@ -30,3 +31,6 @@ enum ReadStatus : int {
 ReadStatus ReadTextFile(EngineContext& context, const NativePath& path, WideText* text,
                         int16_t inputEncodingIndex, uint32_t* codePage, uint32_t* bomFlag,
                         int16_t lineEndingKind, uint32_t insertEveryBytes);
+
+// The reader's answer for a file system read that failed (kOk and kFailed: ReadFailed).
+ReadStatus FailedRead(ReadFileResult result);

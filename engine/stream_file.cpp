@@ -51,20 +51,6 @@ size_t RemoveNulUnits(char* data, size_t size) {
   return out;
 }
 
-// The reader's answer for a read that failed.
-ReadStatus FailedRead(ReadFileResult result) {
-  switch (result) {
-    case ReadFileResult::kCannotOpen:
-      return ReadCannotOpen;
-    case ReadFileResult::kTooLarge:
-      return ReadTooLarge;
-    case ReadFileResult::kOk:
-    case ReadFileResult::kFailed:
-      break;
-  }
-  return ReadFailed;
-}
-
 // One file on its way through the pieces.
 class Streaming {
  public:

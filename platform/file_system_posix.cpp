@@ -413,31 +413,13 @@ class PosixFileSystem : public FileSystem {
   ReadFileResult ReadFileInPieces(const NativePath& path, size_t pieceBytes,
                                   const std::function<bool(uint64_t size)>& begin,
                                   const std::function<bool(char* piece, size_t length)>& take) override {
-    FileDescriptor fd;
-    uint64_t size = 0;
-    const ReadFileResult opened = OpenForReading(path, &fd, &size);
-    if (opened != ReadFileResult::kOk) return opened;
-    if (!begin(size)) return ReadFileResult::kTooLarge;
-    auto fill = [&](char* buffer, size_t want, size_t* got) {
-      *got = ReadFull(fd.get(), buffer, want);
-      return *got != kReadFailed;
-    };
-    return HandOnInPieces(size, pieceBytes, fill, take);
+    return ReadPieces(path, pieceBytes, begin, take, true);
   }
 
   ReadFileResult ReadFileStreaming(const NativePath& path, size_t pieceBytes,
                                    const std::function<bool(uint64_t size)>& begin,
                                    const std::function<bool(char* piece, size_t length)>& take) override {
-    FileDescriptor fd;
-    uint64_t size = 0;
-    const ReadFileResult opened = OpenForReading(path, &fd, &size, false);
-    if (opened != ReadFileResult::kOk) return opened;
-    if (!begin(size)) return ReadFileResult::kTooLarge;
-    auto fill = [&](char* buffer, size_t want, size_t* got) {
-      *got = ReadFull(fd.get(), buffer, want);
-      return *got != kReadFailed;
-    };
-    return HandOnInPieces(size, pieceBytes, fill, take);
+    return ReadPieces(path, pieceBytes, begin, take, false);
   }
 
   bool WritesInPieces() override { return true; }
@@ -562,6 +544,24 @@ class PosixFileSystem : public FileSystem {
     if (utimensat(AT_FDCWD, path.c_str(), values, 0) == 0) return SetTimesResult::kOk;
     return errno == ENOENT || errno == ENOTDIR ? SetTimesResult::kCannotOpen
                                                : SetTimesResult::kCannotSet;
+  }
+
+ private:
+  // Both piece readers: `limited` refuses a file larger than the program can hold whole.
+  static ReadFileResult ReadPieces(const NativePath& path, size_t pieceBytes,
+                                   const std::function<bool(uint64_t size)>& begin,
+                                   const std::function<bool(char* piece, size_t length)>& take,
+                                   bool limited) {
+    FileDescriptor fd;
+    uint64_t size = 0;
+    const ReadFileResult opened = OpenForReading(path, &fd, &size, limited);
+    if (opened != ReadFileResult::kOk) return opened;
+    if (!begin(size)) return ReadFileResult::kTooLarge;
+    auto fill = [&](char* buffer, size_t want, size_t* got) {
+      *got = ReadFull(fd.get(), buffer, want);
+      return *got != kReadFailed;
+    };
+    return HandOnInPieces(size, pieceBytes, fill, take);
   }
 };
 

@@ -430,37 +430,13 @@ class Win32FileSystem : public FileSystem {
   ReadFileResult ReadFileInPieces(
       const NativePath& path, size_t pieceBytes, const std::function<bool(uint64_t size)>& begin,
       const std::function<bool(char* piece, size_t length)>& take) override {
-    Handle file(OpenToRead(path));
-    if (!file.valid()) return ReadFileResult::kCannotOpen;
-    uint64_t size = 0;
-    const ReadFileResult sized = SizeToRead(file.get(), &size);
-    if (sized != ReadFileResult::kOk) return sized;
-    if (!begin(size)) return ReadFileResult::kTooLarge;
-    auto fill = [&](char* buffer, size_t want, size_t* got) {
-      uint64_t total = 0;
-      const bool read = ReadExactly(file.get(), buffer, want, &total);
-      *got = static_cast<size_t>(total);
-      return read;
-    };
-    return HandOnInPieces(size, pieceBytes, fill, take);
+    return ReadPieces(path, pieceBytes, begin, take, true);
   }
 
   ReadFileResult ReadFileStreaming(
       const NativePath& path, size_t pieceBytes, const std::function<bool(uint64_t size)>& begin,
       const std::function<bool(char* piece, size_t length)>& take) override {
-    Handle file(OpenToRead(path));
-    if (!file.valid()) return ReadFileResult::kCannotOpen;
-    uint64_t size = 0;
-    const ReadFileResult sized = SizeToRead(file.get(), &size, false);
-    if (sized != ReadFileResult::kOk) return sized;
-    if (!begin(size)) return ReadFileResult::kTooLarge;
-    auto fill = [&](char* buffer, size_t want, size_t* got) {
-      uint64_t total = 0;
-      const bool read = ReadExactly(file.get(), buffer, want, &total);
-      *got = static_cast<size_t>(total);
-      return read;
-    };
-    return HandOnInPieces(size, pieceBytes, fill, take);
+    return ReadPieces(path, pieceBytes, begin, take, false);
   }
 
   bool WritesInPieces() override { return true; }
@@ -596,6 +572,27 @@ class Win32FileSystem : public FileSystem {
       return SetTimesResult::kCannotSet;
     }
     return SetTimesResult::kOk;
+  }
+
+ private:
+  // Both piece readers: `limited` refuses a file larger than the program can hold whole.
+  static ReadFileResult ReadPieces(const NativePath& path, size_t pieceBytes,
+                                   const std::function<bool(uint64_t size)>& begin,
+                                   const std::function<bool(char* piece, size_t length)>& take,
+                                   bool limited) {
+    Handle file(OpenToRead(path));
+    if (!file.valid()) return ReadFileResult::kCannotOpen;
+    uint64_t size = 0;
+    const ReadFileResult sized = SizeToRead(file.get(), &size, limited);
+    if (sized != ReadFileResult::kOk) return sized;
+    if (!begin(size)) return ReadFileResult::kTooLarge;
+    auto fill = [&](char* buffer, size_t want, size_t* got) {
+      uint64_t total = 0;
+      const bool read = ReadExactly(file.get(), buffer, want, &total);
+      *got = static_cast<size_t>(total);
+      return read;
+    };
+    return HandOnInPieces(size, pieceBytes, fill, take);
   }
 };
 
