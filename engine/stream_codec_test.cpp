@@ -64,6 +64,27 @@ class StreamCodecTest : public testing::Test {
   std::unique_ptr<Codec> codec_;
 };
 
+// The text encoded in two pieces cut at `cut`, then the end: the bytes and whether "?"
+// stood in for a character.
+struct PieceEncoding {
+  std::string bytes;
+  bool substituted = false;
+};
+PieceEncoding EncodeCutInTwo(Codec& codec, uint32_t page, const std::u16string& text,
+                             size_t cut) {
+  PieceEncoding out;
+  StreamEncoder encoder(codec, page);
+  std::string piece;
+  WideText first = text.substr(0, cut), second = text.substr(cut), empty;
+  for (auto [part, last] : {std::pair{&first, false}, {&second, false}, {&empty, true}}) {
+    EXPECT_EQ(encoder.Feed(*part, last, &piece), EncodeAnswer::kConverted)
+        << page << " cut at " << cut;
+    out.bytes += piece;
+  }
+  out.substituted = encoder.substituted();
+  return out;
+}
+
 }  // namespace
 
 TEST_F(StreamCodecTest, DecodingCutAtEveryByteGivesTheWholeText) {
@@ -128,17 +149,9 @@ TEST_F(StreamCodecTest, EncodingCutAtEveryUnitGivesTheWholeBytes) {
     bool wholeSubstituted = false;
     ASSERT_EQ(codec_->Encode(page, text, &whole, &wholeSubstituted), EncodeAnswer::kConverted);
     for (size_t cut = 0; cut <= text.size(); ++cut) {
-      StreamEncoder encoder(*codec_, page);
-      std::string bytes, piece;
-      WideText first = text.substr(0, cut), second = text.substr(cut), empty;
-      ASSERT_EQ(encoder.Feed(first, false, &piece), EncodeAnswer::kConverted);
-      bytes += piece;
-      ASSERT_EQ(encoder.Feed(second, false, &piece), EncodeAnswer::kConverted);
-      bytes += piece;
-      ASSERT_EQ(encoder.Feed(empty, true, &piece), EncodeAnswer::kConverted);
-      bytes += piece;
-      EXPECT_EQ(bytes, whole) << page << " cut at " << cut;
-      EXPECT_EQ(encoder.substituted(), wholeSubstituted) << page;
+      const PieceEncoding pieces = EncodeCutInTwo(*codec_, page, text, cut);
+      EXPECT_EQ(pieces.bytes, whole) << page << " cut at " << cut;
+      EXPECT_EQ(pieces.substituted, wholeSubstituted) << page;
     }
   }
 }
@@ -228,17 +241,9 @@ TEST_F(StreamCodecTest, OtherCodePagesEncodeInPiecesAsInOne) {
       bool wholeSubstituted = false;
       ASSERT_EQ(codec_->Encode(page, text, &whole, &wholeSubstituted), EncodeAnswer::kConverted);
       for (size_t cut = 0; cut <= text.size(); ++cut) {
-        StreamEncoder encoder(*codec_, page);
-        std::string bytes, piece;
-        WideText first = text.substr(0, cut), second = text.substr(cut), empty;
-        ASSERT_EQ(encoder.Feed(first, false, &piece), EncodeAnswer::kConverted);
-        bytes += piece;
-        ASSERT_EQ(encoder.Feed(second, false, &piece), EncodeAnswer::kConverted);
-        bytes += piece;
-        ASSERT_EQ(encoder.Feed(empty, true, &piece), EncodeAnswer::kConverted);
-        bytes += piece;
-        ASSERT_EQ(bytes, whole) << page << " cut at " << cut;
-        ASSERT_EQ(encoder.substituted(), wholeSubstituted) << page << " cut at " << cut;
+        const PieceEncoding pieces = EncodeCutInTwo(*codec_, page, text, cut);
+        ASSERT_EQ(pieces.bytes, whole) << page << " cut at " << cut;
+        ASSERT_EQ(pieces.substituted, wholeSubstituted) << page << " cut at " << cut;
         // The secondary encoder too, which takes a page the primary one lacks; the
         // encoder never cuts a pair.
         const bool inPair = cut > 0 && cut < text.size() && text[cut - 1] >= 0xD800 &&
