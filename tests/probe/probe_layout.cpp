@@ -188,14 +188,16 @@ int ControlPoint(const ProbeArguments& arguments) {
   return 0;
 }
 
-// show <caption> <id>: makes a hidden control visible (the banner, for a picture of it).
+// show <caption> <id> [0|1]: makes a hidden control visible (the banner, for a picture of
+// it), or with 0 hides it (the banner's lottery kept out of the other pictures).
 int Show(const ProbeArguments& arguments) {
-  if (arguments.size() != 2) return 2;
+  if (arguments.size() != 2 && arguments.size() != 3) return 2;
+  const bool visible = arguments.size() == 2 || ParseNumber(arguments[2]) != 0;
   HWND dialog = DialogOrComplain(arguments[0]);
   if (!dialog) return 1;
   HWND control = GetDlgItem(dialog, static_cast<int>(ParseNumber(arguments[1])));
   if (!control) return 1;
-  ShowWindow(control, SW_SHOWNA);
+  ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
   return 0;
 }
 
@@ -204,6 +206,6 @@ ProbeCommand tooltips(L"tooltips", L"<caption>", Tooltips);
 ProbeCommand tooltipWindow(L"tooltipwindow", L"<caption>", TooltipWindow);
 ProbeCommand windowRect(L"windowrect", L"<caption>", WindowRect);
 ProbeCommand controlPoint(L"controlpoint", L"<caption> <id>", ControlPoint);
-ProbeCommand show(L"show", L"<caption> <id>", Show);
+ProbeCommand show(L"show", L"<caption> <id> [0|1]", Show);
 
 }  // namespace
