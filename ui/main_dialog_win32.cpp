@@ -38,8 +38,6 @@ struct MainDialogState {
   TaskbarProgress taskbar;
   // Resizing: from initialisation until WM_DESTROY; null when it could not be made.
   std::unique_ptr<DialogLayout> layout;
-  // Owned by the dialog, destroyed with it; null without tooltips.
-  HWND tooltip = nullptr;
 };
 
 constexpr UINT kTargetTypingLimit = 519;
@@ -82,7 +80,8 @@ void SetStartText(HWND dialog, bool running) {
 void OnInitDialog(HWND dialog, MainDialogState& state) {
   HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUILLON));
   SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  state.tooltip = CreateTooltips(dialog, TooltipTable(japaneseUi));
+  // The tooltip window is owned by the dialog and goes with it; the theme finds it there.
+  CreateTooltips(dialog, TooltipTable(japaneseUi));
 
   SendDlgItemMessageW(dialog, kIdTabWidth, EM_LIMITTEXT, kTabWidthTypingLimit, 0);
   SendDlgItemMessageW(dialog, kIdTarget, EM_LIMITTEXT, kTargetTypingLimit, 0);
