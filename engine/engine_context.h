@@ -22,4 +22,7 @@ struct EngineContext {
   // content held in memory before it goes to a work file. Tests make them small.
   size_t streamPieceBytes = size_t{256} << 10;
   size_t streamHeldBytes = size_t{1} << 20;
+  // The least file whose encoding and writing run on a helper thread beside the reading,
+  // decoding and transforming: below it the thread costs more than it saves.
+  uint64_t streamRelayFromBytes = uint64_t{4} << 20;
 };

@@ -10,6 +10,7 @@
 #include "core/encoding_catalogue.h"
 #include "engine/binary_format.h"
 #include "engine/byte_order_mark.h"
+#include "engine/piece_relay.h"
 #include "engine/stream_codec.h"
 #include "engine/stream_steps.h"
 
@@ -63,7 +64,10 @@ class Streaming {
   bool restart() const { return restart_; }
 
   std::unique_ptr<StreamedFile> Run(size_t pieceBytes) {
-    auto begin = [](uint64_t) { return true; };
+    auto begin = [&](uint64_t size) {
+      size_ = size;
+      return true;
+    };
     auto take = [&](char* piece, size_t length) {
       if (!decided_) {
         head_.append(piece, length);
@@ -75,6 +79,11 @@ class Streaming {
     };
     const ReadFileResult read =
         context_.files->ReadFileStreaming(path_, pieceBytes, begin, take);
+    // Whatever waits for the helper is not wanted when the pass stopped early.
+    if (relay_ && (!decided_ || declined_ || restart_ || file_->status != ReadOk ||
+                   read != ReadFileResult::kOk)) {
+      relay_.reset();
+    }
     if (!decided_) {
       // A file shorter than the head (or one that could not be read, or an empty one,
       // which the whole-text road tells of).
@@ -84,6 +93,7 @@ class Streaming {
     if (declined_ || restart_) return nullptr;
     if (file_->status == ReadOk && read != ReadFileResult::kOk) file_->status = FailedRead(read);
     if (file_->status == ReadOk) Finish();
+    relay_.reset();
     if (declined_ || restart_) return nullptr;
     if (file_->status != ReadOk) {
       file_->output.reset();
@@ -172,10 +182,37 @@ class Streaming {
   }
 
   // Encodes units into the work file. False when the converter broke off (the whole-text
-  // road then tells of it as it always has) or no work file can be made.
+  // road then tells of it as it always has) or no work file can be made. A large file's
+  // units are encoded and written on a helper thread while the next piece is read.
   bool Hand(WideText& units, bool last) {
+    if (!relay_ && !last && size_ >= context_.streamRelayFromBytes && !StartRelay()) return false;
+    if (relay_) {
+      if (!relay_->Hand(units, last) || (last && !relay_->Finish())) return Decline();
+      return true;
+    }
     if (encoder_->Feed(units, last, &encoded_) != EncodeAnswer::kConverted) return Decline();
     return Write(encoded_);
+  }
+
+  // The helper's share: the work file exists by then.
+  bool Encode(WideText& units, bool last) {
+    if (encoder_->Feed(units, last, &encoded_) != EncodeAnswer::kConverted) return false;
+    file_->output->Write(encoded_);
+    return true;
+  }
+
+  // The helper writes to a work file of its own from the start: nothing it does touches
+  // what the reading thread uses.
+  bool StartRelay() {
+    if (!file_->output) {
+      file_->output = context_.files->BeginReplacement(path_);
+      if (!file_->output) return Decline();
+      file_->output->Write(file_->bytes);
+      std::string().swap(file_->bytes);
+    }
+    relay_ = std::make_unique<PieceRelay>(
+        [this](WideText& units, bool last) { return Encode(units, last); });
+    return true;
   }
 
   // The new content goes to memory while it is small, then to a work file.
@@ -237,6 +274,9 @@ class Streaming {
   uint64_t kept_ = 0;   // bytes after the mark other than NUL
   WideText text_;
   std::string encoded_;
+  uint64_t size_ = 0;  // the file's, as it was opened
+  // Last: it goes first, and its helper uses the members above.
+  std::unique_ptr<PieceRelay> relay_;
 };
 
 }  // namespace

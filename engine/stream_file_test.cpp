@@ -47,7 +47,7 @@ class StreamFileTest : public testing::Test {
   // The file's content after ProcessFile on the given file system (the failing one
   // writes whole files only, so the whole-text road is taken there).
   Outcome Run(const std::string& content, FileSystem& files, size_t pieceBytes,
-              size_t heldBytes) {
+              size_t heldBytes, uint64_t relayFromBytes = uint64_t{4} << 20) {
     WriteBytes(path, content);
     RecordingHost host;
     EngineContext context;
@@ -55,6 +55,7 @@ class StreamFileTest : public testing::Test {
     context.files = &files;
     context.streamPieceBytes = pieceBytes;
     context.streamHeldBytes = heldBytes;
+    context.streamRelayFromBytes = relayFromBytes;
     ProcessFile(context, ToNative(path), job);
     Outcome outcome{ReadBytes(path), host.messages, context.counters.targetsSeen,
                     context.counters.filesWritten};
@@ -79,9 +80,12 @@ class StreamFileTest : public testing::Test {
     const Outcome whole = Run(content, wholeFiles, 1 << 18, 1 << 20);
     for (size_t piece : {size_t{1}, size_t{2}, size_t{3}, size_t{64}, size_t{1} << 18}) {
       for (size_t held : {size_t{0}, size_t{1} << 20}) {
-        const Outcome streamed = Run(content, RealFileSystem(), piece, held);
-        ASSERT_EQ(streamed, whole) << "piece " << piece << " held " << held << " content "
-                                   << testing::PrintToString(content);
+        // Encoding and writing on a helper thread too, from the first piece.
+        for (uint64_t relay : {uint64_t{0}, uint64_t{4} << 20}) {
+          const Outcome streamed = Run(content, RealFileSystem(), piece, held, relay);
+          ASSERT_EQ(streamed, whole) << "piece " << piece << " held " << held << " relay "
+                                     << relay << " content " << testing::PrintToString(content);
+        }
       }
     }
   }

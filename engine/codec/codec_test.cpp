@@ -186,27 +186,38 @@ TEST_F(CodecTest, Utf8DecodesEveryLengthAtItsLimits) {
 }
 
 TEST_F(CodecTest, Utf8EncodesAsciiRunsOfEveryLengthBetweenOtherCharacters) {
-  // Runs of 0 to 18 ASCII units, so the eight-at-a-time path starts and stops at every
-  // offset, between characters of two, three and four bytes and lone surrogates.
+  // Runs of 0 to 34 ASCII units, so the eight- and sixteen-at-a-time paths start and stop
+  // at every offset, between characters of two, three and four bytes and lone
+  // surrogates; once as a short text and once repeated past the size where a large
+  // text is encoded through a table.
   std::u16string text;
   std::string expected;
-  const std::u16string others[] = {u"\xe9", u"\x3042", u"\U0001F600", u"\xdc00"};
-  const std::string encodings[] = {"\xc3\xa9", "\xe3\x81\x82", "\xf0\x9f\x98\x80", "?"};
-  for (int run = 0; run < 19; ++run) {
+  const std::u16string others[] = {u"\xe9", u"\x3042", u"\U0001F600", u"\xdc00", u"\x7ff\x800"};
+  const std::string encodings[] = {"\xc3\xa9", "\xe3\x81\x82", "\xf0\x9f\x98\x80", "?",
+                                   "\xdf\xbf\xe0\xa0\x80"};
+  for (int run = 0; run < 35; ++run) {
     for (int i = 0; i < run; ++i) {
       text += static_cast<char16_t>(u'A' + i);
       expected += static_cast<char>('A' + i);
     }
-    text += others[run % 4];
-    expected += encodings[run % 4];
+    text += others[run % 5];
+    expected += encodings[run % 5];
   }
   text += u"0123456789";
   expected += "0123456789";
-  std::string bytes;
-  bool substituted = false;
-  ASSERT_EQ(codec_->Encode(65001, text, &bytes, &substituted), EncodeAnswer::kConverted);
-  EXPECT_EQ(bytes, expected);
-  EXPECT_TRUE(substituted);  // the lone surrogates
+  std::u16string longText;
+  std::string longExpected;
+  while (longText.size() < 100000) {
+    longText += text;
+    longExpected += expected;
+  }
+  for (const auto& [units, wanted] : {std::pair{text, expected}, std::pair{longText, longExpected}}) {
+    std::string bytes;
+    bool substituted = false;
+    ASSERT_EQ(codec_->Encode(65001, units, &bytes, &substituted), EncodeAnswer::kConverted);
+    EXPECT_EQ(bytes, wanted) << units.size();
+    EXPECT_TRUE(substituted);  // the lone surrogates
+  }
 }
 
 TEST_F(CodecTest, Utf16KeepsLoneSurrogates) {
