@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -134,7 +135,17 @@ class Streaming {
     decoder_.emplace(*codec_, input);
     encoder_.emplace(*codec_, output);
     steps_ = MakeStreamSteps(job_);
+    // A large file that is written is read, decoded and taken through the first half of
+    // the steps here, and the rest of the steps, the encoding and the writing run on a
+    // helper thread, so that the two halves of the work run at once.
+    relayWanted_ = writing_ && size_ >= context_.streamRelayFromBytes;
+    ownSteps_ = relayWanted_ ? steps_.size() - steps_.size() / 2 : steps_.size();
     return true;
+  }
+
+  // The steps taken on the reading thread.
+  std::span<const std::unique_ptr<StreamStep>> OwnSteps() const {
+    return std::span(steps_).first(ownSteps_);
   }
 
   bool Decline() {
@@ -172,7 +183,7 @@ class Streaming {
       case DecodeAnswer::kNotSupported:
         return Decline();
     }
-    file_->changed |= FeedSteps(steps_, text_, false);
+    file_->changed |= FeedSteps(OwnSteps(), text_, false);
     if (file_->changed && !writing_) {
       restart_ = true;
       return false;
@@ -185,7 +196,7 @@ class Streaming {
   // road then tells of it as it always has) or no work file can be made. A large file's
   // units are encoded and written on a helper thread while the next piece is read.
   bool Hand(WideText& units, bool last) {
-    if (!relay_ && !last && size_ >= context_.streamRelayFromBytes && !StartRelay()) return false;
+    if (relayWanted_ && !relay_ && !StartRelay()) return false;
     if (relay_) {
       if (!relay_->Hand(units, last) || (last && !relay_->Finish())) return Decline();
       return true;
@@ -196,6 +207,7 @@ class Streaming {
 
   // The helper's share: the work file exists by then.
   bool Encode(WideText& units, bool last) {
+    FeedSteps(std::span(steps_).subspan(ownSteps_), units, last);
     if (encoder_->Feed(units, last, &encoded_) != EncodeAnswer::kConverted) return false;
     file_->output->Write(encoded_);
     return true;
@@ -243,13 +255,15 @@ class Streaming {
       file_->status = ReadCannotDecode;
       return;
     }
-    file_->changed |= FeedSteps(steps_, text_, true);
+    file_->changed |= FeedSteps(OwnSteps(), text_, true);
     if (file_->changed && !writing_) {
       restart_ = true;
       return;
     }
     if (!writing_) return;
     if (!Hand(text_, true)) return;
+    // The helper's steps are done: whether they changed the text counts too.
+    for (size_t i = ownSteps_; i < steps_.size(); ++i) file_->changed |= steps_[i]->changed();
     file_->substituted = encoder_->substituted();
   }
 
@@ -275,6 +289,8 @@ class Streaming {
   WideText text_;
   std::string encoded_;
   uint64_t size_ = 0;  // the file's, as it was opened
+  bool relayWanted_ = false;
+  size_t ownSteps_ = 0;  // steps_[0, ownSteps_) run on the reading thread
   // Last: it goes first, and its helper uses the members above.
   std::unique_ptr<PieceRelay> relay_;
 };

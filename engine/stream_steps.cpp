@@ -165,11 +165,18 @@ class TabStep final : public StreamStep {
   // Moves column_ from from to to, over units that are no TAB: a line starts after the
   // last CR or LF, and every unit after it takes its width.
   void CountTo(const char16_t* from, const char16_t* to) {
-    const char16_t* start = to;
-    while (start > from && start[-1] != u'\r' && start[-1] != u'\n') --start;
+    // The last line end is found going forward, a vector at a time: a line is short
+    // beside what a unit-by-unit look back over it costs.
+    const char16_t* start = from;
+    for (const char16_t* at = FindEitherUnit(from, to, u'\r', u'\n'); at != to;
+         at = FindEitherUnit(at + 1, to, u'\r', u'\n')) {
+      start = at + 1;
+    }
     if (start > from) column_ = 0;
     const uint8_t* widths = ColumnWidths();
-    for (; start < to; ++start) column_ += widths[*start];
+    uint64_t column = column_;
+    for (; start < to; ++start) column += widths[*start];
+    column_ = column;
   }
 
   uint64_t width_;
@@ -272,7 +279,7 @@ std::vector<std::unique_ptr<StreamStep>> MakeStreamSteps(const JobOptions& job) 
   return steps;
 }
 
-bool FeedSteps(std::vector<std::unique_ptr<StreamStep>>& steps, WideText& piece, bool last) {
+bool FeedSteps(std::span<const std::unique_ptr<StreamStep>> steps, WideText& piece, bool last) {
   bool changed = false;
   for (const std::unique_ptr<StreamStep>& step : steps) {
     step->Feed(piece, last);

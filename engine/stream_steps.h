@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "core/job_options.h"
@@ -40,4 +41,4 @@ bool StepsStream(const JobOptions& job);
 inline constexpr uint32_t kWidestStreamedTab = 99;
 
 // Runs the pieces through the steps in turn; true when a step changed the text.
-bool FeedSteps(std::vector<std::unique_ptr<StreamStep>>& steps, WideText& piece, bool last);
+bool FeedSteps(std::span<const std::unique_ptr<StreamStep>> steps, WideText& piece, bool last);
