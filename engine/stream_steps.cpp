@@ -1,6 +1,7 @@
 #include "engine/stream_steps.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 #include "engine/column_width.h"
@@ -175,6 +176,17 @@ class TabStep final : public StreamStep {
     if (start > from) column_ = 0;
     const uint8_t* widths = ColumnWidths();
     uint64_t column = column_;
+    // Every ASCII unit is one column: sixteen of them need no look-up.
+    while (to - start >= 16) {
+      uint64_t words[4];
+      std::memcpy(words, start, sizeof words);
+      if (((words[0] | words[1] | words[2] | words[3]) & 0xFF80FF80FF80FF80ull) == 0) {
+        column += 16;
+      } else {
+        for (size_t k = 0; k < 16; ++k) column += widths[start[k]];
+      }
+      start += 16;
+    }
     for (; start < to; ++start) column += widths[*start];
     column_ = column;
   }

@@ -206,7 +206,7 @@ TEST(StreamSteps, RegularExpressionsAndHugeTabsKeepTheWholeRoad) {
 }
 
 TEST(StreamSteps, TabsAfterLongRunsOfAscii) {
-  // Runs long enough for the eight-at-a-time path, ending at every column.
+  // Runs long enough for the eight- and sixteen-at-a-time paths, ending at every column.
   static const char16_t* kWords[] = {u"abcdefghijklmnop", u"xyz", u"\t", u"あ", u"\n",
                                      u"~}|{", u"\x7f", u"\r"};
   std::mt19937 random(3);
