@@ -44,19 +44,22 @@ inline uint32_t LaneBits(Words2 lanes) {
 
 }  // namespace find_unit
 
-// The first unit in [begin, end) equal to a or to b (a and b may be the same), or end.
-inline const char16_t* FindEitherUnit(const char16_t* begin, const char16_t* end, char16_t a,
-                                      char16_t b) {
+// The first unit in [begin, end) equal to a, b or c (which may repeat each other), or end.
+inline const char16_t* FindAnyOfThreeUnits(const char16_t* begin, const char16_t* end,
+                                           char16_t a, char16_t b, char16_t c) {
   using namespace find_unit;
   const Units8 spreadA = Units8{} + static_cast<uint16_t>(a);
   const Units8 spreadB = Units8{} + static_cast<uint16_t>(b);
+  const Units8 spreadC = Units8{} + static_cast<uint16_t>(c);
   const char16_t* p = begin;
   // Most steps find nothing; the step that does tells where without going back.
   while (end - p >= 16) {
     const Units8 low = Load(p);
     const Units8 high = Load(p + 8);
-    const Words2 lowHits = reinterpret_cast<Words2>((low == spreadA) | (low == spreadB));
-    const Words2 highHits = reinterpret_cast<Words2>((high == spreadA) | (high == spreadB));
+    const Words2 lowHits =
+        reinterpret_cast<Words2>((low == spreadA) | (low == spreadB) | (low == spreadC));
+    const Words2 highHits =
+        reinterpret_cast<Words2>((high == spreadA) | (high == spreadB) | (high == spreadC));
     if ((lowHits[0] | lowHits[1] | highHits[0] | highHits[1]) != 0) {
       if (lowHits[0] != 0) return p + FirstLane(lowHits[0]);
       if (lowHits[1] != 0) return p + 4 + FirstLane(lowHits[1]);
@@ -65,6 +68,12 @@ inline const char16_t* FindEitherUnit(const char16_t* begin, const char16_t* end
     }
     p += 16;
   }
-  while (p < end && *p != a && *p != b) ++p;
+  while (p < end && *p != a && *p != b && *p != c) ++p;
   return p;
+}
+
+// The first unit in [begin, end) equal to a or to b (a and b may be the same), or end.
+inline const char16_t* FindEitherUnit(const char16_t* begin, const char16_t* end, char16_t a,
+                                      char16_t b) {
+  return FindAnyOfThreeUnits(begin, end, a, b, b);
 }

@@ -1,6 +1,7 @@
 #include "engine/stream_steps.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string_view>
 
@@ -134,46 +135,48 @@ class TrimStep final : public StreamStep {
 };
 
 // The column of the line's end so far is carried into the next piece. Only the columns
-// of the lines that hold a TAB (and of the piece's last line) are counted: the pass jumps
-// from TAB to TAB and looks back to the line's start before each.
+// before a TAB (and those of the piece's last line) are counted: the pass jumps from
+// line end or TAB to the next one.
 class TabStep final : public StreamStep {
  public:
-  explicit TabStep(uint32_t width) : width_(width) {}
+  explicit TabStep(uint32_t width)
+      : width_(width), widthMask_(std::has_single_bit(width) ? width - 1 : 0) {}
 
   void Feed(WideText& piece, bool) override {
     const char16_t* const data = piece.data();
     const char16_t* const end = data + piece.size();
     const char16_t* counted = data;  // the column at counted is column_
     const char16_t* copied = data;   // the units before are in out_ once a TAB was seen
-    for (;;) {
-      const char16_t* tab = FindEitherUnit(counted, end, u'\t', u'\t');
-      CountTo(counted, tab);
-      if (tab == end) break;
+    // One pass from stop to stop: a line end starts the column again, a TAB is expanded.
+    for (const char16_t* at = data;; ++at) {
+      at = FindAnyOfThreeUnits(at, end, u'\t', u'\r', u'\n');
+      if (at == end) break;
+      if (*at != u'\t') {
+        column_ = 0;
+        counted = at + 1;
+        continue;
+      }
+      CountTo(counted, at);
       if (copied == data) out_.clear();  // the piece's first TAB
       changed_ = true;
-      const uint64_t spaces = width_ - column_ % width_;
-      out_.append(copied, tab);
+      // A division per TAB shows in the run time; the usual widths are powers of two.
+      const uint64_t spaces =
+          width_ - (widthMask_ != 0 ? column_ & widthMask_ : column_ % width_);
+      out_.append(copied, at);
       out_.append(static_cast<size_t>(spaces), u' ');
       column_ += spaces;
-      counted = copied = tab + 1;
+      counted = copied = at + 1;
     }
+    CountTo(counted, end);
     if (copied == data) return;  // no TAB in the piece
     out_.append(copied, end);
     piece.swap(out_);
   }
 
  private:
-  // Moves column_ from from to to, over units that are no TAB: a line starts after the
-  // last CR or LF, and every unit after it takes its width.
-  void CountTo(const char16_t* from, const char16_t* to) {
-    // The last line end is found going forward, a vector at a time: a line is short
-    // beside what a unit-by-unit look back over it costs.
-    const char16_t* start = from;
-    for (const char16_t* at = FindEitherUnit(from, to, u'\r', u'\n'); at != to;
-         at = FindEitherUnit(at + 1, to, u'\r', u'\n')) {
-      start = at + 1;
-    }
-    if (start > from) column_ = 0;
+  // Moves column_ from from to to, over units that are no TAB, CR or LF: every unit
+  // takes its width.
+  void CountTo(const char16_t* start, const char16_t* to) {
     const uint8_t* widths = ColumnWidths();
     uint64_t column = column_;
     // Every ASCII unit is one column: sixteen of them need no look-up.
@@ -192,6 +195,7 @@ class TabStep final : public StreamStep {
   }
 
   uint64_t width_;
+  uint64_t widthMask_;  // width_ - 1 for a power of two (but 1), else 0
   uint64_t column_ = 0;
   WideText out_;
 };
