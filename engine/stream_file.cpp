@@ -54,8 +54,10 @@ size_t RemoveNulUnits(char* data, size_t size) {
 // One file on its way through the pieces.
 class Streaming {
  public:
-  // Without writing, the new content is made but not kept until a step changes the text:
-  // the pass then stops with restart() true, and the file is to be taken again, writing.
+  // Without writing, the new content is made but not kept until a step changes the text.
+  // The steps' output of the pieces before the change is held while it is small (up to
+  // heldBytes units), so that the pass can go on writing from there; past that the pass
+  // stops with restart() true, and the file is to be taken again, writing.
   Streaming(EngineContext& context, const NativePath& path, const JobOptions& job,
             size_t heldBytes, bool writing)
       : context_(context), path_(path), job_(job), heldBytes_(heldBytes), writing_(writing) {}
@@ -118,6 +120,7 @@ class Streaming {
     file_->inputCodePage = input;
     file_->outputCodePage = output;
     markLeft_ = mark ? mark->bytes.size() : 0;
+    hasMark_ = mark != nullptr;
     // A file read with a mark is written with the output code page's, where it has one.
     if (mark && !Write(ByteOrderMarkFor(output))) return false;
     utf16_ = IsUtf16CodePage(input);
@@ -163,12 +166,44 @@ class Streaming {
         return Decline();
     }
     file_->changed |= FeedSteps(steps_, text_, false);
-    if (file_->changed && !writing_) {
+    if (!writing_) {
+      if (!file_->changed) return Hold();
+      if (!StartWriting()) return false;
+    }
+    return Hand(text_, false);
+  }
+
+  // Keeps the steps' output of a piece that changed nothing, for StartWriting to encode
+  // should a later piece change the text. A file too large for that is taken again.
+  bool Hold() {
+    if (!canStartWriting_) return true;
+    heldUnits_ += text_.size();
+    if (heldUnits_ > heldBytes_) {
+      canStartWriting_ = false;
+      std::vector<WideText>().swap(unchanged_);
+      return true;
+    }
+    unchanged_.push_back(std::move(text_));
+    text_.clear();
+    return true;
+  }
+
+  // The text has changed in a pass that did not write: the pass goes on writing, with the
+  // mark and the pieces held so far encoded first, in the order and pieces a pass that
+  // writes from the start encodes them. False when reading is to stop: the held pieces
+  // were let go (restart_), or the encoder or the work file failed (declined_).
+  bool StartWriting() {
+    if (!canStartWriting_) {
       restart_ = true;
       return false;
     }
-    // Nothing is encoded before the first change: the file is then taken again.
-    return !writing_ || Hand(text_, false);
+    writing_ = true;
+    if (hasMark_ && !Write(ByteOrderMarkFor(file_->outputCodePage))) return false;
+    for (WideText& piece : unchanged_) {
+      if (!Hand(piece, false)) return false;
+    }
+    std::vector<WideText>().swap(unchanged_);
+    return true;
   }
 
   // Encodes units into the work file. False when the converter broke off (the whole-text
@@ -207,11 +242,9 @@ class Streaming {
       return;
     }
     file_->changed |= FeedSteps(steps_, text_, true);
-    if (file_->changed && !writing_) {
-      restart_ = true;
-      return;
+    if (!writing_) {
+      if (!file_->changed || !StartWriting()) return;
     }
-    if (!writing_) return;
     if (!Hand(text_, true)) return;
     file_->substituted = encoder_->substituted();
   }
@@ -231,6 +264,10 @@ class Streaming {
   bool declined_ = false;
   std::string head_;
   size_t markLeft_ = 0;
+  bool hasMark_ = false;
+  bool canStartWriting_ = true;      // every piece so far is in unchanged_
+  std::vector<WideText> unchanged_;  // the steps' output before the first change
+  uint64_t heldUnits_ = 0;
   bool utf16_ = false;
   std::string odd_;     // a UTF-16 byte whose unit goes on in the next piece
   std::string joined_;  // odd_ and a piece
@@ -266,7 +303,8 @@ std::unique_ptr<StreamedFile> StreamFile(EngineContext& context, const NativePat
                                          const JobOptions& job) {
   if (!JobStreams(job) || !context.files->WritesInPieces()) return nullptr;
   // A file that stays as it is costs a read and no work file: the first pass writes only
-  // when the code page changes, and a change of the text starts the file over, writing.
+  // when the code page changes or the text does; a change found too far into a large file
+  // starts the file over, writing.
   Streaming first(context, path, job, context.streamHeldBytes, false);
   std::unique_ptr<StreamedFile> file = first.Run(context.streamPieceBytes);
   if (!first.restart()) return file;
