@@ -56,7 +56,7 @@ class Streaming {
  public:
   // Without writing, the new content is made but not kept until a step changes the text.
   // The steps' output of the pieces before the change is held while it is small (up to
-  // heldBytes units), so that the pass can go on writing from there; past that the pass
+  // heldBytes bytes of units), so that the pass can go on writing from there; past that the pass
   // stops with restart() true, and the file is to be taken again, writing.
   Streaming(EngineContext& context, const NativePath& path, const JobOptions& job,
             size_t heldBytes, bool writing)
@@ -178,7 +178,7 @@ class Streaming {
   bool Hold() {
     if (!canStartWriting_) return true;
     heldUnits_ += text_.size();
-    if (heldUnits_ > heldBytes_) {
+    if (heldUnits_ * sizeof(char16_t) > heldBytes_) {
       canStartWriting_ = false;
       std::vector<WideText>().swap(unchanged_);
       return true;
