@@ -56,8 +56,10 @@ size_t RemoveNulUnits(char* data, size_t size) {
 // One file on its way through the pieces.
 class Streaming {
  public:
-  // Without writing, the new content is made but not kept until a step changes the text:
-  // the pass then stops with restart() true, and the file is to be taken again, writing.
+  // Without writing, the new content is made but not kept until a step changes the text.
+  // The steps' output of the pieces before the change is held while it is small (up to
+  // heldBytes bytes of units), so that the pass can go on writing from there; past that the pass
+  // stops with restart() true, and the file is to be taken again, writing.
   Streaming(EngineContext& context, const NativePath& path, const JobOptions& job,
             size_t heldBytes, bool writing)
       : context_(context), path_(path), job_(job), heldBytes_(heldBytes), writing_(writing) {}
@@ -129,18 +131,24 @@ class Streaming {
     file_->inputCodePage = input;
     file_->outputCodePage = output;
     markLeft_ = mark ? mark->bytes.size() : 0;
+    hasMark_ = mark != nullptr;
     // A file read with a mark is written with the output code page's, where it has one.
     if (mark && !Write(ByteOrderMarkFor(output))) return false;
     utf16_ = IsUtf16CodePage(input);
     decoder_.emplace(*codec_, input);
     encoder_.emplace(*codec_, output);
     steps_ = MakeStreamSteps(job_);
-    // A large file that is written is read, decoded and taken through the first half of
-    // the steps here, and the rest of the steps, the encoding and the writing run on a
-    // helper thread, so that the two halves of the work run at once.
-    relayWanted_ = writing_ && size_ >= context_.streamRelayFromBytes;
-    ownSteps_ = relayWanted_ ? steps_.size() - steps_.size() / 2 : steps_.size();
+    ownSteps_ = steps_.size();
+    if (writing_) WantRelay();
     return true;
+  }
+
+  // A large file that is written is read, decoded and taken through the first half of
+  // the steps here, and the rest of the steps, the encoding and the writing run on a
+  // helper thread, so that the two halves of the work run at once.
+  void WantRelay() {
+    relayWanted_ = size_ >= context_.streamRelayFromBytes;
+    if (relayWanted_) ownSteps_ = steps_.size() - steps_.size() / 2;
   }
 
   // The steps taken on the reading thread.
@@ -184,12 +192,48 @@ class Streaming {
         return Decline();
     }
     file_->changed |= FeedSteps(OwnSteps(), text_, false);
-    if (file_->changed && !writing_) {
+    if (!writing_) {
+      if (!file_->changed) return Hold();
+      if (!StartWriting() || !Hand(text_, false)) return false;
+      // The pieces so far went through every step here: the helper takes its share of
+      // the steps from the next piece on.
+      WantRelay();
+      return true;
+    }
+    return Hand(text_, false);
+  }
+
+  // Keeps the steps' output of a piece that changed nothing, for StartWriting to encode
+  // should a later piece change the text. A file too large for that is taken again.
+  bool Hold() {
+    if (!canStartWriting_) return true;
+    heldUnits_ += text_.size();
+    if (heldUnits_ * sizeof(char16_t) > heldBytes_) {
+      canStartWriting_ = false;
+      std::vector<WideText>().swap(unchanged_);
+      return true;
+    }
+    unchanged_.push_back(std::move(text_));
+    text_.clear();
+    return true;
+  }
+
+  // The text has changed in a pass that did not write: the pass goes on writing, with the
+  // mark and the pieces held so far encoded first, in the order and pieces a pass that
+  // writes from the start encodes them. False when reading is to stop: the held pieces
+  // were let go (restart_), or the encoder or the work file failed (declined_).
+  bool StartWriting() {
+    if (!canStartWriting_) {
       restart_ = true;
       return false;
     }
-    // Nothing is encoded before the first change: the file is then taken again.
-    return !writing_ || Hand(text_, false);
+    writing_ = true;
+    if (hasMark_ && !Write(ByteOrderMarkFor(file_->outputCodePage))) return false;
+    for (WideText& piece : unchanged_) {
+      if (!Hand(piece, false)) return false;
+    }
+    std::vector<WideText>().swap(unchanged_);
+    return true;
   }
 
   // Encodes units into the work file. False when the converter broke off (the whole-text
@@ -256,11 +300,9 @@ class Streaming {
       return;
     }
     file_->changed |= FeedSteps(OwnSteps(), text_, true);
-    if (file_->changed && !writing_) {
-      restart_ = true;
-      return;
+    if (!writing_) {
+      if (!file_->changed || !StartWriting()) return;
     }
-    if (!writing_) return;
     if (!Hand(text_, true)) return;
     // The helper's steps are done: whether they changed the text counts too.
     for (size_t i = ownSteps_; i < steps_.size(); ++i) file_->changed |= steps_[i]->changed();
@@ -282,6 +324,10 @@ class Streaming {
   bool declined_ = false;
   std::string head_;
   size_t markLeft_ = 0;
+  bool hasMark_ = false;
+  bool canStartWriting_ = true;      // every piece so far is in unchanged_
+  std::vector<WideText> unchanged_;  // the steps' output before the first change
+  uint64_t heldUnits_ = 0;
   bool utf16_ = false;
   std::string odd_;     // a UTF-16 byte whose unit goes on in the next piece
   std::string joined_;  // odd_ and a piece
@@ -322,7 +368,8 @@ std::unique_ptr<StreamedFile> StreamFile(EngineContext& context, const NativePat
                                          const JobOptions& job) {
   if (!JobStreams(job) || !context.files->WritesInPieces()) return nullptr;
   // A file that stays as it is costs a read and no work file: the first pass writes only
-  // when the code page changes, and a change of the text starts the file over, writing.
+  // when the code page changes or the text does; a change found too far into a large file
+  // starts the file over, writing.
   Streaming first(context, path, job, context.streamHeldBytes, false);
   std::unique_ptr<StreamedFile> file = first.Run(context.streamPieceBytes);
   if (!first.restart()) return file;

@@ -95,6 +95,45 @@ class StreamFileTest : public testing::Test {
   JobOptions job;
 };
 
+// The real file system, counting the files read piece by piece.
+class CountingFileSystem : public FileSystem {
+ public:
+  ReadFileResult ReadWholeFileInto(const NativePath& path,
+                                   const std::function<char*(uint64_t size)>& place,
+                                   uint64_t* length) override {
+    return RealFileSystem().ReadWholeFileInto(path, place, length);
+  }
+  ReadFileResult ReadFileStreaming(const NativePath& path, size_t pieceBytes,
+                                   const std::function<bool(uint64_t size)>& begin,
+                                   const std::function<bool(char* piece, size_t length)>& take) override {
+    ++reads;
+    return RealFileSystem().ReadFileStreaming(path, pieceBytes, begin, take);
+  }
+  ReplaceResult ReplaceFileContents(const NativePath& path, std::string_view head,
+                                    std::string_view body, uint32_t* error,
+                                    NativePath* where) override {
+    return RealFileSystem().ReplaceFileContents(path, head, body, error, where);
+  }
+  bool WritesInPieces() override { return RealFileSystem().WritesInPieces(); }
+  std::unique_ptr<ContentReplacement> BeginReplacement(const NativePath& path) override {
+    return RealFileSystem().BeginReplacement(path);
+  }
+  bool CopyFileReplacing(const NativePath& from, const NativePath& to, uint32_t* error) override {
+    return RealFileSystem().CopyFileReplacing(from, to, error);
+  }
+  bool GetFileTimes(const NativePath& path, FileTimes* times) override {
+    return RealFileSystem().GetFileTimes(path, times);
+  }
+  SetTimesResult SetFileTimes(const NativePath& path, const FileTimes& times) override {
+    return RealFileSystem().SetFileTimes(path, times);
+  }
+  bool KeepCopyLeftBeside(const NativePath& path, NativePath* shown) override {
+    return RealFileSystem().KeepCopyLeftBeside(path, shown);
+  }
+
+  int reads = 0;
+};
+
 std::string RandomUtf8(std::mt19937& random, size_t characters) {
   static const char* kCharacters[] = {"a", "b", " ", "\t", "\r", "\n", "\r\n", "\xe3\x80\x80",
                                       "\x01", "\xe6\x97\xa5", "\xc3\xa9", "\xf0\x9f\x98\x80"};
@@ -300,6 +339,27 @@ TEST_F(StreamFileTest, LargerFilesInLargerPieces) {
     const Outcome whole = Run(text, wholeFiles, 1 << 18, 1 << 20);
     for (size_t piece : {size_t{1} << 16, size_t{100001}}) {
       ASSERT_EQ(Run(text, RealFileSystem(), piece, 0), whole) << output << " piece " << piece;
+    }
+  }
+}
+
+TEST_F(StreamFileTest, AChangedFileIsReadOnceUnlessTheChangeComesLateInALargeOne) {
+  if (!RealFileSystem().WritesInPieces()) GTEST_SKIP() << "files are written whole here";
+  job.lineEndingConversion = 0;
+  // The first change in the last piece, after a mark that is written again.
+  std::string lines;
+  for (int i = 0; i < 30; ++i) lines += "line\r\n";
+  const std::string text = "\xEF\xBB\xBF" + lines + "x\n";
+  const std::string expected = "\xEF\xBB\xBF" + lines + "x\r\n";
+  // The pieces before the change held in memory; then none held, so the file is read again.
+  for (size_t held : {size_t{1} << 20, size_t{0}}) {
+    for (size_t piece : {size_t{3}, size_t{1} << 18}) {
+      CountingFileSystem files;
+      const Outcome outcome = Run(text, files, piece, held);
+      EXPECT_EQ(outcome, (Outcome{expected, {}, 1, 1})) << "held " << held << " piece " << piece;
+      // A change in the only piece needs nothing held.
+      const int reads = held == 0 && piece == 3 ? 2 : 1;
+      EXPECT_EQ(files.reads, reads) << "held " << held << " piece " << piece;
     }
   }
 }

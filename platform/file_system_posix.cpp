@@ -328,12 +328,16 @@ class PosixReplacement final : public ContentReplacement {
   static std::unique_ptr<ContentReplacement> Begin(const NativePath& path) {
     std::string target = path;
     struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    // A name that is no link was looked up already; a link's target is looked up anew.
+    bool known = lstat(path.c_str(), &st) == 0;
+    if (known && S_ISLNK(st.st_mode)) {
       std::unique_ptr<char, decltype(&free)> resolved(realpath(path.c_str(), nullptr), &free);
       if (!resolved) return nullptr;
       target = resolved.get();
+      known = false;
     }
-    if (stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || IsReadOnly(st)) return nullptr;
+    if (!known && stat(target.c_str(), &st) != 0) return nullptr;
+    if (!S_ISREG(st.st_mode) || IsReadOnly(st)) return nullptr;
     std::unique_ptr<PosixReplacement> replacement(new PosixReplacement(target, st));
     // Readable too: a file with several links is copied from it.
     replacement->fd_.Reset(
@@ -458,7 +462,9 @@ class PosixFileSystem : public FileSystem {
     auto fill = [&](int fd) { return WriteAll(fd, head) && WriteAll(fd, body); };
     std::string target = path;
     struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    // A name that is no link was looked up already; a link's target is looked up anew.
+    bool known = lstat(path.c_str(), &st) == 0;
+    if (known && S_ISLNK(st.st_mode)) {
       // A link keeps pointing where it did; what it points at is replaced.
       std::unique_ptr<char, decltype(&free)> resolved(realpath(path.c_str(), nullptr), &free);
       if (!resolved) {
@@ -466,8 +472,9 @@ class PosixFileSystem : public FileSystem {
         return ReplaceResult::kCannotCreate;
       }
       target = resolved.get();
+      known = false;
     }
-    if (stat(target.c_str(), &st) != 0) {
+    if (!known && stat(target.c_str(), &st) != 0) {
       if (errno != ENOENT) {
         *error = static_cast<uint32_t>(errno);
         return ReplaceResult::kCannotCreate;

@@ -4,7 +4,12 @@
 
 #include "platform/work_files.h"
 
-uint32_t CurrentProcessId() { return static_cast<uint32_t>(getpid()); }
+// Asked once: getpid is a system call, and every work file's name carries the id. The
+// program starts others with posix_spawn and never forks itself, so the id stays.
+uint32_t CurrentProcessId() {
+  static const uint32_t pid = static_cast<uint32_t>(getpid());
+  return pid;
+}
 
 bool ProcessIsRunning(uint32_t pid) {
   if (pid == 0 || pid > static_cast<uint32_t>(INT32_MAX)) return false;
