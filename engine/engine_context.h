@@ -22,4 +22,7 @@ struct EngineContext {
   // content held in memory before it goes to a work file. Tests make them small.
   size_t streamPieceBytes = size_t{256} << 10;
   size_t streamHeldBytes = size_t{1} << 20;
+  // The units of a regular-expression replacement's result encoded and written at a time
+  // (when the file system writes in pieces); the same held bytes apply.
+  size_t replacementPieceUnits = size_t{128} << 10;
 };

@@ -98,6 +98,7 @@ class Streaming {
   bool Decide() {
     decided_ = true;
     file_ = std::make_unique<StreamedFile>();
+    writer_.emplace(context_, path_, *file_, heldBytes_);
     if (HasBinarySignature(head_)) {
       file_->status = ReadBinary;
       return false;
@@ -122,7 +123,7 @@ class Streaming {
     if (mark && !Write(ByteOrderMarkFor(output))) return false;
     utf16_ = IsUtf16CodePage(input);
     decoder_.emplace(*codec_, input);
-    encoder_.emplace(*codec_, output);
+    writer_->EncodeWith(*codec_, output);
     steps_ = MakeStreamSteps(job_);
     return true;
   }
@@ -173,25 +174,13 @@ class Streaming {
 
   // Encodes units into the work file. False when the converter broke off (the whole-text
   // road then tells of it as it always has) or no work file can be made.
-  bool Hand(WideText& units, bool last) {
-    if (encoder_->Feed(units, last, &encoded_) != EncodeAnswer::kConverted) return Decline();
-    return Write(encoded_);
-  }
+  bool Hand(WideText& units, bool last) { return writer_->Hand(units, last) || Decline(); }
 
   // The new content goes to memory while it is small, then to a work file.
   bool Write(std::string_view bytes) {
     if (!writing_) return true;
-    if (!file_->output) {
-      file_->bytes.append(bytes);
-      if (file_->bytes.size() <= heldBytes_) return true;
-      file_->output = context_.files->BeginReplacement(path_);
-      // No work file beside it: the whole-text road tells why, if the file is to change.
-      if (!file_->output) return Decline();
-      bytes = file_->bytes;
-    }
-    file_->output->Write(bytes);
-    if (!file_->bytes.empty()) std::string().swap(file_->bytes);
-    return true;
+    // No work file beside it: the whole-text road tells why, if the file is to change.
+    return writer_->Write(bytes) || Decline();
   }
 
   void Finish() {
@@ -212,8 +201,7 @@ class Streaming {
       return;
     }
     if (!writing_) return;
-    if (!Hand(text_, true)) return;
-    file_->substituted = encoder_->substituted();
+    Hand(text_, true);
   }
 
   EngineContext& context_;
@@ -223,7 +211,7 @@ class Streaming {
   std::unique_ptr<Codec> codec_;
   std::unique_ptr<StreamedFile> file_;
   std::optional<StreamDecoder> decoder_;
-  std::optional<StreamEncoder> encoder_;
+  std::optional<ContentWriter> writer_;
   std::vector<std::unique_ptr<StreamStep>> steps_;
   bool writing_;
   bool restart_ = false;
@@ -236,10 +224,29 @@ class Streaming {
   std::string joined_;  // odd_ and a piece
   uint64_t kept_ = 0;   // bytes after the mark other than NUL
   WideText text_;
-  std::string encoded_;
 };
 
 }  // namespace
+
+bool ContentWriter::Write(std::string_view bytes) {
+  if (!file_.output) {
+    file_.bytes.append(bytes);
+    if (file_.bytes.size() <= heldBytes_) return true;
+    file_.output = context_.files->BeginReplacement(path_);
+    if (!file_.output) return false;
+    bytes = file_.bytes;
+  }
+  file_.output->Write(bytes);
+  if (!file_.bytes.empty()) std::string().swap(file_.bytes);
+  return true;
+}
+
+bool ContentWriter::Hand(WideText& units, bool last) {
+  if (encoder_->Feed(units, last, &encoded_) != EncodeAnswer::kConverted) return false;
+  if (!Write(encoded_)) return false;
+  if (last) file_.substituted = encoder_->substituted();
+  return true;
+}
 
 bool WrittenInOtherCodePage(const JobOptions& job, uint32_t inputCodePage,
                             uint32_t outputCodePage) {
