@@ -387,3 +387,24 @@ TEST_F(StreamFileTest, ARegularExpressionResultWithoutAWorkFileFailsAsAWholeText
     EXPECT_EQ(noWorkFiles.replaceCalls, 1);
   }
 }
+
+TEST_F(StreamFileTest, AnAbortAfterARegularExpressionWrittenInPiecesLeavesTheFile) {
+  job.replaceEnabled = job.replaceUseRegex = true;
+  job.compiledPattern = CompilePattern(u"i", false);
+  job.replacementText = u"I";
+  const std::string text = "line\nline\n";
+  WriteBytes(path, text);
+  RecordingHost host;
+  host.abortAfterPolls = 9;  // the tenth poll follows the replacement
+  EngineContext context;
+  context.host = &host;
+  context.replacementPieceUnits = 1;
+  context.streamHeldBytes = 0;
+  EXPECT_EQ(ProcessFile(context, ToNative(path), job), FileOutcome::kStop);
+  EXPECT_EQ(host.polls, 10);
+  EXPECT_EQ(ReadBytes(path), text);
+  EXPECT_EQ(context.counters.filesWritten, 0u);
+  for (const auto& entry : fs::directory_iterator(dir.path())) {
+    EXPECT_EQ(entry.path().filename().string(), "a.txt") << "no work file is left";
+  }
+}
