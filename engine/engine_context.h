@@ -25,4 +25,7 @@ struct EngineContext {
   // The least file whose encoding and writing run on a helper thread beside the reading,
   // decoding and transforming: below it the thread costs more than it saves.
   uint64_t streamRelayFromBytes = uint64_t{4} << 20;
+  // The units of a regular-expression replacement's result encoded and written at a time
+  // (when the file system writes in pieces); the same held bytes apply.
+  size_t replacementPieceUnits = size_t{128} << 10;
 };

@@ -9,7 +9,9 @@
 #include "core/encoding_catalogue.h"
 #include "core/message_format.h"
 #include "core/process_flags.h"
+#include "engine/byte_order_mark.h"
 #include "engine/read_text_file.h"
+#include "engine/replace_regex.h"
 #include "engine/too_large_error.h"
 #include "engine/replace_text.h"
 #include "engine/stream_file.h"
@@ -204,6 +206,69 @@ FileOutcome FinishStreamedFile(EngineContext& context, const NativePath& name,
   return FileOutcome::kContinue;
 }
 
+// Hands the result of a regular-expression replacement to a ContentWriter, after the
+// byte-order mark, which is written only once the result is known to differ.
+class WriterOutput : public ReplacementOutput {
+ public:
+  WriterOutput(ContentWriter& writer, std::string_view mark) : writer_(writer), mark_(mark) {}
+
+  bool Take(WideText& units) override { return Start() && Keep(writer_.Hand(units, false)); }
+
+  // The result has ended. False when a piece could not be written.
+  bool Finish() {
+    WideText none;
+    return Start() && Keep(writer_.Hand(none, true));
+  }
+
+ private:
+  bool Start() {
+    if (!started_) {
+      started_ = true;
+      Keep(writer_.Write(mark_));
+    }
+    return !failed_;
+  }
+
+  bool Keep(bool written) {
+    failed_ |= !written;
+    return written;
+  }
+
+  ContentWriter& writer_;
+  std::string_view mark_;
+  bool started_ = false;
+  bool failed_ = false;
+};
+
+// The replacement by regular expression, its result written to a work file (or while
+// small, held in bytes) as it is made, so that a large text is never held twice. changed
+// tells whether it differs from the text; nothing is written when it does not. nullptr,
+// with the text as it was, where the result cannot be written so: for a job without a
+// regular expression, a file system that writes whole files, no converter, a code page
+// that is not encoded in pieces, no work file, a converter that broke off. The
+// replacement is then made on the whole text, and its writer tells of any failure.
+std::unique_ptr<StreamedFile> ReplaceIntoWorkFile(EngineContext& context, const NativePath& name,
+                                                  const JobOptions& job, const WideText& text,
+                                                  uint32_t outputCodePage, uint32_t bomFlag) {
+  if (!job.replaceEnabled || !job.replaceUseRegex || !job.compiledPattern ||
+      !context.files->WritesInPieces()) {
+    return nullptr;
+  }
+  uint32_t failure = 0;
+  std::unique_ptr<Codec> codec = context.createCodec(&failure);
+  if (!codec || !codec->EncodesPieces(outputCodePage)) return nullptr;
+  auto file = std::make_unique<StreamedFile>();
+  ContentWriter writer(context, name, *file, context.streamHeldBytes);
+  writer.EncodeWith(*codec, outputCodePage);
+  WriterOutput output(writer,
+                      bomFlag == 1 ? ByteOrderMarkFor(outputCodePage) : std::string_view());
+  file->changed =
+      ReplaceByPatternInPieces(text, *job.compiledPattern, job.replacementText, job.matchOptions,
+                               context.replacementPieceUnits, output);
+  if (file->changed && !output.Finish()) return nullptr;
+  return file;
+}
+
 FileOutcome ProcessFileSteps(EngineContext& context, const NativePath& name,
                              const JobOptions& job, const WideText& shownName) {
   if (std::unique_ptr<StreamedFile> streamed = StreamFile(context, name, job)) {
@@ -225,14 +290,28 @@ FileOutcome ProcessFileSteps(EngineContext& context, const NativePath& name,
   // or not, and once the file is done.
   auto poll = [&] { return context.host->AbortRequested(); };
   if (poll()) return FileOutcome::kStop;
-  for (const Transformation transform : kTransformations) {
-    changed |= transform(text, job);
+  const size_t last = std::size(kTransformations) - 1;  // the replacement
+  for (size_t i = 0; i < last; ++i) {
+    changed |= kTransformations[i](text, job);
     if (poll()) return FileOutcome::kStop;
   }
+  const uint32_t outputCodePage = ResolveOutputCodePage(job, inputCodePage);
+  std::unique_ptr<StreamedFile> replaced =
+      ReplaceIntoWorkFile(context, name, job, text, outputCodePage, bomFlag);
+  changed |= replaced ? replaced->changed : kTransformations[last](text, job);
+  if (poll()) return FileOutcome::kStop;
 
-  uint32_t outputCodePage = ResolveOutputCodePage(job, inputCodePage);
   if (WrittenInOtherCodePage(job, inputCodePage, outputCodePage)) changed = true;
-  if (changed) {
+  if (replaced && replaced->changed) {
+    // The new content is all written: the text is no longer needed.
+    WideText().swap(text);
+    WriteChangedFile(context, name, job, shownName,
+                     [&](std::optional<WideText>* title, std::optional<WideText>* detail) {
+                       return PutWrittenText(context, name, replaced->output.get(),
+                                             replaced->bytes, replaced->substituted, title,
+                                             detail);
+                     });
+  } else if (changed) {
     WriteChangedFile(context, name, job, shownName,
                      [&](std::optional<WideText>* title, std::optional<WideText>* detail) {
                        return WriteTextFile(context, name, std::move(text), outputCodePage,

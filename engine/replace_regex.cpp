@@ -41,14 +41,25 @@ std::wstring LibraryTextOf(std::u16string_view units) {
   }
 }
 
+// Thrown through the library when a replacement's output takes no more: the search stops
+// there.
+struct OutputRefused {};
+
 // Takes the library's output character by character and compares it with the original
 // text while they agree, so that a result equal to the text is never built; from the
-// first difference on it holds the result.
+// first difference on it holds the result, or with an output, hands it on in pieces.
 class ResultBuilder {
  public:
   // A result longer than the original may hold no more units than HeldLimit().
   explicit ResultBuilder(std::u16string_view original)
       : original_(original), most_(std::max<uint64_t>(HeldLimit(), original.size())) {}
+
+  // The result goes to output in pieces of pieceUnits (at least one) instead.
+  ResultBuilder(std::u16string_view original, ReplacementOutput& output, size_t pieceUnits)
+      : ResultBuilder(original) {
+    output_ = &output;
+    pieceUnits_ = std::max<size_t>(pieceUnits, 1);
+  }
 
   void PutCharacter(wchar_t character) {
     const uint32_t point = static_cast<uint32_t>(character);
@@ -73,13 +84,26 @@ class ResultBuilder {
       for (; from < to; ++from) PutUnit(original_[from]);
       return;
     }
-    if (result_.size() + (to - from) > most_) throw TooLargeError("replacement result too large");
-    result_.append(original_.substr(from, to - from));
+    if (handed_ + result_.size() + (to - from) > most_) {
+      throw TooLargeError("replacement result too large");
+    }
+    if (!output_) {
+      result_.append(original_.substr(from, to - from));
+      return;
+    }
+    while (from < to) {
+      const size_t take = std::min(to - from, pieceUnits_ - result_.size());
+      result_.append(original_.substr(from, take));
+      from += take;
+      if (result_.size() == pieceUnits_) HandOn();
+    }
   }
 
-  // True when the output differs from the original; result() then holds it.
+  // True when the output differs from the original; result() then holds it, or the
+  // output has had all of it.
   bool Finish() {
     if (!diverged_ && agreed_ != original_.size()) Diverge();
+    if (diverged_ && output_ && !result_.empty()) HandOn();
     return diverged_;
   }
   WideText& result() { return result_; }
@@ -93,14 +117,26 @@ class ResultBuilder {
       }
       Diverge();
     }
-    if (result_.size() >= most_) throw TooLargeError("replacement result too large");
+    if (handed_ + result_.size() >= most_) throw TooLargeError("replacement result too large");
     result_.push_back(unit);
+    if (result_.size() == pieceUnits_) HandOn();
   }
 
   void Diverge() {
     diverged_ = true;
-    result_.reserve(original_.size());
-    result_.assign(original_.substr(0, agreed_));
+    if (!output_) {
+      result_.reserve(original_.size());
+      result_.assign(original_.substr(0, agreed_));
+      return;
+    }
+    result_.reserve(pieceUnits_);
+    PutOriginal(0, agreed_);
+  }
+
+  void HandOn() {
+    handed_ += result_.size();
+    if (!output_->Take(result_)) throw OutputRefused();
+    result_.clear();
   }
 
   std::u16string_view original_;
@@ -108,6 +144,9 @@ class ResultBuilder {
   uint64_t most_;
   bool diverged_ = false;
   WideText result_;
+  ReplacementOutput* output_ = nullptr;
+  size_t pieceUnits_ = SIZE_MAX;  // never reached without an output
+  uint64_t handed_ = 0;           // units the output has taken
 };
 
 class ResultIterator {
@@ -236,8 +275,13 @@ bool ReplaceByPattern(WideText& text, const CompiledPattern& pattern,
   return ReplaceByPattern(text, pattern, format, matchOptions, ChooseSubjectRoad(text));
 }
 
-bool ReplaceByPattern(WideText& text, const CompiledPattern& pattern,
-                      std::u16string_view format, uint32_t matchOptions, SubjectRoad road) {
+namespace {
+
+// Every match of pattern in text replaced into builder, the library reading the text the
+// way road says.
+void RunReplacement(ResultBuilder& builder, std::u16string_view text,
+                    const CompiledPattern& pattern, std::u16string_view format,
+                    uint32_t matchOptions, SubjectRoad road) {
   const std::wstring libraryFormat = LibraryTextOf(format);
   // A view, so that the library reads the format through plain pointers: through the
   // string's own iterators it copies each number of the format ($1) into a vector of
@@ -248,7 +292,6 @@ bool ReplaceByPattern(WideText& text, const CompiledPattern& pattern,
   // the @. Expressions are read as Perl reads them, so the flag is left out here.
   const auto flags = static_cast<boost::regex_constants::match_flag_type>(
       matchOptions & ~static_cast<uint32_t>(boost::regex_constants::match_any));
-  ResultBuilder builder(text);
   const char16_t* first = text.data();
   const char16_t* last = first + text.size();
   if constexpr (kWideIsUtf16) {
@@ -265,7 +308,27 @@ bool ReplaceByPattern(WideText& text, const CompiledPattern& pattern,
     boost::regex_replace(ResultIterator(&builder), points.data(), points.data() + points.size(),
                          pattern.expression, formatView, flags);
   }
+}
+
+}  // namespace
+
+bool ReplaceByPattern(WideText& text, const CompiledPattern& pattern,
+                      std::u16string_view format, uint32_t matchOptions, SubjectRoad road) {
+  ResultBuilder builder(text);
+  RunReplacement(builder, text, pattern, format, matchOptions, road);
   if (!builder.Finish()) return false;
   text.swap(builder.result());
   return true;
+}
+
+bool ReplaceByPatternInPieces(std::u16string_view text, const CompiledPattern& pattern,
+                              std::u16string_view format, uint32_t matchOptions,
+                              size_t pieceUnits, ReplacementOutput& output) {
+  ResultBuilder builder(text, output, pieceUnits);
+  try {
+    RunReplacement(builder, text, pattern, format, matchOptions, ChooseSubjectRoad(text));
+    return builder.Finish();
+  } catch (const OutputRefused&) {
+    return true;
+  }
 }

@@ -34,3 +34,20 @@ SubjectRoad ChooseSubjectRoad(std::u16string_view text);
 // ReplaceByPattern on the given road (kUnits only for text without surrogates).
 bool ReplaceByPattern(WideText& text, const CompiledPattern& pattern,
                       std::u16string_view format, uint32_t matchOptions, SubjectRoad road);
+
+// Where the result of ReplaceByPatternInPieces goes as it is made.
+class ReplacementOutput {
+ public:
+  virtual ~ReplacementOutput() = default;
+  // The next units of the result; they may be changed. False to stop the replacement.
+  virtual bool Take(WideText& units) = 0;
+};
+
+// ReplaceByPattern that leaves text as it is and hands the result to output in pieces of
+// about pieceUnits units, the first one only once the result is known to differ from
+// text, so that a replacement that changes nothing hands on nothing. True when the result
+// differs: output has then had all of it, unless it stopped the replacement. Errors
+// propagate as from ReplaceByPattern, once output may have had part of the result.
+bool ReplaceByPatternInPieces(std::u16string_view text, const CompiledPattern& pattern,
+                              std::u16string_view format, uint32_t matchOptions,
+                              size_t pieceUnits, ReplacementOutput& output);

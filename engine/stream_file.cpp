@@ -111,6 +111,7 @@ class Streaming {
   bool Decide() {
     decided_ = true;
     file_ = std::make_unique<StreamedFile>();
+    writer_.emplace(context_, path_, *file_, heldBytes_);
     if (HasBinarySignature(head_)) {
       file_->status = ReadBinary;
       return false;
@@ -136,7 +137,7 @@ class Streaming {
     if (mark && !Write(ByteOrderMarkFor(output))) return false;
     utf16_ = IsUtf16CodePage(input);
     decoder_.emplace(*codec_, input);
-    encoder_.emplace(*codec_, output);
+    writer_->EncodeWith(*codec_, output);
     steps_ = MakeStreamSteps(job_);
     ownSteps_ = steps_.size();
     if (writing_) WantRelay();
@@ -245,46 +246,25 @@ class Streaming {
       if (!relay_->Hand(units, last) || (last && !relay_->Finish())) return Decline();
       return true;
     }
-    if (encoder_->Feed(units, last, &encoded_) != EncodeAnswer::kConverted) return Decline();
-    return Write(encoded_);
+    return writer_->Hand(units, last) || Decline();
   }
 
-  // The helper's share: the work file exists by then.
-  bool Encode(WideText& units, bool last) {
-    FeedSteps(std::span(steps_).subspan(ownSteps_), units, last);
-    if (encoder_->Feed(units, last, &encoded_) != EncodeAnswer::kConverted) return false;
-    file_->output->Write(encoded_);
-    return true;
-  }
-
-  // The helper writes to a work file of its own from the start: nothing it does touches
-  // what the reading thread uses.
+  // The helper writes to a work file made before it starts: nothing it does touches what
+  // the reading thread uses.
   bool StartRelay() {
-    if (!file_->output) {
-      file_->output = context_.files->BeginReplacement(path_);
-      if (!file_->output) return Decline();
-      file_->output->Write(file_->bytes);
-      std::string().swap(file_->bytes);
-    }
-    relay_ = std::make_unique<PieceRelay>(
-        [this](WideText& units, bool last) { return Encode(units, last); });
+    if (!writer_->OpenWorkFile()) return Decline();
+    relay_ = std::make_unique<PieceRelay>([this](WideText& units, bool last) {
+      FeedSteps(std::span(steps_).subspan(ownSteps_), units, last);
+      return writer_->Hand(units, last);
+    });
     return true;
   }
 
   // The new content goes to memory while it is small, then to a work file.
   bool Write(std::string_view bytes) {
     if (!writing_) return true;
-    if (!file_->output) {
-      file_->bytes.append(bytes);
-      if (file_->bytes.size() <= heldBytes_) return true;
-      file_->output = context_.files->BeginReplacement(path_);
-      // No work file beside it: the whole-text road tells why, if the file is to change.
-      if (!file_->output) return Decline();
-      bytes = file_->bytes;
-    }
-    file_->output->Write(bytes);
-    if (!file_->bytes.empty()) std::string().swap(file_->bytes);
-    return true;
+    // No work file beside it: the whole-text road tells why, if the file is to change.
+    return writer_->Write(bytes) || Decline();
   }
 
   void Finish() {
@@ -306,7 +286,6 @@ class Streaming {
     if (!Hand(text_, true)) return;
     // The helper's steps are done: whether they changed the text counts too.
     for (size_t i = ownSteps_; i < steps_.size(); ++i) file_->changed |= steps_[i]->changed();
-    file_->substituted = encoder_->substituted();
   }
 
   EngineContext& context_;
@@ -316,7 +295,7 @@ class Streaming {
   std::unique_ptr<Codec> codec_;
   std::unique_ptr<StreamedFile> file_;
   std::optional<StreamDecoder> decoder_;
-  std::optional<StreamEncoder> encoder_;
+  std::optional<ContentWriter> writer_;
   std::vector<std::unique_ptr<StreamStep>> steps_;
   bool writing_;
   bool restart_ = false;
@@ -333,7 +312,6 @@ class Streaming {
   std::string joined_;  // odd_ and a piece
   uint64_t kept_ = 0;   // bytes after the mark other than NUL
   WideText text_;
-  std::string encoded_;
   uint64_t size_ = 0;  // the file's, as it was opened
   bool relayWanted_ = false;
   size_t ownSteps_ = 0;  // steps_[0, ownSteps_) run on the reading thread
@@ -342,6 +320,35 @@ class Streaming {
 };
 
 }  // namespace
+
+bool ContentWriter::Write(std::string_view bytes) {
+  if (!file_.output) {
+    file_.bytes.append(bytes);
+    if (file_.bytes.size() <= heldBytes_) return true;
+    file_.output = context_.files->BeginReplacement(path_);
+    if (!file_.output) return false;
+    bytes = file_.bytes;
+  }
+  file_.output->Write(bytes);
+  if (!file_.bytes.empty()) std::string().swap(file_.bytes);
+  return true;
+}
+
+bool ContentWriter::OpenWorkFile() {
+  if (file_.output) return true;
+  file_.output = context_.files->BeginReplacement(path_);
+  if (!file_.output) return false;
+  file_.output->Write(file_.bytes);
+  std::string().swap(file_.bytes);
+  return true;
+}
+
+bool ContentWriter::Hand(WideText& units, bool last) {
+  if (encoder_->Feed(units, last, &encoded_) != EncodeAnswer::kConverted) return false;
+  if (!Write(encoded_)) return false;
+  if (last) file_.substituted = encoder_->substituted();
+  return true;
+}
 
 bool WrittenInOtherCodePage(const JobOptions& job, uint32_t inputCodePage,
                             uint32_t outputCodePage) {

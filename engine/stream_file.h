@@ -7,11 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/job_options.h"
 #include "engine/engine_context.h"
 #include "engine/read_text_file.h"
+#include "engine/stream_codec.h"
 #include "platform/file_system.h"
 #include "platform/native_path.h"
 
@@ -29,7 +32,8 @@ uint32_t ResolveOutputCodePage(const JobOptions& job, uint32_t inputCodePage);
 bool WrittenInOtherCodePage(const JobOptions& job, uint32_t inputCodePage,
                             uint32_t outputCodePage);
 
-// A file taken down the streaming road.
+// A file taken down the streaming road (or whose regular-expression replacement was
+// written as it was made).
 struct StreamedFile {
   ReadStatus status = ReadOk;  // as ReadTextFile answers; the output is void unless ReadOk
   bool changed = false;        // a step changed the text
@@ -42,6 +46,38 @@ struct StreamedFile {
   std::string bytes;
 };
 
+
+// Puts the new content of a file into a StreamedFile as it is made: encoded piece by
+// piece, held in bytes while it is small, then written to a work file beside the file.
+class ContentWriter {
+ public:
+  ContentWriter(EngineContext& context, const NativePath& path, StreamedFile& file,
+                size_t heldBytes)
+      : context_(context), path_(path), file_(file), heldBytes_(heldBytes) {}
+
+  // Units are to be encoded in this code page (before the first Hand).
+  void EncodeWith(Codec& codec, uint32_t codePage) { encoder_.emplace(codec, codePage); }
+
+  // Appends bytes as they are. False when no work file can be made beside the file.
+  bool Write(std::string_view bytes);
+
+  // Puts what is held so far into a work file, which takes everything from then on. False
+  // when no work file can be made beside the file.
+  bool OpenWorkFile();
+
+  // Encodes the units (all of them when last; they may be changed) and appends the bytes.
+  // False when the converter broke off or no work file can be made. Once the last units
+  // are in, the file's substituted tells whether a character was written as "?".
+  bool Hand(WideText& units, bool last);
+
+ private:
+  EngineContext& context_;
+  const NativePath& path_;
+  StreamedFile& file_;
+  const size_t heldBytes_;
+  std::optional<StreamEncoder> encoder_;
+  std::string encoded_;
+};
 
 // Takes the file down the streaming road, reading context.streamPieceBytes at a time and
 // holding up to context.streamHeldBytes of the new content before it goes to a work file. nullptr when the

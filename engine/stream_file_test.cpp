@@ -11,7 +11,9 @@
 #include "core/code_pages.h"
 #include "core/encoding_catalogue.h"
 #include "core/process_flags.h"
+#include "engine/large_buffer.h"
 #include "engine/process_file.h"
+#include "engine/replace_regex.h"
 #include "engine/stream_codec.h"
 #include "tests/test_support.h"
 
@@ -56,6 +58,7 @@ class StreamFileTest : public testing::Test {
     context.streamPieceBytes = pieceBytes;
     context.streamHeldBytes = heldBytes;
     context.streamRelayFromBytes = relayFromBytes;
+    context.replacementPieceUnits = pieceBytes;
     ProcessFile(context, ToNative(path), job);
     Outcome outcome{ReadBytes(path), host.messages, context.counters.targetsSeen,
                     context.counters.filesWritten};
@@ -361,5 +364,111 @@ TEST_F(StreamFileTest, AChangedFileIsReadOnceUnlessTheChangeComesLateInALargeOne
       const int reads = held == 0 && piece == 3 ? 2 : 1;
       EXPECT_EQ(files.reads, reads) << "held " << held << " piece " << piece;
     }
+  }
+}
+
+namespace {
+
+// Writes pieces nowhere: no work file can be made, so that the whole text is written, and
+// fails as the failing file system is told to.
+class NoWorkFiles : public FailingFileSystem {
+ public:
+  bool WritesInPieces() override { return true; }
+};
+
+}  // namespace
+
+TEST_F(StreamFileTest, RegularExpressionResultsWrittenInPiecesAsWholeTexts) {
+  // Matches and pairs of surrogates cut by the ends of pieces as small as one unit, results
+  // that grow, shrink, vanish or equal the text, marks, "?" and results too large to hold.
+  std::mt19937 random(23);
+  struct Replacement {
+    const char16_t* pattern;
+    const char16_t* format;
+  };
+  const Replacement replacements[] = {
+      {u"([ab]+) ([ab]+)", u"$2 $1"}, {u"(b)", u"$1"},         {u"\\s+", u""},
+      {u"a", u"\U0001F600<$&>"},       {u"\U0001F600|\u65E5", u"#"},   {u"(?s).+", u""},
+      {u"\\r\\n|\\n", u"\\r\\n"},   {u"^", u"> "},
+  };
+  job.replaceEnabled = job.replaceUseRegex = true;
+  job.matchOptions = boost::regex_constants::match_any;
+  for (const Replacement& replacement : replacements) {
+    job.compiledPattern = CompilePattern(replacement.pattern, false);
+    job.replacementText = replacement.format;
+    for (uint32_t output : {kCodePageUtf8, kCodePageUtf16Be, kCodePageShiftJis}) {
+      job.outputEncodingIndex = kEncodingOther;
+      job.outputOtherCodePage = output;
+      const std::string text = RandomUtf8(random, 40);
+      ExpectSameAsWhole(text);
+      ExpectSameAsWhole("\xEF\xBB\xBF" + text);
+    }
+    job.outputEncodingIndex = kEncodingSameAsRead;
+    ExpectSameAsWhole(RandomUtf8(random, 40));
+    const ScopedHeldLimit limit(60);
+    ExpectSameAsWhole(RandomUtf8(random, 50));
+  }
+}
+
+TEST_F(StreamFileTest, ARegularExpressionThatChangesNothingGetsNoWorkFile) {
+  job.replaceEnabled = job.replaceUseRegex = true;
+  job.compiledPattern = CompilePattern(u"(in)(e)", false);
+  job.replacementText = u"$1$2";
+  // With a mark, which is written only once the text is known to change.
+  const std::string text = "\xEF\xBB\xBF" "line\r\nline\r\n";
+  WriteBytes(path, text);
+  const auto old = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() -
+                                                            std::chrono::hours(24));
+  std::error_code timeError;
+  fs::last_write_time(dir.path(), old, timeError);
+  RecordingHost host;
+  EngineContext context;
+  context.host = &host;
+  context.replacementPieceUnits = 1;
+  context.streamHeldBytes = 0;
+  ProcessFile(context, ToNative(path), job);
+  if (!timeError) {
+    EXPECT_EQ(fs::last_write_time(dir.path()), old);
+  }
+  EXPECT_EQ(context.counters.targetsSeen, 1u);
+  EXPECT_EQ(context.counters.filesWritten, 0u);
+  EXPECT_EQ(ReadBytes(path), text);
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(StreamFileTest, ARegularExpressionResultWithoutAWorkFileFailsAsAWholeText) {
+  job.replaceEnabled = job.replaceUseRegex = true;
+  job.compiledPattern = CompilePattern(u"i", false);
+  job.replacementText = u"I";
+  job.makeBackup = true;
+  for (ReplaceResult failure : {ReplaceResult::kCannotCreate, ReplaceResult::kOk}) {
+    FailingFileSystem wholeFiles;
+    wholeFiles.replaceResult = failure;
+    NoWorkFiles noWorkFiles;
+    noWorkFiles.replaceResult = failure;
+    const Outcome whole = Run("line\nline\n", wholeFiles, 1, 0);
+    EXPECT_EQ(Run("line\nline\n", noWorkFiles, 1, 0), whole);
+    EXPECT_EQ(noWorkFiles.replaceCalls, 1);
+  }
+}
+
+TEST_F(StreamFileTest, AnAbortAfterARegularExpressionWrittenInPiecesLeavesTheFile) {
+  job.replaceEnabled = job.replaceUseRegex = true;
+  job.compiledPattern = CompilePattern(u"i", false);
+  job.replacementText = u"I";
+  const std::string text = "line\nline\n";
+  WriteBytes(path, text);
+  RecordingHost host;
+  host.abortAfterPolls = 9;  // the tenth poll follows the replacement
+  EngineContext context;
+  context.host = &host;
+  context.replacementPieceUnits = 1;
+  context.streamHeldBytes = 0;
+  EXPECT_EQ(ProcessFile(context, ToNative(path), job), FileOutcome::kStop);
+  EXPECT_EQ(host.polls, 10);
+  EXPECT_EQ(ReadBytes(path), text);
+  EXPECT_EQ(context.counters.filesWritten, 0u);
+  for (const auto& entry : fs::directory_iterator(dir.path())) {
+    EXPECT_EQ(entry.path().filename().string(), "a.txt") << "no work file is left";
   }
 }
