@@ -16,14 +16,21 @@ bool IsInvalidControlCode(char16_t unit) {
 // stop all the time.
 char16_t* FindInvalidControlCode(char16_t* p, char16_t* const end) {
   using namespace find_unit;
-  auto invalid = [](Units8 units) {
-    return (units < 0x20) & (units != u'\t') & (units != u'\n') & (units != u'\r') &
-           (units != 0x1A);
-  };
+  const Units8 space = Units8{} + uint16_t{0x20};
+  const Units8 tab = Units8{} + uint16_t{u'\t'};
+  const Units8 lineFeed = Units8{} + uint16_t{u'\n'};
+  const Units8 carriageReturn = Units8{} + uint16_t{u'\r'};
+  const Units8 endOfFile = Units8{} + uint16_t{0x1A};
   while (end - p >= 16) {
-    const Words2 low = reinterpret_cast<Words2>(invalid(Load(p)));
-    const Words2 high = reinterpret_cast<Words2>(invalid(Load(p + 8)));
-    if ((low[0] | low[1] | high[0] | high[1]) != 0) break;
+    const Units8 low = Load(p);
+    const Units8 high = Load(p + 8);
+    const Words2 lowHits = reinterpret_cast<Words2>(
+        (low < space) & (low != tab) & (low != lineFeed) & (low != carriageReturn) &
+        (low != endOfFile));
+    const Words2 highHits = reinterpret_cast<Words2>(
+        (high < space) & (high != tab) & (high != lineFeed) & (high != carriageReturn) &
+        (high != endOfFile));
+    if ((lowHits[0] | lowHits[1] | highHits[0] | highHits[1]) != 0) break;
     p += 16;
   }
   while (p < end && !IsInvalidControlCode(*p)) ++p;
