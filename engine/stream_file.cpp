@@ -82,11 +82,6 @@ class Streaming {
     };
     const ReadFileResult read =
         context_.files->ReadFileStreaming(path_, pieceBytes, begin, take);
-    // Whatever waits for the helper is not wanted when the pass stopped early.
-    if (relay_ && (!decided_ || declined_ || restart_ || file_->status != ReadOk ||
-                   read != ReadFileResult::kOk)) {
-      relay_.reset();
-    }
     if (!decided_) {
       // A file shorter than the head (or one that could not be read, or an empty one,
       // which the whole-text road tells of).
@@ -96,6 +91,7 @@ class Streaming {
     if (declined_ || restart_) return nullptr;
     if (file_->status == ReadOk && read != ReadFileResult::kOk) file_->status = FailedRead(read);
     if (file_->status == ReadOk) Finish();
+    // The helper is done, or what waits for it is not wanted: the pass stopped early.
     relay_.reset();
     if (declined_ || restart_) return nullptr;
     if (file_->status != ReadOk) {
@@ -324,13 +320,9 @@ class Streaming {
 bool ContentWriter::Write(std::string_view bytes) {
   if (!file_.output) {
     file_.bytes.append(bytes);
-    if (file_.bytes.size() <= heldBytes_) return true;
-    file_.output = context_.files->BeginReplacement(path_);
-    if (!file_.output) return false;
-    bytes = file_.bytes;
+    return file_.bytes.size() <= heldBytes_ || OpenWorkFile();
   }
   file_.output->Write(bytes);
-  if (!file_.bytes.empty()) std::string().swap(file_.bytes);
   return true;
 }
 
