@@ -10,6 +10,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace find_unit {
 
 // Sixteen units at a time in two vectors of eight (SSE2 on x86-64, NEON on arm64; the
@@ -40,6 +44,32 @@ inline uint32_t LaneBits(Words2 lanes) {
   constexpr uint64_t kGather = 0x0000200040008001ull;
   return static_cast<uint32_t>(((lanes[0] & kTops) * kGather) >> 60) |
          static_cast<uint32_t>(((lanes[1] & kTops) * kGather) >> 60) << 4;
+}
+
+// The same for sixteen lanes in two vectors of eight (lanes 0..7 from low). The lanes must
+// be whole comparison results: all bits set or none.
+inline uint32_t LaneBits16(Words2 low, Words2 high) {
+#if defined(__SSE2__)
+  // Every x86-64 has it: the lanes packed to bytes, then their top bits in one instruction.
+  return static_cast<uint32_t>(_mm_movemask_epi8(
+      _mm_packs_epi16(reinterpret_cast<__m128i>(low), reinterpret_cast<__m128i>(high))));
+#else
+  return LaneBits(low) | LaneBits(high) << 8;
+#endif
+}
+
+// Bit k set when the top bit of byte k is set.
+inline uint32_t ByteTopBits(Bytes16 bytes) {
+#if defined(__SSE2__)
+  return static_cast<uint32_t>(_mm_movemask_epi8(reinterpret_cast<__m128i>(bytes)));
+#else
+  // The top bit of each byte carried to the top of its word by one multiplication.
+  const Words2 words = reinterpret_cast<Words2>(bytes);
+  constexpr uint64_t kTops = 0x8080808080808080ull;
+  constexpr uint64_t kGather = 0x0002040810204081ull;
+  return static_cast<uint32_t>(((words[0] & kTops) * kGather) >> 56) |
+         static_cast<uint32_t>(((words[1] & kTops) * kGather) >> 56) << 8;
+#endif
 }
 
 }  // namespace find_unit

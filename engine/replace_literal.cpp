@@ -76,7 +76,7 @@ class LiteralFinder {
                                                   ((endsLow == final) | (endsLow == finalOther)));
       const Words2 high = reinterpret_cast<Words2>(((startsHigh == first) | (startsHigh == firstOther)) &
                                                    ((endsHigh == final) | (endsHigh == finalOther)));
-      for (uint32_t candidates = LaneBits(low) | LaneBits(high) << 8; candidates != 0;
+      for (uint32_t candidates = LaneBits16(low, high); candidates != 0;
            candidates &= candidates - 1) {
         const size_t start = pos + static_cast<size_t>(std::countr_zero(candidates));
         if (start < next) continue;

@@ -134,68 +134,152 @@ class TrimStep final : public StreamStep {
   WideText held_;
 };
 
-// The column of the line's end so far is carried into the next piece. Only the columns
-// before a TAB (and those of the piece's last line) are counted: the pass jumps from
-// line end or TAB to the next one.
+// The column of the line's end so far is carried into the next piece. A piece with a TAB
+// is written anew in one pass, sixteen units at a time: the stretch between two stops (a
+// TAB or a line end) goes out as whole vectors, and the next store writes over what went
+// out past its end.
 class TabStep final : public StreamStep {
  public:
-  explicit TabStep(uint32_t width)
-      : width_(width), widthMask_(std::has_single_bit(width) ? width - 1 : 0) {}
+  explicit TabStep(uint32_t width) : width_(width) {}
 
   void Feed(WideText& piece, bool) override {
     const char16_t* const data = piece.data();
     const char16_t* const end = data + piece.size();
-    const char16_t* counted = data;  // the column at counted is column_
-    const char16_t* copied = data;   // the units before are in out_ once a TAB was seen
-    // One pass from stop to stop: a line end starts the column again, a TAB is expanded.
-    for (const char16_t* at = data;; ++at) {
-      at = FindAnyOfThreeUnits(at, end, u'\t', u'\r', u'\n');
-      if (at == end) break;
-      if (*at != u'\t') {
-        column_ = 0;
-        counted = at + 1;
-        continue;
-      }
-      CountTo(counted, at);
-      if (copied == data) out_.clear();  // the piece's first TAB
-      changed_ = true;
-      // A division per TAB shows in the run time; the usual widths are powers of two.
-      const uint64_t spaces =
-          width_ - (widthMask_ != 0 ? column_ & widthMask_ : column_ % width_);
-      out_.append(copied, at);
-      out_.append(static_cast<size_t>(spaces), u' ');
-      column_ += spaces;
-      counted = copied = at + 1;
+    const size_t tabs = CountTabs(data, end);
+    if (tabs == 0) {
+      MoveColumnOver(data, end);
+      return;
     }
-    CountTo(counted, end);
-    if (copied == data) return;  // no TAB in the piece
-    out_.append(copied, end);
+    changed_ = true;
+    // Each TAB becomes at most width_ spaces; a store may run kSlack units past what is
+    // kept. The buffer is the last piece's storage, so it seldom grows.
+    const size_t bound = piece.size() + tabs * (width_ - 1) + kSlack;
+    if (out_.size() < bound) out_.resize(bound);
+    out_.resize(std::has_single_bit(width_) ? Expand<true>(data, end, out_.data())
+                                            : Expand<false>(data, end, out_.data()));
     piece.swap(out_);
   }
 
  private:
-  // Moves column_ from from to to, over units that are no TAB, CR or LF: every unit
-  // takes its width.
-  void CountTo(const char16_t* start, const char16_t* to) {
+  static constexpr size_t kSlack = 16;
+
+  static size_t CountTabs(const char16_t* p, const char16_t* end) {
+    using namespace find_unit;
+    const Units8 tab = Units8{} + uint16_t{u'\t'};
+    size_t count = 0;
+    while (end - p >= 16) {
+      // Each lane counts its TABs (a comparison gives -1), up to two a round: far from
+      // overflowing in a round of 16,384.
+      Units8 lanes{};
+      const char16_t* const stop = p + std::min<size_t>(static_cast<size_t>(end - p) / 16, 16384) * 16;
+      for (; p < stop; p += 16) {
+        lanes -= reinterpret_cast<Units8>(Load(p) == tab);
+        lanes -= reinterpret_cast<Units8>(Load(p + 8) == tab);
+      }
+      for (size_t k = 0; k < 8; ++k) count += lanes[k];
+    }
+    for (; p < end; ++p) count += *p == u'\t';
+    return count;
+  }
+
+  // A piece without a TAB: only the column of its end matters, which its last line
+  // gives.
+  void MoveColumnOver(const char16_t* data, const char16_t* end) {
+    const char16_t* line = end;
+    while (line != data && line[-1] != u'\r' && line[-1] != u'\n') --line;
+    if (line != data) column_ = 0;
+    column_ += Columns(line, end);
+  }
+
+  // The columns units that are no TAB, CR or LF take.
+  static uint64_t Columns(const char16_t* start, const char16_t* to) {
     const uint8_t* widths = ColumnWidths();
-    uint64_t column = column_;
+    uint64_t columns = 0;
     // Every ASCII unit is one column: sixteen of them need no look-up.
     while (to - start >= 16) {
       uint64_t words[4];
       std::memcpy(words, start, sizeof words);
       if (((words[0] | words[1] | words[2] | words[3]) & 0xFF80FF80FF80FF80ull) == 0) {
-        column += 16;
+        columns += 16;
       } else {
-        for (size_t k = 0; k < 16; ++k) column += widths[start[k]];
+        for (size_t k = 0; k < 16; ++k) columns += widths[start[k]];
       }
       start += 16;
     }
-    for (; start < to; ++start) column += widths[*start];
+    for (; start < to; ++start) columns += widths[*start];
+    return columns;
+  }
+
+  // Writes the piece with its TABs expanded at out, which has room for it and kSlack
+  // units more. Returns the units written. A division per TAB shows in the run time:
+  // the usual widths are powers of two, whose remainder a mask gives.
+  template <bool kPowerOfTwo>
+  size_t Expand(const char16_t* in, const char16_t* const end, char16_t* const out) {
+    using namespace find_unit;
+    const Units8 tab = Units8{} + uint16_t{u'\t'};
+    const Units8 cr = Units8{} + uint16_t{u'\r'};
+    const Units8 lf = Units8{} + uint16_t{u'\n'};
+    const Units8 beyondAscii = Units8{} + uint16_t{0xFF80};
+    // (Eight at a time: a vector of sixteen would be stored unit by unit.)
+    const Units8 spaces8 = Units8{} + uint16_t{u' '};
+    const uint64_t width = width_;
+    uint64_t column = column_;
+    char16_t* o = out;
+    // A stretch is stored as the sixteen units from its start: the block reads up to 31
+    // units past its own start.
+    while (end - in >= 32) {
+      const Units8 low = Load(in);
+      const Units8 high = Load(in + 8);
+      uint32_t stops =
+          LaneBits16(reinterpret_cast<Words2>((low == tab) | (low == cr) | (low == lf)),
+                     reinterpret_cast<Words2>((high == tab) | (high == cr) | (high == lf)));
+      const Words2 wide = reinterpret_cast<Words2>((low | high) & beyondAscii);
+      const bool ascii = (wide[0] | wide[1]) == 0;
+      size_t from = 0;
+      while (stops != 0) {
+        const auto at = static_cast<size_t>(std::countr_zero(stops));
+        stops &= stops - 1;
+        std::memcpy(o, in + from, 16 * sizeof(char16_t));
+        o += at - from;
+        column += ascii ? at - from : Columns(in + from, in + at);
+        // A TAB and a line end take one path, without the branch between them that would
+        // miss about every other time: a line end is written as a one-space TAB would
+        // be, over which it then goes, and it starts the column again.
+        const uint64_t unit = in[at];
+        const uint64_t isTab = unit == u'\t';
+        const uint64_t spaces =
+            kPowerOfTwo ? width - (column & (width - 1)) : isTab ? width - column % width : 1;
+        const uint64_t taken = 1 + (spaces - 1) * isTab;
+        for (uint64_t k = 0; k < taken; k += 16) {
+          std::memcpy(o + k, &spaces8, sizeof spaces8);
+          std::memcpy(o + k + 8, &spaces8, sizeof spaces8);
+        }
+        o[0] = static_cast<char16_t>(unit ^ ((unit ^ u' ') & (0 - isTab)));
+        o += taken;
+        column = (column + spaces) * isTab;
+        from = at + 1;
+      }
+      std::memcpy(o, in + from, 16 * sizeof(char16_t));
+      o += 16 - from;
+      column += ascii ? 16 - from : Columns(in + from, in + 16);
+      in += 16;
+    }
+    for (; in < end; ++in) {
+      if (*in == u'\t') {
+        const uint64_t spaces = width - column % width;
+        std::fill_n(o, spaces, u' ');
+        o += spaces;
+        column += spaces;
+        continue;
+      }
+      *o++ = *in;
+      column = *in == u'\r' || *in == u'\n' ? 0 : column + ColumnWidths()[*in];
+    }
     column_ = column;
+    return static_cast<size_t>(o - out);
   }
 
   uint64_t width_;
-  uint64_t widthMask_;  // width_ - 1 for a power of two (but 1), else 0
   uint64_t column_ = 0;
   WideText out_;
 };

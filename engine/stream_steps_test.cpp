@@ -211,14 +211,15 @@ TEST(StreamSteps, TabsAfterLongRunsOfAscii) {
                                      u"~}|{", u"\x7f", u"\r"};
   std::mt19937 random(3);
   std::uniform_int_distribution<size_t> pick(0, std::size(kWords) - 1);
-  std::uniform_int_distribution<size_t> length(0, 40);
-  for (uint32_t width : {1u, 4u, 7u, 99u}) {
+  for (uint32_t width : {1u, 4u, 7u, 16u, 17u, 99u}) {
     JobOptions job;
     job.expandTabs = true;
     job.tabColumns = width;
     for (int round = 0; round < 50; ++round) {
+      // Short pieces, and pieces long enough for whole blocks of sixteen.
+      std::uniform_int_distribution<size_t> length(0, round % 2 == 0 ? 40 : 300);
       WideText text;
-      for (int i = 0; i < 30; ++i) text += kWords[pick(random)];
+      for (int i = 0; i < 120; ++i) text += kWords[pick(random)];
       WideText whole = text;
       const bool changed = WholeRoad(whole, job);
       std::vector<size_t> cuts;

@@ -84,8 +84,9 @@ class Cp932Table {
   // Per byte: 1 for a character of its own that is never the second byte of a pair.
   const uint8_t* startsAlone_;
   // True when every byte 00..7F is a character of its own and every unit U+0000..U+007F
-  // is written as one byte below 80; the loops then convert runs of them eight at a
-  // time. (Not one to one: ICU's windows-932 swaps 1A, 1C and 7F among themselves.)
+  // is written as one byte below 80; the loops then convert runs of them eight or more at
+  // a time. Each is then its own character: the tables map them one to one, although
+  // ICU's windows-932 swaps 1A, 1C and 7F among themselves.
   bool asciiOneByte_ = false;
   // True when the bytes that lead pairs all lie in 81..9F and E0..FC, and the bytes
   // there that do not lead fail to decode: the block loop tells lead bytes by range.

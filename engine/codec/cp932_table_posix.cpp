@@ -61,20 +61,12 @@ Cp932Table::Cp932Table(const uint32_t* single, const char16_t* characters,
 
 namespace {
 
+using find_unit::ByteTopBits;
 using find_unit::Bytes16;
+typedef uint8_t Bytes8 __attribute__((vector_size(8)));
 using find_unit::Units16;
 using find_unit::Units8;
 using find_unit::Words2;
-
-// Bit k set when the top bit of byte k of the word is set.
-uint64_t TopBits(uint64_t word) {
-  return ((word & kByteHighs) * 0x0002040810204081ull) >> 56;
-}
-
-uint64_t TopBits(Bytes16 bytes) {
-  const Words2 words = reinterpret_cast<Words2>(bytes);
-  return TopBits(words[0]) | TopBits(words[1]) << 8;
-}
 
 // Of 64 bytes that begin with a character: given which of them may lead a pair, which are
 // second bytes. In a run of bytes that may lead, the first leads (the byte before it is a
@@ -126,8 +118,8 @@ bool Cp932Table::DecodeRun(const unsigned char*& in, const unsigned char* stop,
         std::memcpy(&parts[k], in + 16 * k, 16);
         const Bytes16 lead = reinterpret_cast<Bytes16>(
             (parts[k] - uint8_t{0x81} < uint8_t{0x1F}) | (parts[k] - uint8_t{0xE0} < uint8_t{0x1D}));
-        leads |= TopBits(lead) << (16 * k);
-        high |= TopBits(parts[k]) << (16 * k);
+        leads |= uint64_t{ByteTopBits(lead)} << (16 * k);
+        high |= uint64_t{ByteTopBits(parts[k])} << (16 * k);
       }
       if (high == 0 && asciiOneByte) {
         // Plain ASCII: every byte is its unit. The bytes are all read before any unit is
@@ -316,10 +308,12 @@ char* Cp932Table::EncodeRun(const char16_t* in, const char16_t* end, char* to,
       const uint64_t low = Load64(in);
       const uint64_t high = Load64(in + 4);
       if (asciiOneByte && ((low | high) & kUnitNonAscii) == 0) {
-        for (size_t k = 0; k < 4; ++k) {
-          to[k] = static_cast<char>(codes[(low >> (16 * k)) & 0x7F]);
-          to[4 + k] = static_cast<char>(codes[(high >> (16 * k)) & 0x7F]);
-        }
+        // ASCII maps to itself when it is one byte each way (the tables are made so):
+        // the eight units are narrowed at once.
+        Units8 units;
+        std::memcpy(&units, in, sizeof units);
+        const Bytes8 bytes = __builtin_convertvector(units, Bytes8);
+        std::memcpy(to, &bytes, sizeof bytes);
         to += 8;
         in += 8;
         continue;
