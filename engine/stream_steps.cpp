@@ -182,18 +182,26 @@ class TabStep final : public StreamStep {
     return count;
   }
 
+  // The bits set in a 16-bit value (the machine's own count needs a newer x86-64 than
+  // the one built for).
+  static uint32_t CountBits16(uint32_t bits) {
+    bits -= (bits >> 1) & 0x5555;
+    bits = (bits & 0x3333) + ((bits >> 2) & 0x3333);
+    bits = (bits + (bits >> 4)) & 0x0F0F;
+    return (bits + (bits >> 8)) & 0x1F;
+  }
+
   // A piece without a TAB: only the column of its end matters, which its last line
   // gives.
   void MoveColumnOver(const char16_t* data, const char16_t* end) {
     const char16_t* line = end;
     while (line != data && line[-1] != u'\r' && line[-1] != u'\n') --line;
     if (line != data) column_ = 0;
-    column_ += Columns(line, end);
+    column_ += Columns(line, end, ColumnWidths());
   }
 
   // The columns units that are no TAB, CR or LF take.
-  static uint64_t Columns(const char16_t* start, const char16_t* to) {
-    const uint8_t* widths = ColumnWidths();
+  static uint64_t Columns(const char16_t* start, const char16_t* to, const uint8_t* widths) {
     uint64_t columns = 0;
     // Every ASCII unit is one column: sixteen of them need no look-up.
     while (to - start >= 16) {
@@ -223,6 +231,7 @@ class TabStep final : public StreamStep {
     // (Eight at a time: a vector of sixteen would be stored unit by unit.)
     const Units8 spaces8 = Units8{} + uint16_t{u' '};
     const uint64_t width = width_;
+    const uint8_t* const widths = ColumnWidths();
     uint64_t column = column_;
     char16_t* o = out;
     // A stretch is stored as the sixteen units from its start: the block reads up to 31
@@ -233,15 +242,20 @@ class TabStep final : public StreamStep {
       uint32_t stops =
           LaneBits16(reinterpret_cast<Words2>((low == tab) | (low == cr) | (low == lf)),
                      reinterpret_cast<Words2>((high == tab) | (high == cr) | (high == lf)));
-      const Words2 wide = reinterpret_cast<Words2>((low | high) & beyondAscii);
-      const bool ascii = (wide[0] | wide[1]) == 0;
+      const Words2 beyond = reinterpret_cast<Words2>((low | high) & beyondAscii);
+      // Bit k set when unit k takes two columns. Every ASCII unit takes one.
+      uint32_t wide = 0;
+      if ((beyond[0] | beyond[1]) != 0) {
+        for (uint32_t k = 0; k < 16; ++k) wide |= uint32_t{widths[in[k]] - 1u} << k;
+      }
       size_t from = 0;
       while (stops != 0) {
         const auto at = static_cast<size_t>(std::countr_zero(stops));
         stops &= stops - 1;
         std::memcpy(o, in + from, 16 * sizeof(char16_t));
         o += at - from;
-        column += ascii ? at - from : Columns(in + from, in + at);
+        column += at - from;
+        if (wide != 0) column += CountBits16(wide & ((1u << at) - (1u << from)));
         // A TAB and a line end take one path, without the branch between them that would
         // miss about every other time: a line end is written as a one-space TAB would
         // be, over which it then goes, and it starts the column again.
@@ -261,7 +275,8 @@ class TabStep final : public StreamStep {
       }
       std::memcpy(o, in + from, 16 * sizeof(char16_t));
       o += 16 - from;
-      column += ascii ? 16 - from : Columns(in + from, in + 16);
+      column += 16 - from;
+      if (wide != 0) column += CountBits16(wide >> from);
       in += 16;
     }
     for (; in < end; ++in) {
@@ -273,7 +288,7 @@ class TabStep final : public StreamStep {
         continue;
       }
       *o++ = *in;
-      column = *in == u'\r' || *in == u'\n' ? 0 : column + ColumnWidths()[*in];
+      column = *in == u'\r' || *in == u'\n' ? 0 : column + widths[*in];
     }
     column_ = column;
     return static_cast<size_t>(o - out);

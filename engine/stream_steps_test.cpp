@@ -207,8 +207,9 @@ TEST(StreamSteps, RegularExpressionsAndHugeTabsKeepTheWholeRoad) {
 
 TEST(StreamSteps, TabsAfterLongRunsOfAscii) {
   // Runs long enough for the eight- and sixteen-at-a-time paths, ending at every column.
+  // (Half-width katakana and an accented letter are one column each, although not ASCII.)
   static const char16_t* kWords[] = {u"abcdefghijklmnop", u"xyz", u"\t", u"あ", u"\n",
-                                     u"~}|{", u"\x7f", u"\r"};
+                                     u"~}|{", u"\x7f", u"\r", u"ｱé"};
   std::mt19937 random(3);
   std::uniform_int_distribution<size_t> pick(0, std::size(kWords) - 1);
   for (uint32_t width : {1u, 4u, 7u, 16u, 17u, 99u}) {
