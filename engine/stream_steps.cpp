@@ -120,11 +120,66 @@ class TrimStep final : public StreamStep {
         piece.resize(keep);
       }
     }
-    changed_ |= TrimLineEndWhiteSpace(piece);
+    const size_t size = piece.size();
+    if (out_.size() < size + 16) out_.resize(size + 16);
+    const size_t kept = Trim(piece.data(), piece.data() + size, out_.data());
+    if (kept == size) return;
+    changed_ = true;
+    out_.resize(kept);
+    piece.swap(out_);
   }
 
  private:
   static bool IsBlank(char16_t unit) { return unit == u' ' || unit == u'\t'; }
+
+  // Writes the units at out without the blanks before each line end and before the end,
+  // and returns how many it wrote: as TrimLineEndWhiteSpace, but in one pass sixteen units
+  // at a time, into a buffer with room for sixteen units more. A stretch is stored as the
+  // sixteen units from its start, and the next store writes over what went out past its
+  // end.
+  static size_t Trim(const char16_t* in, const char16_t* const end, char16_t* const out) {
+    using namespace find_unit;
+    const Units8 cr = Units8{} + uint16_t{u'\r'};
+    const Units8 lf = Units8{} + uint16_t{u'\n'};
+    const Units8 space = Units8{} + uint16_t{u' '};
+    const Units8 tab = Units8{} + uint16_t{u'\t'};
+    char16_t* o = out;
+    char16_t* kept = out;  // the end of the line's units up to its last that is no blank
+    while (end - in >= 32) {
+      const Units8 low = Load(in);
+      const Units8 high = Load(in + 8);
+      uint32_t ends = LaneBits16(reinterpret_cast<Words2>((low == cr) | (low == lf)),
+                                 reinterpret_cast<Words2>((high == cr) | (high == lf)));
+      const uint32_t solid =
+          ~LaneBits16(reinterpret_cast<Words2>((low == space) | (low == tab)),
+                      reinterpret_cast<Words2>((high == space) | (high == tab))) & 0xFFFF;
+      size_t from = 0;
+      while (ends != 0) {
+        const auto at = static_cast<size_t>(std::countr_zero(ends));
+        ends &= ends - 1;
+        std::memcpy(o, in + from, 16 * sizeof(char16_t));
+        // The units from..at-1 that are no blank; o stands for unit from.
+        const uint32_t line = (solid & ((1u << at) - 1)) >> from;
+        if (line != 0) kept = o + std::bit_width(line);
+        o = kept;
+        *o++ = in[at];
+        kept = o;
+        from = at + 1;
+      }
+      std::memcpy(o, in + from, 16 * sizeof(char16_t));
+      const uint32_t rest = solid >> from;
+      if (rest != 0) kept = o + std::bit_width(rest);
+      o += 16 - from;
+      in += 16;
+    }
+    for (; in < end; ++in) {
+      const char16_t unit = *in;
+      if (unit == u'\r' || unit == u'\n') o = kept;
+      *o++ = unit;
+      if (!IsBlank(unit)) kept = o;
+    }
+    return static_cast<size_t>(kept - out);
+  }
   static size_t FirstNonBlank(const WideText& piece) {
     size_t i = 0;
     while (i < piece.size() && IsBlank(piece[i])) ++i;
@@ -132,6 +187,7 @@ class TrimStep final : public StreamStep {
   }
 
   WideText held_;
+  WideText out_;
 };
 
 // The column of the line's end so far is carried into the next piece. A piece with a TAB

@@ -136,13 +136,16 @@ TEST(StreamSteps, EveryPieceSizeGivesTheWholeTextsResult) {
   for (const JobOptions& job : Jobs()) {
     ASSERT_TRUE(StepsStream(job));
     for (int round = 0; round < 40; ++round) {
-      const WideText text = RandomText(random, round % 5 == 0 ? round / 5 : 60);
+      // Short texts, and texts long enough for the passes that take sixteen units at once.
+      const WideText text =
+          RandomText(random, round % 5 == 0 ? round / 5 : round % 5 == 1 ? 300 : 60);
       WideText whole = text;
       const bool wholeChanged = WholeRoad(whole, job);
       // Pieces of one unit, of a fixed size and of random sizes (empty ones among them).
       std::vector<std::vector<size_t>> cutsList;
       cutsList.push_back(std::vector<size_t>(text.size(), 1));
       cutsList.push_back(std::vector<size_t>(text.size() / 7 + 1, 7));
+      cutsList.push_back(std::vector<size_t>(text.size() / 45 + 1, 45));
       std::uniform_int_distribution<size_t> length(0, 9);
       std::vector<size_t> randomCuts;
       for (size_t at = 0; at < text.size();) randomCuts.push_back(length(random)), at += randomCuts.back();
