@@ -75,10 +75,12 @@ class Cp932Table {
 
   // Per byte, as above.
   const uint32_t* single_;
-  // Per first byte << 8 | the byte after it: the unit of the character that starts
-  // there (a pair's when the first byte leads one, the first byte's own when it stands
-  // alone), or kNoCharacter.
+  // Per Pair(first byte, the byte after it): the unit of the character that starts there
+  // (a pair's when the first byte leads one, the first byte's own when it stands alone),
+  // or kNoCharacter.
   const char16_t* characters_;
+  // The index of two bytes in characters_: what a little-endian load of them gives.
+  static uint32_t Pair(uint32_t first, uint32_t second) { return second << 8 | first; }
   // Per unit, as above.
   const uint16_t* encode_;
   // Per byte: 1 for a character of its own that is never the second byte of a pair.

@@ -186,7 +186,15 @@ int main(int argc, char** argv) {
   std::fprintf(file, "// Made by cp932_table_gen from ICU's windows-932 converter.\n");
   std::fprintf(file, "inline constexpr bool kCp932TablesUsable = %s;\n", usable ? "true" : "false");
   WriteArray(file, "uint32_t", "kCp932Singles", tables.single, 256);
-  WriteArray(file, "char16_t", "kCp932Characters", tables.characters.data(), tables.characters.size());
+  // Indexed by the two bytes as a little-endian load of them gives them: the second byte
+  // high. The decoder then looks a character up without turning the bytes round.
+  std::vector<char16_t> bySecond(0x10000);
+  for (uint32_t first = 0; first < 256; ++first) {
+    for (uint32_t second = 0; second < 256; ++second) {
+      bySecond[second << 8 | first] = tables.characters[first << 8 | second];
+    }
+  }
+  WriteArray(file, "char16_t", "kCp932Characters", bySecond.data(), bySecond.size());
   WriteArray(file, "uint16_t", "kCp932Codes", tables.encode.data(), tables.encode.size());
   WriteArray(file, "uint8_t", "kCp932StartsAlone", alone, 256);
   if (std::fclose(file) != 0) {

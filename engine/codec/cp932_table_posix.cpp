@@ -55,7 +55,7 @@ Cp932Table::Cp932Table(const uint32_t* single, const char16_t* characters,
     const bool inRanges = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
     const uint32_t entry = single_[byte];
     leadRanges_ = leadRanges_ && (inRanges ? entry >= kLead : entry != kLead) &&
-                  (entry >= kLead || characters_[byte << 8 | 0xFF] == entry);
+                  (entry >= kLead || characters_[Pair(byte, 0xFF)] == entry);
   }
 }
 
@@ -143,7 +143,7 @@ bool Cp932Table::DecodeRun(const unsigned char*& in, const unsigned char* stop,
         starts &= starts - 1;
         uint16_t bytes;
         std::memcpy(&bytes, in + at, 2);
-        *unit++ = characters[__builtin_bswap16(bytes)];
+        *unit++ = characters[bytes];
       } while (starts != 0);
       out = unit;
       if (AnyNoCharacter(first, out)) return false;
@@ -168,7 +168,7 @@ bool Cp932Table::DecodeRun(const unsigned char*& in, const unsigned char* stop,
           *out++ = static_cast<char16_t>(entry);
           ++in;
         } else {
-          const char16_t pair = characters[static_cast<uint32_t>(in[0]) << 8 | in[1]];
+          const char16_t pair = characters[Pair(in[0], in[1])];
           bad |= (entry == kInvalid) | (pair == kNoCharacter);
           *out++ = pair;
           in += 2;
@@ -184,7 +184,7 @@ bool Cp932Table::DecodeRun(const unsigned char*& in, const unsigned char* stop,
       continue;
     }
     if (entry == kInvalid || end - in < 2) return false;
-    const char16_t unit = characters[static_cast<uint32_t>(in[0]) << 8 | in[1]];
+    const char16_t unit = characters[Pair(in[0], in[1])];
     if (unit == kNoCharacter) return false;
     *out++ = unit;
     in += 2;
@@ -216,7 +216,7 @@ bool Cp932Table::DecodePiece(std::string_view piece, std::string* pending,
   if (!pending->empty() && in < end) {
     // The lead byte the last piece ended with, and its second byte.
     const char16_t unit =
-        characters_[static_cast<uint32_t>(static_cast<unsigned char>((*pending)[0])) << 8 | *in];
+        characters_[Pair(static_cast<unsigned char>((*pending)[0]), *in)];
     if (unit == kNoCharacter) return false;
     text->push_back(unit);
     pending->clear();
