@@ -1,8 +1,11 @@
 #include "engine/codec/utf8_codec.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+
+#include "engine/find_unit.h"
 
 namespace {
 
@@ -44,16 +47,60 @@ size_t SequenceLength(const unsigned char* in, const unsigned char* end) {
   return 0;
 }
 
-// Set in a word of four units when one of them is not ASCII.
-constexpr uint64_t kUnitNonAscii = 0xFF80FF80FF80FF80ull;
-
 // True when the sixteen units at in are all ASCII. Sixteen, not eight: where scripts mix
 // word by word, eight ASCII units in a row come and go at random and the branch on them
 // costs more than it saves; sixteen are rare there and the rule in ASCII text.
 bool AsciiSixteen(const char16_t* in) {
-  uint64_t words[4];
-  std::memcpy(words, in, sizeof words);
-  return ((words[0] | words[1] | words[2] | words[3]) & kUnitNonAscii) == 0;
+  using namespace find_unit;
+  const Words2 beyond =
+      reinterpret_cast<Words2>((Load(in) | Load(in + 8)) & uint16_t{0xFF80});
+  return (beyond[0] | beyond[1]) == 0;
+}
+
+// Sixteen ASCII units as their bytes.
+void PutAsciiSixteen(unsigned char* out, const char16_t* in) {
+  using namespace find_unit;
+  Units16 units;
+  std::memcpy(&units, in, sizeof units);
+  const Bytes16 bytes = __builtin_convertvector(units, Bytes16);
+  std::memcpy(out, &bytes, sizeof bytes);
+}
+
+// The UTF-8 bytes of the units from in up to end, sixteen at a time: each unit takes one
+// byte, one more from U+0080 and another from U+0800. Stops at sixteen units that hold a
+// surrogate half (whose bytes depend on its neighbour), leaving in there.
+size_t SixteensLength(const char16_t*& in, const char16_t* end) {
+  using namespace find_unit;
+  const Units8 surrogateBits = Units8{} + uint16_t{0xF800};
+  const Units8 surrogate = Units8{} + uint16_t{0xD800};
+  const Units8 twoBytesFrom = Units8{} + uint16_t{0xFF80};
+  const Units8 zero{};
+  size_t size = 0;
+  while (end - in >= 16) {
+    // Each lane counts up to four a round (a comparison gives -1): far from overflowing
+    // in a round of 4,096.
+    Units8 extra{};
+    const char16_t* const stop =
+        in + std::min<size_t>(static_cast<size_t>(end - in) / 16, 4096) * 16;
+    const char16_t* p = in;
+    for (; p < stop; p += 16) {
+      const Units8 low = Load(p);
+      const Units8 high = Load(p + 8);
+      const Words2 halves = reinterpret_cast<Words2>(((low & surrogateBits) == surrogate) |
+                                                     ((high & surrogateBits) == surrogate));
+      if ((halves[0] | halves[1]) != 0) break;
+      extra -= reinterpret_cast<Units8>((low & twoBytesFrom) != zero);
+      extra -= reinterpret_cast<Units8>((high & twoBytesFrom) != zero);
+      extra -= reinterpret_cast<Units8>((low & surrogateBits) != zero);
+      extra -= reinterpret_cast<Units8>((high & surrogateBits) != zero);
+    }
+    size += static_cast<size_t>(p - in);
+    for (size_t k = 0; k < 8; ++k) size += extra[k];
+    const bool halted = p < stop;
+    in = p;
+    if (halted) break;
+  }
+  return size;
 }
 
 bool IsSurrogate(uint32_t unit) { return unit - 0xD800u < 0x800u; }
@@ -178,34 +225,27 @@ bool EncodeUtf8(std::u16string_view text, std::string* bytes) {
 
   size_t size = 0;
   bool substituted = false;
-  for (const char16_t* in = begin; in < end; ++in) {
-    // Text that mixes scripts word by word makes a test for ASCII in every eight units
-    // a coin toss for the branch predictor; one sum without a branch serves all.
-    if (end - in >= 16 && AsciiSixteen(in)) {
-      size += 16;
-      in += 15;
-      continue;
-    }
-    if (end - in >= 8) {
-      if (NoSurrogateInEight(in)) {
-        for (size_t k = 0; k < 8; ++k) size += Utf8Length(in[k]);
-        in += 7;
-        continue;
+  const char16_t* in = begin;
+  while (in < end) {
+    // Sixteen at a time without a branch on what they hold, up to sixteen that hold a
+    // surrogate half (and the last few): those are taken one by one.
+    size += SixteensLength(in, end);
+    const char16_t* const slow = in + std::min<ptrdiff_t>(end - in, 16);
+    while (in < slow) {
+      const char16_t unit = *in++;
+      if (unit < 0x80) {
+        size += 1;
+      } else if (unit < 0x800) {
+        size += 2;
+      } else if (IsHighSurrogate(unit) && in < end && IsLowSurrogate(*in)) {
+        size += 4;
+        ++in;
+      } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+        size += 1;
+        substituted = true;
+      } else {
+        size += 3;
       }
-    }
-    const char16_t unit = *in;
-    if (unit < 0x80) {
-      size += 1;
-    } else if (unit < 0x800) {
-      size += 2;
-    } else if (IsHighSurrogate(unit) && in + 1 < end && IsLowSurrogate(in[1])) {
-      size += 4;
-      ++in;
-    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-      size += 1;
-      substituted = true;
-    } else {
-      size += 3;
     }
   }
 
@@ -216,7 +256,7 @@ bool EncodeUtf8(std::u16string_view text, std::string* bytes) {
   const auto* const outEnd = out + size;
   for (const char16_t* in = begin; in < end; ++in) {
     if (end - in >= 16 && AsciiSixteen(in)) {
-      for (size_t k = 0; k < 16; ++k) out[k] = static_cast<unsigned char>(in[k]);
+      PutAsciiSixteen(out, in);
       out += 16;
       in += 15;
       continue;
