@@ -42,50 +42,151 @@ class UnitStep final : public StreamStep {
   bool (*apply_)(WideText&);
 };
 
-// A CR at the end of a piece waits: an LF may follow it.
+// A CR at the end of a piece waits: an LF may follow it. The piece is converted as
+// UnifyLineEndings converts a whole text, in one pass over sixteen units at a time into
+// a buffer kept from piece to piece: a piece is written out only when it changes.
 class LineEndingStep final : public HoldingStep {
  public:
-  explicit LineEndingStep(int16_t kind) : kind_(kind) {}
+  explicit LineEndingStep(int16_t kind)
+      : kind_(kind),
+        // The units the kind acts on: CR and LF for CR LF, CR alone for LF, LF alone for CR.
+        first_(kind == kLineEndingCr ? u'\n' : u'\r'),
+        second_(kind == kLineEndingCrLf ? u'\n' : first_) {}
   void Feed(WideText& piece, bool last) override {
     TakeHeld(piece);
     if (!last && !piece.empty() && piece.back() == u'\r') Hold(piece, piece.size() - 1);
-    changed_ |= kind_ == kLineEndingCrLf ? ToCrLf(piece) : UnifyLineEndings(piece, kind_);
+    changed_ |= Convert(piece);
   }
 
  private:
-  // UnifyLineEndings to CR LF, jumping from line end to line end, into a buffer kept from
-  // piece to piece: a piece is written out only when it changes.
-  bool ToCrLf(WideText& piece) {
-    const char16_t* const data = piece.data();
-    const char16_t* const end = data + piece.size();
-    const char16_t* copied = data;  // units before this are in out_ once a change was seen
-    bool changed = false;
-    for (const char16_t* at = data;; ++at) {
-      at = FindEitherUnit(at, end, u'\r', u'\n');
-      if (at == end) break;
-      if (*at == u'\r') {
-        if (at + 1 != end && at[1] == u'\n') {
-          ++at;  // a CR LF stays
-          continue;
-        }
-        if (!changed) out_.clear(), changed = true;
-        out_.append(copied, at + 1);
-        out_ += u'\n';
-        copied = at + 1;
-      } else {
-        if (!changed) out_.clear(), changed = true;
-        out_.append(copied, at);
-        out_ += u'\r';
-        copied = at;  // the LF goes with the next stretch
+  // Room past the end of what is written: a step of sixteen units writes at most 48
+  // units (sixteen line ends that each gain a unit, and a full store past the last), and
+  // the last units, taken one at a time, at most 62.
+  static constexpr size_t kSlack = 64;
+
+  // Whether the line-end unit at `at` (one of first_ and second_) changes: a CR or an LF
+  // of a CR LF stays when converting to CR LF, everything the other kinds look at goes.
+  bool Changes(const char16_t* begin, const char16_t* at, const char16_t* end) const {
+    if (kind_ != kLineEndingCrLf) return true;
+    if (*at == u'\r') return at + 1 == end || at[1] != u'\n';
+    return at == begin || at[-1] != u'\r';
+  }
+
+  // Bit k set when unit k of the sixteen at p is first_ or second_.
+  uint32_t HitBits(const char16_t* p) const {
+    using namespace find_unit;
+    const Units8 first = Units8{} + static_cast<uint16_t>(first_);
+    const Units8 second = Units8{} + static_cast<uint16_t>(second_);
+    const Units8 low = Load(p);
+    const Units8 high = Load(p + 8);
+    const Words2 lowHits = reinterpret_cast<Words2>((low == first) | (low == second));
+    const Words2 highHits = reinterpret_cast<Words2>((high == first) | (high == second));
+    return LaneBits(lowHits) | LaneBits(highHits) << 8;
+  }
+
+  // The first unit of [begin, end) that the conversion changes, or end.
+  const char16_t* FirstChange(const char16_t* begin, const char16_t* end) const {
+    const char16_t* p = begin;
+    for (; end - p >= 16; p += 16) {
+      for (uint32_t hits = HitBits(p); hits != 0; hits &= hits - 1) {
+        const char16_t* at = p + std::countr_zero(hits);
+        if (Changes(begin, at, end)) return at;
       }
     }
-    if (!changed) return false;
-    out_.append(copied, end);
+    for (; p != end; ++p) {
+      if ((*p == first_ || *p == second_) && Changes(begin, p, end)) return p;
+    }
+    return end;
+  }
+
+  // Makes sure out_ has kSlack units of room from `to` on, growing it to what the worst
+  // piece needs (each unit a lone line end that doubles); returns `to` in the buffer.
+  char16_t* Room(char16_t* to, size_t pieceSize) {
+    if (static_cast<size_t>(out_.data() + out_.size() - to) >= kSlack) return to;
+    const size_t written = static_cast<size_t>(to - out_.data());
+    out_.resize(2 * pieceSize + kSlack);
+    return out_.data() + written;
+  }
+
+  // Copies the sixteen units at from to `to`, as one unaligned store.
+  static void Copy16(char16_t* to, const char16_t* from) {
+    std::memcpy(to, from, 16 * sizeof(char16_t));
+  }
+
+  bool Convert(WideText& piece) {
+    const char16_t* const begin = piece.data();
+    const char16_t* const end = begin + piece.size();
+    const char16_t* p = FirstChange(begin, end);
+    if (p == end) return false;
+
+    // Room for the piece, for the CRs or LFs that CR LF adds on lines of sixteen units
+    // or more, and the slack; a piece of shorter lines grows it once. The buffer keeps
+    // its size from piece to piece (it becomes the piece before, which is about as
+    // long): only what it grows by is filled anew.
+    const size_t size = piece.size();
+    const size_t room = size + (kind_ == kLineEndingCrLf ? size / 16 : 0) + kSlack;
+    if (out_.size() < room) out_.resize(room);
+    std::memcpy(out_.data(), begin, static_cast<size_t>(p - begin) * sizeof(char16_t));
+    char16_t* to = out_.data() + (p - begin);
+
+    // Sixteen units at a time while a store from any of them stays inside the piece.
+    // Each step stores its units as they are, then for each line end that changes puts
+    // the unit it gains (or drops the unit it loses) and stores the rest of the step
+    // again where it now goes: the stores run past what is settled and are overwritten
+    // by the next ones.
+    while (end - p >= 32) {
+      to = Room(to, size);
+      Copy16(to, p);
+      ptrdiff_t moved = 0;  // how far the step's units after the last line end moved
+      for (uint32_t hits = HitBits(p); hits != 0; hits &= hits - 1) {
+        const int lane = std::countr_zero(hits);
+        const char16_t* at = p + lane;
+        if (!Changes(begin, at, end)) continue;
+        char16_t* const out = to + lane + moved;  // where *at went
+        if (kind_ == kLineEndingCrLf) {
+          if (*at == u'\r') {
+            out[1] = u'\n';
+            Copy16(out + 2, at + 1);
+          } else {
+            out[0] = u'\r';
+            Copy16(out + 1, at);
+          }
+          ++moved;
+        } else if (kind_ == kLineEndingLf ? at[1] == u'\n' : at != begin && at[-1] == u'\r') {
+          Copy16(out, at + 1);  // the CR of a CR LF goes (to LF), or its LF (to CR)
+          --moved;
+        } else {
+          out[0] = kind_ == kLineEndingLf ? u'\n' : u'\r';  // a lone one is replaced
+        }
+      }
+      p += 16;
+      to += 16 + moved;
+    }
+
+    // The last units one at a time.
+    to = Room(to, size);
+    for (; p != end; ++p) {
+      const char16_t unit = *p;
+      if ((unit != first_ && unit != second_) || !Changes(begin, p, end)) {
+        *to++ = unit;
+      } else if (kind_ == kLineEndingCrLf) {
+        *to++ = u'\r';
+        *to++ = u'\n';
+      } else if (kind_ == kLineEndingLf) {
+        if (p + 1 == end || p[1] != u'\n') *to++ = u'\n';
+      } else {
+        if (p == begin || p[-1] != u'\r') *to++ = u'\r';
+      }
+    }
+    const size_t written = static_cast<size_t>(to - out_.data());
     piece.swap(out_);
+    piece.resize(written);
     return true;
   }
 
   int16_t kind_;
+  char16_t first_;
+  char16_t second_;
   WideText out_;
 };
 
