@@ -42,6 +42,17 @@ inline uint32_t LaneBits(Words2 lanes) {
          static_cast<uint32_t>(((lanes[1] & kTops) * kGather) >> 60) << 4;
 }
 
+// Bit k set when unit k of sixteen is set in the comparison results of their halves.
+// The top bits of the lanes are first moved so that unit 4m + g sits at bit 16g + 4m of
+// one word; one multiplication then carries each group g of four to bits 45 + 4m + g,
+// and its partial products never meet there.
+inline uint32_t UnitBits(Words2 lowHits, Words2 highHits) {
+  constexpr uint64_t kTops = 0x8000800080008000ull;
+  constexpr uint64_t kGather = 0x0000200040008001ull;
+  const Words2 both = ((lowHits & kTops) >> 15) | ((highHits & kTops) >> 7);
+  return static_cast<uint32_t>(((both[0] | both[1] << 4) * kGather) >> 45) & 0xFFFF;
+}
+
 }  // namespace find_unit
 
 // The first unit in [begin, end) equal to a, b or c (which may repeat each other), or end.

@@ -43,80 +43,122 @@ class UnitStep final : public StreamStep {
 };
 
 // A CR at the end of a piece waits: an LF may follow it. The piece is converted as
-// UnifyLineEndings converts a whole text, in one pass over sixteen units at a time into
-// a buffer kept from piece to piece: a piece is written out only when it changes.
+// UnifyLineEndings converts a whole text, in one pass over a window of units at a time
+// into a buffer kept from piece to piece: a piece is written out only when it changes.
 class LineEndingStep final : public HoldingStep {
  public:
-  explicit LineEndingStep(int16_t kind)
-      : kind_(kind),
-        // The units the kind acts on: CR and LF for CR LF, CR alone for LF, LF alone for CR.
-        first_(kind == kLineEndingCr ? u'\n' : u'\r'),
-        second_(kind == kLineEndingCrLf ? u'\n' : first_) {}
+  explicit LineEndingStep(int16_t kind) : kind_(kind) {}
   void Feed(WideText& piece, bool last) override {
     TakeHeld(piece);
     if (!last && !piece.empty() && piece.back() == u'\r') Hold(piece, piece.size() - 1);
-    changed_ |= Convert(piece);
+    changed_ |= Convert(piece, kind_);
   }
 
  private:
-  // Room past the end of what is written: a step of sixteen units writes at most 48
-  // units (sixteen line ends that each gain a unit, and a full store past the last), and
-  // the last units, taken one at a time, at most 62.
-  static constexpr size_t kSlack = 64;
+  // The pass looks at 64 units at a time, from one mask of its changes: most windows
+  // hold a line end or two, and a mask per sixteen units would have the loop over them
+  // guess wrong about as often as a search from line end to line end.
+  static constexpr size_t kWindow = 64;
 
-  // Whether the line-end unit at `at` (one of first_ and second_) changes: a CR or an LF
-  // of a CR LF stays when converting to CR LF, everything the other kinds look at goes.
-  bool Changes(const char16_t* begin, const char16_t* at, const char16_t* end) const {
-    if (kind_ != kLineEndingCrLf) return true;
-    if (*at == u'\r') return at + 1 == end || at[1] != u'\n';
-    return at == begin || at[-1] != u'\r';
+  // Room past the end of what is written: a window writes at most 3 * kWindow units
+  // from where it starts (each unit one that gains a unit, and a full store past the
+  // last), and the last units, taken one at a time, at most 2 * (2 * kWindow - 1) + 1.
+  static constexpr size_t kSlack = 4 * kWindow;
+
+  // To CR LF, a unit goes in before the unit at p when that is a lone LF (a CR) or
+  // follows a lone CR (an LF): exactly when "p is an LF" and "a CR is before p" differ.
+  // The LF a CR at the end of the piece lacks is put by the caller.
+  static bool GainsBefore(const char16_t* begin, const char16_t* p) {
+    return (*p == u'\n') != (p != begin && p[-1] == u'\r');
   }
 
-  // Bit k set when unit k of the sixteen at p is first_ or second_.
-  uint32_t HitBits(const char16_t* p) const {
+  // The unit that CR and LF become when converting to LF or CR.
+  static char16_t Target(int16_t kind) { return kind == kLineEndingLf ? u'\n' : u'\r'; }
+  // The unit that goes or is replaced when converting to LF or CR.
+  static char16_t Other(int16_t kind) { return kind == kLineEndingLf ? u'\r' : u'\n'; }
+
+  // Whether something changes at p: for CR LF a unit goes in before it, for LF and CR
+  // it goes or is replaced.
+  static bool Changes(int16_t kind, const char16_t* begin, const char16_t* p) {
+    return kind == kLineEndingCrLf ? GainsBefore(begin, p) : *p == Other(kind);
+  }
+
+  // The lanes of the eight units at p where something changes: for CR LF a unit goes in
+  // before the lane (GainsBefore, from the units loaded one before: p[-1] must be in the
+  // piece), for LF and CR the lane's unit goes or is replaced.
+  static find_unit::Words2 ChangedLanes(int16_t kind, const char16_t* p) {
     using namespace find_unit;
-    const Units8 first = Units8{} + static_cast<uint16_t>(first_);
-    const Units8 second = Units8{} + static_cast<uint16_t>(second_);
-    const Units8 low = Load(p);
-    const Units8 high = Load(p + 8);
-    const Words2 lowHits = reinterpret_cast<Words2>((low == first) | (low == second));
-    const Words2 highHits = reinterpret_cast<Words2>((high == first) | (high == second));
-    return LaneBits(lowHits) | LaneBits(highHits) << 8;
+    const Units8 cr = Units8{} + static_cast<uint16_t>(u'\r');
+    const Units8 lf = Units8{} + static_cast<uint16_t>(u'\n');
+    const Units8 units = Load(p);
+    if (kind == kLineEndingCrLf) {
+      return reinterpret_cast<Words2>((units == lf) ^ (Load(p - 1) == cr));
+    }
+    return reinterpret_cast<Words2>(units == (kind == kLineEndingLf ? cr : lf));
   }
 
-  // The first unit of [begin, end) that the conversion changes, or end.
-  const char16_t* FirstChange(const char16_t* begin, const char16_t* end) const {
+  // Bit k set when lane k of the window at p changes (ChangedLanes).
+  static uint64_t ChangedBits(int16_t kind, const char16_t* p) {
+    uint64_t bits = 0;
+    for (size_t i = 0; i < kWindow; i += 16) {
+      const uint32_t sixteen =
+          find_unit::UnitBits(ChangedLanes(kind, p + i), ChangedLanes(kind, p + i + 8));
+      bits |= uint64_t{sixteen} << i;
+    }
+    return bits;
+  }
+
+  // Puts what the unit at p becomes, with what goes in before it, at `to`; returns the
+  // end of it.
+  static char16_t* ConvertUnit(int16_t kind, const char16_t* begin, const char16_t* p,
+                               const char16_t* end, char16_t* to) {
+    const char16_t unit = *p;
+    if (kind == kLineEndingCrLf) {
+      if (GainsBefore(begin, p)) *to++ = unit == u'\n' ? u'\r' : u'\n';
+      *to++ = unit;
+    } else if (unit != Other(kind)) {
+      *to++ = unit;
+    } else if (kind == kLineEndingLf ? p + 1 == end || p[1] != u'\n'
+                                     : p == begin || p[-1] != u'\r') {
+      *to++ = Target(kind);  // a lone one is replaced; the one of a CR LF goes
+    }
+    return to;
+  }
+
+  // Where the pass has to start writing: the first unit that changes or gains a unit
+  // before it (or a CR at the end, which gains one after it); end when nothing changes.
+  static const char16_t* FirstChange(int16_t kind, const char16_t* begin, const char16_t* end) {
     const char16_t* p = begin;
-    for (; end - p >= 16; p += 16) {
-      for (uint32_t hits = HitBits(p); hits != 0; hits &= hits - 1) {
-        const char16_t* at = p + std::countr_zero(hits);
-        if (Changes(begin, at, end)) return at;
-      }
+    // The windows read the unit before theirs: the first unit is looked at alone.
+    if (p != end && Changes(kind, begin, p++)) return begin;
+    for (; end - p >= static_cast<ptrdiff_t>(kWindow); p += kWindow) {
+      const uint64_t bits = ChangedBits(kind, p);
+      if (bits != 0) return p + std::countr_zero(bits);
     }
     for (; p != end; ++p) {
-      if ((*p == first_ || *p == second_) && Changes(begin, p, end)) return p;
+      if (Changes(kind, begin, p)) return p;
     }
+    if (kind == kLineEndingCrLf && end != begin && end[-1] == u'\r') return end - 1;
     return end;
   }
 
-  // Makes sure out_ has kSlack units of room from `to` on, growing it to what the worst
-  // piece needs (each unit a lone line end that doubles); returns `to` in the buffer.
-  char16_t* Room(char16_t* to, size_t pieceSize) {
-    if (static_cast<size_t>(out_.data() + out_.size() - to) >= kSlack) return to;
+  // Copies the window at from to `to`, in full-vector stores.
+  static void CopyWindow(char16_t* to, const char16_t* from) {
+    std::memcpy(to, from, kWindow * sizeof(char16_t));
+  }
+
+  // Grows out_ to what the worst piece needs (each unit a lone line end that doubles);
+  // returns `to` in the grown buffer.
+  char16_t* Grow(char16_t* to, size_t size) {
     const size_t written = static_cast<size_t>(to - out_.data());
-    out_.resize(2 * pieceSize + kSlack);
+    out_.resize(2 * size + kSlack);
     return out_.data() + written;
   }
 
-  // Copies the sixteen units at from to `to`, as one unaligned store.
-  static void Copy16(char16_t* to, const char16_t* from) {
-    std::memcpy(to, from, 16 * sizeof(char16_t));
-  }
-
-  bool Convert(WideText& piece) {
+  bool Convert(WideText& piece, const int16_t kind) {
     const char16_t* const begin = piece.data();
     const char16_t* const end = begin + piece.size();
-    const char16_t* p = FirstChange(begin, end);
+    const char16_t* p = FirstChange(kind, begin, end);
     if (p == end) return false;
 
     // Room for the piece, for the CRs or LFs that CR LF adds on lines of sixteen units
@@ -124,60 +166,43 @@ class LineEndingStep final : public HoldingStep {
     // its size from piece to piece (it becomes the piece before, which is about as
     // long): only what it grows by is filled anew.
     const size_t size = piece.size();
-    const size_t room = size + (kind_ == kLineEndingCrLf ? size / 16 : 0) + kSlack;
+    const size_t room = size + (kind == kLineEndingCrLf ? size / 16 : 0) + kSlack;
     if (out_.size() < room) out_.resize(room);
     std::memcpy(out_.data(), begin, static_cast<size_t>(p - begin) * sizeof(char16_t));
     char16_t* to = out_.data() + (p - begin);
+    if (p == begin) to = ConvertUnit(kind, begin, p++, end, to);  // as in FirstChange
 
-    // Sixteen units at a time while a store from any of them stays inside the piece.
-    // Each step stores its units as they are, then for each line end that changes puts
-    // the unit it gains (or drops the unit it loses) and stores the rest of the step
-    // again where it now goes: the stores run past what is settled and are overwritten
-    // by the next ones.
-    while (end - p >= 32) {
-      to = Room(to, size);
-      Copy16(to, p);
-      ptrdiff_t moved = 0;  // how far the step's units after the last line end moved
-      for (uint32_t hits = HitBits(p); hits != 0; hits &= hits - 1) {
-        const int lane = std::countr_zero(hits);
+    // A window at a time while a store from any of its units stays inside the piece.
+    // Each window is stored as it is, then for each change the unit gained is put (or
+    // the unit lost dropped) and the rest of the window stored again where it now goes:
+    // the stores run past what is settled and are overwritten by the next ones.
+    while (end - p >= static_cast<ptrdiff_t>(2 * kWindow)) {
+      if (out_.data() + out_.size() - to < static_cast<ptrdiff_t>(kSlack)) to = Grow(to, size);
+      CopyWindow(to, p);
+      ptrdiff_t moved = 0;  // how far the window's units after the last change moved
+      for (uint64_t bits = ChangedBits(kind, p); bits != 0; bits &= bits - 1) {
+        const int lane = std::countr_zero(bits);
         const char16_t* at = p + lane;
-        if (!Changes(begin, at, end)) continue;
         char16_t* const out = to + lane + moved;  // where *at went
-        if (kind_ == kLineEndingCrLf) {
-          if (*at == u'\r') {
-            out[1] = u'\n';
-            Copy16(out + 2, at + 1);
-          } else {
-            out[0] = u'\r';
-            Copy16(out + 1, at);
-          }
+        if (kind == kLineEndingCrLf) {
+          out[0] = *at == u'\n' ? u'\r' : u'\n';  // before a lone LF, after a lone CR
+          CopyWindow(out + 1, at);
           ++moved;
-        } else if (kind_ == kLineEndingLf ? at[1] == u'\n' : at != begin && at[-1] == u'\r') {
-          Copy16(out, at + 1);  // the CR of a CR LF goes (to LF), or its LF (to CR)
+        } else if (kind == kLineEndingLf ? at[1] == u'\n' : at[-1] == u'\r') {
+          CopyWindow(out, at + 1);  // the CR of a CR LF goes (to LF), or its LF (to CR)
           --moved;
         } else {
-          out[0] = kind_ == kLineEndingLf ? u'\n' : u'\r';  // a lone one is replaced
+          out[0] = Target(kind);  // a lone one is replaced
         }
       }
-      p += 16;
-      to += 16 + moved;
+      p += kWindow;
+      to += static_cast<ptrdiff_t>(kWindow) + moved;
     }
 
     // The last units one at a time.
-    to = Room(to, size);
-    for (; p != end; ++p) {
-      const char16_t unit = *p;
-      if ((unit != first_ && unit != second_) || !Changes(begin, p, end)) {
-        *to++ = unit;
-      } else if (kind_ == kLineEndingCrLf) {
-        *to++ = u'\r';
-        *to++ = u'\n';
-      } else if (kind_ == kLineEndingLf) {
-        if (p + 1 == end || p[1] != u'\n') *to++ = u'\n';
-      } else {
-        if (p == begin || p[-1] != u'\r') *to++ = u'\r';
-      }
-    }
+    if (out_.data() + out_.size() - to < static_cast<ptrdiff_t>(kSlack)) to = Grow(to, size);
+    for (; p != end; ++p) to = ConvertUnit(kind, begin, p, end, to);
+    if (kind == kLineEndingCrLf && end != begin && end[-1] == u'\r') *to++ = u'\n';
     const size_t written = static_cast<size_t>(to - out_.data());
     piece.swap(out_);
     piece.resize(written);
@@ -185,8 +210,6 @@ class LineEndingStep final : public HoldingStep {
   }
 
   int16_t kind_;
-  char16_t first_;
-  char16_t second_;
   WideText out_;
 };
 
