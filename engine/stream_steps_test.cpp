@@ -158,10 +158,10 @@ TEST(StreamSteps, EveryPieceSizeGivesTheWholeTextsResult) {
 }
 
 TEST(StreamSteps, LineEndsAtEveryLaneOfLongPieces) {
-  // Pieces long enough for the sixteen-at-a-time pass, with line ends sparse (long runs,
-  // or none at all) and dense (CR LF across a step's edge, pieces ending in CR).
+  // Pieces long enough for the pass over 64 units at a time, with line ends sparse (long
+  // runs, or none at all) and dense (CR LF across a window's edge, pieces ending in CR).
   std::mt19937 random(11);
-  std::uniform_int_distribution<size_t> length(0, 150);
+  std::uniform_int_distribution<size_t> length(0, 400);
   static const char16_t* kEnds[] = {u"\r", u"\n", u"\r\n"};
   for (int16_t kind : {int16_t{0}, int16_t{1}, int16_t{2}}) {
     JobOptions job;
