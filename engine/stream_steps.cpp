@@ -42,46 +42,170 @@ class UnitStep final : public StreamStep {
   bool (*apply_)(WideText&);
 };
 
-// A CR at the end of a piece waits: an LF may follow it.
+// A CR at the end of a piece waits: an LF may follow it. The piece is converted as
+// UnifyLineEndings converts a whole text, in one pass over a window of units at a time
+// into a buffer kept from piece to piece: a piece is written out only when it changes.
 class LineEndingStep final : public HoldingStep {
  public:
   explicit LineEndingStep(int16_t kind) : kind_(kind) {}
   void Feed(WideText& piece, bool last) override {
     TakeHeld(piece);
     if (!last && !piece.empty() && piece.back() == u'\r') Hold(piece, piece.size() - 1);
-    changed_ |= kind_ == kLineEndingCrLf ? ToCrLf(piece) : UnifyLineEndings(piece, kind_);
+    changed_ |= Convert(piece, kind_);
   }
 
  private:
-  // UnifyLineEndings to CR LF, jumping from line end to line end, into a buffer kept from
-  // piece to piece: a piece is written out only when it changes.
-  bool ToCrLf(WideText& piece) {
-    const char16_t* const data = piece.data();
-    const char16_t* const end = data + piece.size();
-    const char16_t* copied = data;  // units before this are in out_ once a change was seen
-    bool changed = false;
-    for (const char16_t* at = data;; ++at) {
-      at = FindEitherUnit(at, end, u'\r', u'\n');
-      if (at == end) break;
-      if (*at == u'\r') {
-        if (at + 1 != end && at[1] == u'\n') {
-          ++at;  // a CR LF stays
-          continue;
-        }
-        if (!changed) out_.clear(), changed = true;
-        out_.append(copied, at + 1);
-        out_ += u'\n';
-        copied = at + 1;
-      } else {
-        if (!changed) out_.clear(), changed = true;
-        out_.append(copied, at);
-        out_ += u'\r';
-        copied = at;  // the LF goes with the next stretch
-      }
+  // The pass looks at 64 units at a time, from one mask of its changes: most windows
+  // hold a line end or two, and a mask per sixteen units would have the loop over them
+  // guess wrong about as often as a search from line end to line end.
+  static constexpr size_t kWindow = 64;
+
+  // Room past the end of what is written: a window writes at most 3 * kWindow units
+  // from where it starts (each unit one that gains a unit, and a full store past the
+  // last), and the last units, taken one at a time, at most 2 * (2 * kWindow - 1) + 1.
+  static constexpr size_t kSlack = 4 * kWindow;
+
+  // To CR LF, a unit goes in before the unit at p when that is a lone LF (a CR) or
+  // follows a lone CR (an LF): exactly when "p is an LF" and "a CR is before p" differ.
+  // The LF a CR at the end of the piece lacks is put by the caller.
+  static bool GainsBefore(const char16_t* begin, const char16_t* p) {
+    return (*p == u'\n') != (p != begin && p[-1] == u'\r');
+  }
+
+  // The unit that CR and LF become when converting to LF or CR.
+  static char16_t Target(int16_t kind) { return kind == kLineEndingLf ? u'\n' : u'\r'; }
+  // The unit that goes or is replaced when converting to LF or CR.
+  static char16_t Other(int16_t kind) { return kind == kLineEndingLf ? u'\r' : u'\n'; }
+
+  // Whether something changes at p: for CR LF a unit goes in before it, for LF and CR
+  // it goes or is replaced.
+  static bool Changes(int16_t kind, const char16_t* begin, const char16_t* p) {
+    return kind == kLineEndingCrLf ? GainsBefore(begin, p) : *p == Other(kind);
+  }
+
+  // The lanes of the eight units at p where something changes: for CR LF a unit goes in
+  // before the lane (GainsBefore, from the units loaded one before: p[-1] must be in the
+  // piece), for LF and CR the lane's unit goes or is replaced.
+  static find_unit::Words2 ChangedLanes(int16_t kind, const char16_t* p) {
+    using namespace find_unit;
+    const Units8 cr = Units8{} + static_cast<uint16_t>(u'\r');
+    const Units8 lf = Units8{} + static_cast<uint16_t>(u'\n');
+    const Units8 units = Load(p);
+    if (kind == kLineEndingCrLf) {
+      return reinterpret_cast<Words2>((units == lf) ^ (Load(p - 1) == cr));
     }
-    if (!changed) return false;
-    out_.append(copied, end);
+    return reinterpret_cast<Words2>(units == (kind == kLineEndingLf ? cr : lf));
+  }
+
+  // Bit k set when lane k of the window at p changes (ChangedLanes).
+  static uint64_t ChangedBits(int16_t kind, const char16_t* p) {
+    uint64_t bits = 0;
+    for (size_t i = 0; i < kWindow; i += 16) {
+      const uint32_t sixteen =
+          find_unit::LaneBits16(ChangedLanes(kind, p + i), ChangedLanes(kind, p + i + 8));
+      bits |= uint64_t{sixteen} << i;
+    }
+    return bits;
+  }
+
+  // Puts what the unit at p becomes, with what goes in before it, at `to`; returns the
+  // end of it.
+  static char16_t* ConvertUnit(int16_t kind, const char16_t* begin, const char16_t* p,
+                               const char16_t* end, char16_t* to) {
+    const char16_t unit = *p;
+    if (kind == kLineEndingCrLf) {
+      if (GainsBefore(begin, p)) *to++ = unit == u'\n' ? u'\r' : u'\n';
+      *to++ = unit;
+    } else if (unit != Other(kind)) {
+      *to++ = unit;
+    } else if (kind == kLineEndingLf ? p + 1 == end || p[1] != u'\n'
+                                     : p == begin || p[-1] != u'\r') {
+      *to++ = Target(kind);  // a lone one is replaced; the one of a CR LF goes
+    }
+    return to;
+  }
+
+  // Where the pass has to start writing: the first unit that changes or gains a unit
+  // before it (or a CR at the end, which gains one after it); end when nothing changes.
+  static const char16_t* FirstChange(int16_t kind, const char16_t* begin, const char16_t* end) {
+    const char16_t* p = begin;
+    // The windows read the unit before theirs: the first unit is looked at alone.
+    if (p != end && Changes(kind, begin, p++)) return begin;
+    for (; end - p >= static_cast<ptrdiff_t>(kWindow); p += kWindow) {
+      const uint64_t bits = ChangedBits(kind, p);
+      if (bits != 0) return p + std::countr_zero(bits);
+    }
+    for (; p != end; ++p) {
+      if (Changes(kind, begin, p)) return p;
+    }
+    if (kind == kLineEndingCrLf && end != begin && end[-1] == u'\r') return end - 1;
+    return end;
+  }
+
+  // Copies the window at from to `to`, in full-vector stores.
+  static void CopyWindow(char16_t* to, const char16_t* from) {
+    std::memcpy(to, from, kWindow * sizeof(char16_t));
+  }
+
+  // Grows out_ to what the worst piece needs (each unit a lone line end that doubles);
+  // returns `to` in the grown buffer.
+  char16_t* Grow(char16_t* to, size_t size) {
+    const size_t written = static_cast<size_t>(to - out_.data());
+    out_.resize(2 * size + kSlack);
+    return out_.data() + written;
+  }
+
+  bool Convert(WideText& piece, const int16_t kind) {
+    const char16_t* const begin = piece.data();
+    const char16_t* const end = begin + piece.size();
+    const char16_t* p = FirstChange(kind, begin, end);
+    if (p == end) return false;
+
+    // Room for the piece, for the CRs or LFs that CR LF adds on lines of sixteen units
+    // or more, and the slack; a piece of shorter lines grows it once. The buffer keeps
+    // its size from piece to piece (it becomes the piece before, which is about as
+    // long): only what it grows by is filled anew.
+    const size_t size = piece.size();
+    const size_t room = size + (kind == kLineEndingCrLf ? size / 16 : 0) + kSlack;
+    if (out_.size() < room) out_.resize(room);
+    std::memcpy(out_.data(), begin, static_cast<size_t>(p - begin) * sizeof(char16_t));
+    char16_t* to = out_.data() + (p - begin);
+    if (p == begin) to = ConvertUnit(kind, begin, p++, end, to);  // as in FirstChange
+
+    // A window at a time while a store from any of its units stays inside the piece.
+    // Each window is stored as it is, then for each change the unit gained is put (or
+    // the unit lost dropped) and the rest of the window stored again where it now goes:
+    // the stores run past what is settled and are overwritten by the next ones.
+    while (end - p >= static_cast<ptrdiff_t>(2 * kWindow)) {
+      if (out_.data() + out_.size() - to < static_cast<ptrdiff_t>(kSlack)) to = Grow(to, size);
+      CopyWindow(to, p);
+      ptrdiff_t moved = 0;  // how far the window's units after the last change moved
+      for (uint64_t bits = ChangedBits(kind, p); bits != 0; bits &= bits - 1) {
+        const int lane = std::countr_zero(bits);
+        const char16_t* at = p + lane;
+        char16_t* const out = to + lane + moved;  // where *at went
+        if (kind == kLineEndingCrLf) {
+          out[0] = *at == u'\n' ? u'\r' : u'\n';  // before a lone LF, after a lone CR
+          CopyWindow(out + 1, at);
+          ++moved;
+        } else if (kind == kLineEndingLf ? at[1] == u'\n' : at[-1] == u'\r') {
+          CopyWindow(out, at + 1);  // the CR of a CR LF goes (to LF), or its LF (to CR)
+          --moved;
+        } else {
+          out[0] = Target(kind);  // a lone one is replaced
+        }
+      }
+      p += kWindow;
+      to += static_cast<ptrdiff_t>(kWindow) + moved;
+    }
+
+    // The last units one at a time.
+    if (out_.data() + out_.size() - to < static_cast<ptrdiff_t>(kSlack)) to = Grow(to, size);
+    for (; p != end; ++p) to = ConvertUnit(kind, begin, p, end, to);
+    if (kind == kLineEndingCrLf && end != begin && end[-1] == u'\r') *to++ = u'\n';
+    const size_t written = static_cast<size_t>(to - out_.data());
     piece.swap(out_);
+    piece.resize(written);
     return true;
   }
 

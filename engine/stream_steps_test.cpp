@@ -160,6 +160,39 @@ TEST(StreamSteps, EveryPieceSizeGivesTheWholeTextsResult) {
   }
 }
 
+TEST(StreamSteps, LineEndsAtEveryLaneOfLongPieces) {
+  // Pieces long enough for the pass over 64 units at a time, with line ends sparse (long
+  // runs, or none at all) and dense (CR LF across a window's edge, pieces ending in CR).
+  std::mt19937 random(11);
+  std::uniform_int_distribution<size_t> length(0, 400);
+  static const char16_t* kEnds[] = {u"\r", u"\n", u"\r\n"};
+  for (int16_t kind : {int16_t{0}, int16_t{1}, int16_t{2}}) {
+    JobOptions job;
+    job.lineEndingConversion = kind;
+    for (int round = 0; round < 300; ++round) {
+      // One line end in every 2 to 256 units on average, or none.
+      const size_t spread = round % 10 == 0 ? 0 : size_t{2} << (round % 8);
+      std::uniform_int_distribution<size_t> pick(0, spread == 0 ? 0 : spread - 1);
+      std::uniform_int_distribution<int> which(0, 2);
+      WideText text;
+      for (size_t i = 0, n = length(random) * 3; i < n; ++i) {
+        if (spread == 0 || pick(random) != 0) {
+          text += static_cast<char16_t>(u'a' + i % 26);
+        } else {
+          text += kEnds[which(random)];
+        }
+      }
+      WideText whole = text;
+      const bool changed = WholeRoad(whole, job);
+      std::vector<size_t> cuts;
+      for (size_t at = 0; at < text.size();) cuts.push_back(length(random)), at += cuts.back();
+      WideText streamed;
+      EXPECT_EQ(StreamRoad(text, job, cuts, &streamed), changed);
+      ASSERT_EQ(streamed, whole) << testing::PrintToString(text) << " kind " << kind;
+    }
+  }
+}
+
 TEST(StreamSteps, CarriesAcrossPieceEnds) {
   // The cases each carry is for, cut where it matters.
   struct Case {
