@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <functional>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -311,9 +310,11 @@ void ReplaceLiteral(WideText& subject, std::u16string_view search,
 class LiteralStreamReplacer::Search {
  public:
   virtual ~Search() = default;
-  // Calls onHit(start) for each occurrence in data[0, size), as LiteralFinder::Scan does.
-  virtual void Scan(const char16_t* data, size_t size,
-                    const std::function<void(size_t)>& onHit) const = 0;
+  // Appends data[0, size) to *out with each occurrence (as LiteralFinder::Scan finds them)
+  // replaced, up to the end of the last one, and returns that end. Sets *changed when a
+  // replacement differs from what it replaces.
+  virtual size_t Replace(const char16_t* data, size_t size, std::u16string_view replacement,
+                         WideText* out, bool* changed) const = 0;
 };
 
 namespace {
@@ -321,14 +322,28 @@ namespace {
 template <class Fold>
 class FoldedSearch final : public LiteralStreamReplacer::Search {
  public:
-  FoldedSearch(std::u16string_view search, Fold fold) : finder_(search, fold) {}
-  void Scan(const char16_t* data, size_t size,
-            const std::function<void(size_t)>& onHit) const override {
-    finder_.Scan(data, size, onHit);
+  FoldedSearch(std::u16string_view search, Fold fold)
+      : finder_(search, fold), searchLength_(search.size()) {}
+  size_t Replace(const char16_t* data, size_t size, std::u16string_view replacement,
+                 WideText* out, bool* changed) const override {
+    size_t copied = 0;
+    // The same replacement text and length throughout: whether it changes anything
+    // depends only on what it replaces.
+    const bool sameLength = replacement.size() == searchLength_;
+    finder_.Scan(data, size, [&](size_t start) {
+      out->append(data + copied, start - copied);
+      out->append(replacement);
+      if (!sameLength || !std::equal(replacement.begin(), replacement.end(), data + start)) {
+        *changed = true;
+      }
+      copied = start + searchLength_;
+    });
+    return copied;
   }
 
  private:
   LiteralFinder<Fold> finder_;
+  size_t searchLength_;
 };
 
 }  // namespace
@@ -356,19 +371,10 @@ bool LiteralStreamReplacer::Feed(WideText& piece, bool last) {
   const char16_t* const data = piece.data();
   const size_t size = piece.size();
   out_.clear();
-  size_t copied = 0;
   bool changed = false;
   // Every occurrence that starts before size - (length - 1) lies wholly in the piece and is
   // found as one pass over the whole text finds it: the search goes on behind the last.
-  search_->Scan(data, size, [&](size_t start) {
-    out_.append(data + copied, start - copied);
-    out_.append(replacement_);
-    if (replacement_.size() != searchLength_ ||
-        !std::equal(replacement_.begin(), replacement_.end(), data + start)) {
-      changed = true;
-    }
-    copied = start + searchLength_;
-  });
+  const size_t copied = search_->Replace(data, size, replacement_, &out_, &changed);
   // The units from which an occurrence may still start wait for the next piece.
   size_t keep = size;
   if (!last) keep = std::max(copied, size >= searchLength_ - 1 ? size - (searchLength_ - 1) : 0);
