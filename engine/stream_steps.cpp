@@ -42,6 +42,15 @@ class UnitStep final : public StreamStep {
   bool (*apply_)(WideText&);
 };
 
+// The passes that write a piece anew look at 64 units at a time, from one mask of where
+// something happens in them.
+constexpr size_t kWindow = 64;
+
+// Copies the window at from to `to`, in full-vector stores.
+void CopyWindow(char16_t* to, const char16_t* from) {
+  std::memcpy(to, from, kWindow * sizeof(char16_t));
+}
+
 // A CR at the end of a piece waits: an LF may follow it. The piece is converted as
 // UnifyLineEndings converts a whole text, in one pass over a window of units at a time
 // into a buffer kept from piece to piece: a piece is written out only when it changes.
@@ -55,10 +64,9 @@ class LineEndingStep final : public HoldingStep {
   }
 
  private:
-  // The pass looks at 64 units at a time, from one mask of its changes: most windows
+  // The pass looks at a window at a time, from one mask of its changes: most windows
   // hold a line end or two, and a mask per sixteen units would have the loop over them
   // guess wrong about as often as a search from line end to line end.
-  static constexpr size_t kWindow = 64;
 
   // Room past the end of what is written: a window writes at most 3 * kWindow units
   // from where it starts (each unit one that gains a unit, and a full store past the
@@ -140,11 +148,6 @@ class LineEndingStep final : public HoldingStep {
     }
     if (kind == kLineEndingCrLf && end != begin && end[-1] == u'\r') return end - 1;
     return end;
-  }
-
-  // Copies the window at from to `to`, in full-vector stores.
-  static void CopyWindow(char16_t* to, const char16_t* from) {
-    std::memcpy(to, from, kWindow * sizeof(char16_t));
   }
 
   // Grows out_ to what the worst piece needs (each unit a lone line end that doubles);
@@ -325,50 +328,37 @@ class TabStep final : public StreamStep {
   void Feed(WideText& piece, bool) override {
     const char16_t* const data = piece.data();
     const char16_t* const end = data + piece.size();
-    const size_t tabs = CountTabs(data, end);
-    if (tabs == 0) {
+    if (FindEitherUnit(data, end, u'\t', u'\t') == end) {
       MoveColumnOver(data, end);
       return;
     }
     changed_ = true;
-    // Each TAB becomes at most width_ spaces; a store may run kSlack units past what is
-    // kept. The buffer is the last piece's storage, so it seldom grows.
-    const size_t bound = piece.size() + tabs * (width_ - 1) + kSlack;
-    if (out_.size() < bound) out_.resize(bound);
-    out_.resize(std::has_single_bit(width_) ? Expand<true>(data, end, out_.data())
-                                            : Expand<false>(data, end, out_.data()));
+    // The buffer is the last piece's storage, which is about as long as this one will
+    // be: it seldom grows, and little of it is filled anew.
+    const size_t room = piece.size() + piece.size() / 8 + Margin(2 * kWindow);
+    if (out_.size() < room) out_.resize(room);
+    out_.resize(std::has_single_bit(width_) ? Expand<true>(data, end) : Expand<false>(data, end));
     piece.swap(out_);
   }
 
  private:
-  static constexpr size_t kSlack = 16;
+  // The room past where writing stands that count units need: each a TAB of width_
+  // spaces, and a store of a window beyond.
+  size_t Margin(size_t count) const { return count * width_ + kWindow; }
 
-  static size_t CountTabs(const char16_t* p, const char16_t* end) {
-    using namespace find_unit;
-    const Units8 tab = Units8{} + uint16_t{u'\t'};
-    size_t count = 0;
-    while (end - p >= 16) {
-      // Each lane counts its TABs (a comparison gives -1), up to two a round: far from
-      // overflowing in a round of 16,384.
-      Units8 lanes{};
-      const char16_t* const stop = p + std::min<size_t>(static_cast<size_t>(end - p) / 16, 16384) * 16;
-      for (; p < stop; p += 16) {
-        lanes -= reinterpret_cast<Units8>(Load(p) == tab);
-        lanes -= reinterpret_cast<Units8>(Load(p + 8) == tab);
-      }
-      for (size_t k = 0; k < 8; ++k) count += lanes[k];
-    }
-    for (; p < end; ++p) count += *p == u'\t';
-    return count;
+  // Makes out_ larger, keeping what was written up to o; returns where o now is.
+  char16_t* Grow(char16_t* o, size_t needed) {
+    const size_t written = static_cast<size_t>(o - out_.data());
+    out_.resize(std::max(written + needed, out_.size() + out_.size() / 2));
+    return out_.data() + written;
   }
 
-  // The bits set in a 16-bit value (the machine's own count needs a newer x86-64 than
-  // the one built for).
-  static uint32_t CountBits16(uint32_t bits) {
-    bits -= (bits >> 1) & 0x5555;
-    bits = (bits & 0x3333) + ((bits >> 2) & 0x3333);
-    bits = (bits + (bits >> 4)) & 0x0F0F;
-    return (bits + (bits >> 8)) & 0x1F;
+  // The bits set (the machine's own count needs a newer x86-64 than the one built for).
+  static uint64_t CountBits(uint64_t bits) {
+    bits -= (bits >> 1) & 0x5555555555555555ull;
+    bits = (bits & 0x3333333333333333ull) + ((bits >> 2) & 0x3333333333333333ull);
+    bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return (bits * 0x0101010101010101ull) >> 56;
   }
 
   // A piece without a TAB: only the column of its end matters, which its last line
@@ -398,11 +388,11 @@ class TabStep final : public StreamStep {
     return columns;
   }
 
-  // Writes the piece with its TABs expanded at out, which has room for it and kSlack
-  // units more. Returns the units written. A division per TAB shows in the run time:
-  // the usual widths are powers of two, whose remainder a mask gives.
+  // Writes the piece with its TABs expanded into out_, which grows as it must. Returns the
+  // units written. A division per TAB shows in the run time: the usual widths are powers
+  // of two, whose remainder a mask gives.
   template <bool kPowerOfTwo>
-  size_t Expand(const char16_t* in, const char16_t* const end, char16_t* const out) {
+  size_t Expand(const char16_t* in, const char16_t* const end) {
     using namespace find_unit;
     const Units8 tab = Units8{} + uint16_t{u'\t'};
     const Units8 cr = Units8{} + uint16_t{u'\r'};
@@ -413,29 +403,42 @@ class TabStep final : public StreamStep {
     const uint64_t width = width_;
     const uint8_t* const widths = ColumnWidths();
     uint64_t column = column_;
-    char16_t* o = out;
-    // A stretch is stored as the sixteen units from its start: the block reads up to 31
-    // units past its own start.
-    while (end - in >= 32) {
-      const Units8 low = Load(in);
-      const Units8 high = Load(in + 8);
-      uint32_t stops =
-          LaneBits16(reinterpret_cast<Words2>((low == tab) | (low == cr) | (low == lf)),
-                     reinterpret_cast<Words2>((high == tab) | (high == cr) | (high == lf)));
-      const Words2 beyond = reinterpret_cast<Words2>((low | high) & beyondAscii);
+    char16_t* o = out_.data();
+    char16_t* limit = o + out_.size() - Margin(kWindow);
+    // A window of 64 units at a time, from one mask of its stops: with a mask per sixteen
+    // units the loop over them would guess wrong about its end nearly every time. A
+    // stretch is stored as the 64 units from its start, so a window reads up to 127 units
+    // past its own start.
+    while (end - in >= static_cast<ptrdiff_t>(2 * kWindow)) {
+      if (o > limit) {
+        o = Grow(o, Margin(kWindow));
+        limit = out_.data() + out_.size() - Margin(kWindow);
+      }
+      uint64_t stops = 0;
+      Units8 any{};
+      for (size_t i = 0; i < kWindow; i += 16) {
+        const Units8 low = Load(in + i);
+        const Units8 high = Load(in + i + 8);
+        stops |= uint64_t{LaneBits16(
+                     reinterpret_cast<Words2>((low == tab) | (low == cr) | (low == lf)),
+                     reinterpret_cast<Words2>((high == tab) | (high == cr) | (high == lf)))}
+                 << i;
+        any |= low | high;
+      }
+      const Words2 beyond = reinterpret_cast<Words2>(any & beyondAscii);
       // Bit k set when unit k takes two columns. Every ASCII unit takes one.
-      uint32_t wide = 0;
+      uint64_t wide = 0;
       if ((beyond[0] | beyond[1]) != 0) {
-        for (uint32_t k = 0; k < 16; ++k) wide |= uint32_t{widths[in[k]] - 1u} << k;
+        for (uint32_t k = 0; k < kWindow; ++k) wide |= uint64_t{widths[in[k]] - 1u} << k;
       }
       size_t from = 0;
       while (stops != 0) {
         const auto at = static_cast<size_t>(std::countr_zero(stops));
         stops &= stops - 1;
-        std::memcpy(o, in + from, 16 * sizeof(char16_t));
+        CopyWindow(o, in + from);
         o += at - from;
         column += at - from;
-        if (wide != 0) column += CountBits16(wide & ((1u << at) - (1u << from)));
+        if (wide != 0) column += CountBits((wide & ((uint64_t{1} << at) - 1)) >> from);
         // A TAB and a line end take one path, without the branch between them that would
         // miss about every other time: a line end is written as a one-space TAB would
         // be, over which it then goes, and it starts the column again.
@@ -453,11 +456,14 @@ class TabStep final : public StreamStep {
         column = (column + spaces) * isTab;
         from = at + 1;
       }
-      std::memcpy(o, in + from, 16 * sizeof(char16_t));
-      o += 16 - from;
-      column += 16 - from;
-      if (wide != 0) column += CountBits16(wide >> from);
-      in += 16;
+      CopyWindow(o, in + from);
+      o += kWindow - from;
+      column += kWindow - from;
+      if (wide != 0 && from < kWindow) column += CountBits(wide >> from);
+      in += kWindow;
+    }
+    if (out_.data() + out_.size() - o < static_cast<ptrdiff_t>(Margin(2 * kWindow))) {
+      o = Grow(o, Margin(2 * kWindow));
     }
     for (; in < end; ++in) {
       if (*in == u'\t') {
@@ -471,7 +477,7 @@ class TabStep final : public StreamStep {
       column = *in == u'\r' || *in == u'\n' ? 0 : column + widths[*in];
     }
     column_ = column;
-    return static_cast<size_t>(o - out);
+    return static_cast<size_t>(o - out_.data());
   }
 
   uint64_t width_;
