@@ -429,7 +429,16 @@ class TabStep final : public StreamStep {
       // Bit k set when unit k takes two columns. Every ASCII unit takes one.
       uint64_t wide = 0;
       if ((beyond[0] | beyond[1]) != 0) {
-        for (uint32_t k = 0; k < kWindow; ++k) wide |= uint64_t{widths[in[k]] - 1u} << k;
+        // The widths looked up into bytes, then gathered as bits sixteen at once: a shift
+        // by a varying count per unit costs more than the look-ups.
+        uint8_t looked[kWindow];
+        for (size_t k = 0; k < kWindow; ++k) looked[k] = widths[in[k]];
+        const Bytes16 two = Bytes16{} + uint8_t{2};
+        for (size_t i = 0; i < kWindow; i += 16) {
+          Bytes16 sixteen;
+          std::memcpy(&sixteen, looked + i, sizeof sixteen);
+          wide |= uint64_t{ByteTopBits(reinterpret_cast<Bytes16>(sixteen == two))} << i;
+        }
       }
       size_t from = 0;
       while (stops != 0) {
