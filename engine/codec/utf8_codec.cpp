@@ -47,14 +47,24 @@ size_t SequenceLength(const unsigned char* in, const unsigned char* end) {
   return 0;
 }
 
-// True when the sixteen units at in are all ASCII. Sixteen, not eight: where scripts mix
-// word by word, eight ASCII units in a row come and go at random and the branch on them
-// costs more than it saves; sixteen are rare there and the rule in ASCII text.
-bool AsciiSixteen(const char16_t* in) {
+enum class SixteenKind { kAscii, kNoSurrogate, kOther };
+
+// Whether the sixteen units at in are all ASCII, or at least no surrogate halves (which
+// need the pairing rules; everything else converts on its own). Sixteen, not eight: where
+// scripts mix word by word, eight ASCII units in a row come and go at random and the
+// branch on them costs more than it saves; sixteen are rare there and the rule in ASCII
+// text.
+SixteenKind KindOfSixteen(const char16_t* in) {
   using namespace find_unit;
-  const Words2 beyond =
-      reinterpret_cast<Words2>((Load(in) | Load(in + 8)) & uint16_t{0xFF80});
-  return (beyond[0] | beyond[1]) == 0;
+  const Units8 low = Load(in);
+  const Units8 high = Load(in + 8);
+  const Words2 beyond = reinterpret_cast<Words2>((low | high) & uint16_t{0xFF80});
+  if ((beyond[0] | beyond[1]) == 0) return SixteenKind::kAscii;
+  const Units8 surrogateBits = Units8{} + uint16_t{0xF800};
+  const Units8 surrogate = Units8{} + uint16_t{0xD800};
+  const Words2 halves = reinterpret_cast<Words2>(((low & surrogateBits) == surrogate) |
+                                                 ((high & surrogateBits) == surrogate));
+  return (halves[0] | halves[1]) == 0 ? SixteenKind::kNoSurrogate : SixteenKind::kOther;
 }
 
 // Sixteen ASCII units as their bytes.
@@ -101,16 +111,6 @@ size_t SixteensLength(const char16_t*& in, const char16_t* end) {
     if (halted) break;
   }
   return size;
-}
-
-bool IsSurrogate(uint32_t unit) { return unit - 0xD800u < 0x800u; }
-
-// True when none of the eight units at in is a surrogate half; those need the pairing
-// rules, everything else converts on its own.
-bool NoSurrogateInEight(const char16_t* in) {
-  uint32_t any = 0;
-  for (size_t k = 0; k < 8; ++k) any |= IsSurrogate(in[k]);
-  return any == 0;
 }
 
 // The UTF-8 length of a unit that is no surrogate half.
@@ -255,21 +255,23 @@ bool EncodeUtf8(std::u16string_view text, std::string* bytes) {
   const uint32_t* const words = text.size() >= kUnitsForWordTable ? Utf8WordTable() : nullptr;
   const auto* const outEnd = out + size;
   for (const char16_t* in = begin; in < end; ++in) {
-    if (end - in >= 16 && AsciiSixteen(in)) {
-      PutAsciiSixteen(out, in);
-      out += 16;
-      in += 15;
-      continue;
-    }
-    if (end - in >= 8) {
+    if (end - in >= 16) {
+      const SixteenKind kind = KindOfSixteen(in);
+      if (kind == SixteenKind::kAscii) {
+        PutAsciiSixteen(out, in);
+        out += 16;
+        in += 15;
+        continue;
+      }
       // Up to three bytes past the last character are scribbled on, so keep that inside.
-      if (outEnd - out >= 27 && NoSurrogateInEight(in)) {
+      if (kind == SixteenKind::kNoSurrogate && outEnd - out >= 51) {
         if (words) {
           out = PutBmpEight(out, in, words);
+          out = PutBmpEight(out, in + 8, words);
         } else {
-          for (size_t k = 0; k < 8; ++k) out = PutBmp(out, in[k]);
+          for (size_t k = 0; k < 16; ++k) out = PutBmp(out, in[k]);
         }
-        in += 7;
+        in += 15;
         continue;
       }
     }
