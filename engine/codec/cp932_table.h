@@ -43,10 +43,11 @@ class Cp932Table {
   // or kInvalid.
   static constexpr uint32_t kLead = 0x10000;
   static constexpr uint32_t kInvalid = 0x20000;
-  // Per unit: the single byte (< 0x100), lead << 8 | trail, kUnmappable (written as "?")
-  // or kDropped (a default-ignorable unit the code page lacks: written as nothing). Both
-  // count as substituted. kSurrogate marks the surrogate halves. Lead bytes stop at FC,
-  // so no pair reaches kFirstMark.
+  // Per unit: the single byte (< 0x100), trail << 8 | lead (the pair's bytes as a
+  // little-endian store writes them), kUnmappable (written as "?") or kDropped (a
+  // default-ignorable unit the code page lacks: written as nothing). Both count as
+  // substituted. kSurrogate marks the surrogate halves. Second bytes lie in 40..FC, so
+  // a pair is 100 or above and none reaches kFirstMark.
   static constexpr uint16_t kUnmappable = 0xFFFF;
   static constexpr uint16_t kDropped = 0xFFFE;
   static constexpr uint16_t kSurrogate = 0xFFFD;

@@ -195,7 +195,17 @@ int main(int argc, char** argv) {
     }
   }
   WriteArray(file, "char16_t", "kCp932Characters", bySecond.data(), bySecond.size());
-  WriteArray(file, "uint16_t", "kCp932Codes", tables.encode.data(), tables.encode.size());
+  // A pair's two bytes in the order they are written, as a little-endian store of the
+  // entry puts them: the encoder then writes a character without turning its bytes round.
+  // The second byte is 40 or above, so a pair still reads as 100 or above, and it stops at
+  // FC, so no pair reaches the marks.
+  std::vector<uint16_t> inOrder(tables.encode.begin(), tables.encode.end());
+  for (uint16_t& code : inOrder) {
+    if (code > 0xFF && code < Cp932Table::kFirstMark) {
+      code = static_cast<uint16_t>(code >> 8 | (code & 0xFF) << 8);
+    }
+  }
+  WriteArray(file, "uint16_t", "kCp932Codes", inOrder.data(), inOrder.size());
   WriteArray(file, "uint8_t", "kCp932StartsAlone", alone, 256);
   if (std::fclose(file) != 0) {
     std::perror(argv[1]);

@@ -330,10 +330,8 @@ char* Cp932Table::EncodeRun(const char16_t* in, const char16_t* end, char* to,
       }
       if (marks == 0) {
         for (size_t k = 0; k < 8; ++k) {
-          const uint32_t pair = code[k] > 0xFF;
-          to[0] = static_cast<char>(code[k] >> (8 * pair));
-          to[1] = static_cast<char>(code[k]);
-          to += 1 + pair;
+          std::memcpy(to, &code[k], 2);
+          to += 1 + (code[k] > 0xFF);
         }
         in += 8;
         continue;
@@ -341,12 +339,9 @@ char* Cp932Table::EncodeRun(const char16_t* in, const char16_t* end, char* to,
     }
     const uint16_t code = codes[*in];
     if (code < kFirstMark) {
-      const uint32_t pair = code > 0xFF;
-      const char first = static_cast<char>(code >> (8 * pair));
-      const char second = static_cast<char>(code);
-      to[0] = first;
-      if (pair) to[1] = second;
-      to += 1 + pair;
+      to[0] = static_cast<char>(code);
+      if (code > 0xFF) *++to = static_cast<char>(code >> 8);
+      ++to;
     } else if (code == kUnmappable) {
       *to++ = '?';
       *substituted = true;
