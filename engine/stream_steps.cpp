@@ -318,9 +318,9 @@ class TrimStep final : public StreamStep {
 };
 
 // The column of the line's end so far is carried into the next piece. A piece with a TAB
-// is written anew in one pass, sixteen units at a time: the stretch between two stops (a
-// TAB or a line end) goes out as whole vectors, and the next store writes over what went
-// out past its end.
+// is written anew in one pass, a window at a time: the stretch between two stops (a TAB
+// or a line end) goes out as a whole window, and the next store writes over what went out
+// past its end.
 class TabStep final : public StreamStep {
  public:
   explicit TabStep(uint32_t width) : width_(width) {}
