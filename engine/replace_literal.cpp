@@ -363,21 +363,40 @@ LiteralStreamReplacer::~LiteralStreamReplacer() = default;
 
 bool LiteralStreamReplacer::Feed(WideText& piece, bool last) {
   if (!search_) return false;  // an empty search finds nothing
+  const size_t reach = searchLength_ - 1;  // the units held back at most
+  out_.clear();
+  bool changed = false;
+  size_t skip = 0;  // the units of the piece an occurrence among the held ones took
   if (!held_.empty()) {
-    held_.append(piece);
-    piece.swap(held_);
-    held_.clear();
+    if (piece.size() < reach) {
+      // Too short to settle the held units: they go on with it.
+      held_.append(piece);
+      piece.swap(held_);
+      held_.clear();
+    } else {
+      // Fewer units are held than the search text has, so at most one occurrence begins
+      // among them, and it ends within the piece's first reach units: the held units are
+      // settled there without copying the piece behind them.
+      const size_t heldSize = held_.size();
+      held_.append(piece, 0, reach);
+      const size_t copied = search_->Replace(held_.data(), held_.size(), replacement_, &out_, &changed);
+      if (copied == 0) {
+        out_.append(held_, 0, heldSize);
+      } else {
+        skip = copied - heldSize;
+      }
+      held_.clear();
+    }
   }
   const char16_t* const data = piece.data();
   const size_t size = piece.size();
-  out_.clear();
-  bool changed = false;
-  // Every occurrence that starts before size - (length - 1) lies wholly in the piece and is
+  // Every occurrence that starts before size - reach lies wholly in the piece and is
   // found as one pass over the whole text finds it: the search goes on behind the last.
-  const size_t copied = search_->Replace(data, size, replacement_, &out_, &changed);
+  const size_t copied =
+      skip + search_->Replace(data + skip, size - skip, replacement_, &out_, &changed);
   // The units from which an occurrence may still start wait for the next piece.
   size_t keep = size;
-  if (!last) keep = std::max(copied, size >= searchLength_ - 1 ? size - (searchLength_ - 1) : 0);
+  if (!last) keep = std::max(copied, size >= reach ? size - reach : 0);
   out_.append(data + copied, keep - copied);
   if (keep != size) held_.assign(data + keep, size - keep);
   piece.swap(out_);
