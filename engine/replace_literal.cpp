@@ -56,27 +56,30 @@ class LiteralFinder {
     const size_t last = length - 1;
     size_t next = 0;  // where an occurrence may start: behind the last one
     size_t pos = 0;   // every start before pos has been looked at
-    // Sixteen starts at a time: a start is a candidate when its first and its last unit
-    // fit, and the candidates are checked in order. Checking costs up to the length of
-    // the search text each, so when candidates that are no occurrences pile up (a text
-    // of "aaaa" searched for "aab"), the rest goes to Knuth-Morris-Pratt, which stays
-    // linear whatever the text holds.
+    // 64 starts at a time (a loop over a mask per sixteen would guess wrong about its end
+    // nearly every time where occurrences are dense): a start is a candidate when its
+    // first and its last unit fit, and the candidates are checked in order. Checking
+    // costs up to the length of the search text each, so when candidates that are no
+    // occurrences pile up (a text of "aaaa" searched for "aab"), the rest goes to
+    // Knuth-Morris-Pratt, which stays linear whatever the text holds.
+    constexpr size_t kWindow = 64;
     const Units8 first = Units8{} + static_cast<uint16_t>(pattern_[0]);
     const Units8 firstOther = Units8{} + static_cast<uint16_t>(fold_.Other(pattern_[0]));
     const Units8 final = Units8{} + static_cast<uint16_t>(pattern_[last]);
     const Units8 finalOther = Units8{} + static_cast<uint16_t>(fold_.Other(pattern_[last]));
+    auto fits = [&](size_t at) {
+      const Units8 starts = Load(data + at);
+      const Units8 ends = Load(data + at + last);
+      return reinterpret_cast<Words2>(((starts == first) | (starts == firstOther)) &
+                                      ((ends == final) | (ends == finalOther)));
+    };
     size_t checked = 0;
-    while (pos + last + 16 <= size && checked <= 2 * pos + 4096) {
-      const Units8 startsLow = Load(data + pos);
-      const Units8 startsHigh = Load(data + pos + 8);
-      const Units8 endsLow = Load(data + pos + last);
-      const Units8 endsHigh = Load(data + pos + last + 8);
-      const Words2 low = reinterpret_cast<Words2>(((startsLow == first) | (startsLow == firstOther)) &
-                                                  ((endsLow == final) | (endsLow == finalOther)));
-      const Words2 high = reinterpret_cast<Words2>(((startsHigh == first) | (startsHigh == firstOther)) &
-                                                   ((endsHigh == final) | (endsHigh == finalOther)));
-      for (uint32_t candidates = LaneBits16(low, high); candidates != 0;
-           candidates &= candidates - 1) {
+    while (pos + last + kWindow <= size && checked <= 2 * pos + 4096) {
+      uint64_t candidates = 0;
+      for (size_t i = 0; i < kWindow; i += 16) {
+        candidates |= uint64_t{LaneBits16(fits(pos + i), fits(pos + i + 8))} << i;
+      }
+      for (; candidates != 0; candidates &= candidates - 1) {
         const size_t start = pos + static_cast<size_t>(std::countr_zero(candidates));
         if (start < next) continue;
         checked += length;
@@ -85,7 +88,7 @@ class LiteralFinder {
           next = start + length;
         }
       }
-      pos += 16;
+      pos += kWindow;
     }
 
     size_t matched = 0;
