@@ -248,7 +248,7 @@ class TrimStep final : public StreamStep {
       }
     }
     const size_t size = piece.size();
-    if (out_.size() < size + 16) out_.resize(size + 16);
+    if (out_.size() < size + kWindow) out_.resize(size + kWindow);
     const size_t kept = Trim(piece.data(), piece.data() + size, out_.data());
     if (kept == size) return;
     changed_ = true;
@@ -260,10 +260,9 @@ class TrimStep final : public StreamStep {
   static bool IsBlank(char16_t unit) { return unit == u' ' || unit == u'\t'; }
 
   // Writes the units at out without the blanks before each line end and before the end,
-  // and returns how many it wrote: as TrimLineEndWhiteSpace, but in one pass sixteen units
-  // at a time, into a buffer with room for sixteen units more. A stretch is stored as the
-  // sixteen units from its start, and the next store writes over what went out past its
-  // end.
+  // and returns how many it wrote: as TrimLineEndWhiteSpace, but in one pass a window at a
+  // time, into a buffer with room for a window more. A stretch is stored as the window
+  // from its start, and the next store writes over what went out past its end.
   static size_t Trim(const char16_t* in, const char16_t* const end, char16_t* const out) {
     using namespace find_unit;
     const Units8 cr = Units8{} + uint16_t{u'\r'};
@@ -272,32 +271,40 @@ class TrimStep final : public StreamStep {
     const Units8 tab = Units8{} + uint16_t{u'\t'};
     char16_t* o = out;
     char16_t* kept = out;  // the end of the line's units up to its last that is no blank
-    while (end - in >= 32) {
-      const Units8 low = Load(in);
-      const Units8 high = Load(in + 8);
-      uint32_t ends = LaneBits16(reinterpret_cast<Words2>((low == cr) | (low == lf)),
-                                 reinterpret_cast<Words2>((high == cr) | (high == lf)));
-      const uint32_t solid =
-          ~LaneBits16(reinterpret_cast<Words2>((low == space) | (low == tab)),
-                      reinterpret_cast<Words2>((high == space) | (high == tab))) & 0xFFFF;
+    while (end - in >= static_cast<ptrdiff_t>(2 * kWindow)) {
+      uint64_t ends = 0;
+      uint64_t solid = 0;  // the units that are no blank
+      for (size_t i = 0; i < kWindow; i += 16) {
+        const Units8 low = Load(in + i);
+        const Units8 high = Load(in + i + 8);
+        ends |= uint64_t{LaneBits16(reinterpret_cast<Words2>((low == cr) | (low == lf)),
+                                    reinterpret_cast<Words2>((high == cr) | (high == lf)))}
+                << i;
+        solid |= uint64_t{LaneBits16(reinterpret_cast<Words2>((low == space) | (low == tab)),
+                                     reinterpret_cast<Words2>((high == space) | (high == tab)))}
+                 << i;
+      }
+      solid = ~solid;
       size_t from = 0;
       while (ends != 0) {
         const auto at = static_cast<size_t>(std::countr_zero(ends));
         ends &= ends - 1;
-        std::memcpy(o, in + from, 16 * sizeof(char16_t));
+        CopyWindow(o, in + from);
         // The units from..at-1 that are no blank; o stands for unit from.
-        const uint32_t line = (solid & ((1u << at) - 1)) >> from;
+        const uint64_t line = (solid & ((uint64_t{1} << at) - 1)) >> from;
         if (line != 0) kept = o + std::bit_width(line);
         o = kept;
         *o++ = in[at];
         kept = o;
         from = at + 1;
       }
-      std::memcpy(o, in + from, 16 * sizeof(char16_t));
-      const uint32_t rest = solid >> from;
-      if (rest != 0) kept = o + std::bit_width(rest);
-      o += 16 - from;
-      in += 16;
+      if (from < kWindow) {
+        CopyWindow(o, in + from);
+        const uint64_t rest = solid >> from;
+        if (rest != 0) kept = o + std::bit_width(rest);
+        o += kWindow - from;
+      }
+      in += kWindow;
     }
     for (; in < end; ++in) {
       const char16_t unit = *in;
