@@ -322,16 +322,18 @@ char* Cp932Table::EncodeRun(const char16_t* in, const char16_t* end, char* to,
       // position moves by one or two. A mark among them (rare) sends the eight down the
       // unit-by-unit path below instead. All eight are looked up before anything is
       // written, as the output may lie over them.
-      uint16_t code[8];
+      // (Sums that carry into bit 16 tell a mark, and a pair, without a comparison.)
+      uint32_t code[8];
       uint32_t marks = 0;
       for (size_t k = 0; k < 8; ++k) {
         code[k] = codes[in[k]];
-        marks |= code[k] >= kFirstMark;
+        marks |= code[k] + (0x10000u - kFirstMark);
       }
-      if (marks == 0) {
+      if (marks < 0x10000) {
         for (size_t k = 0; k < 8; ++k) {
-          std::memcpy(to, &code[k], 2);
-          to += 1 + (code[k] > 0xFF);
+          const auto bytes = static_cast<uint16_t>(code[k]);
+          std::memcpy(to, &bytes, 2);
+          to += 1 + ((code[k] + 0xFF00u) >> 16);
         }
         in += 8;
         continue;
