@@ -123,6 +123,20 @@ TEST_F(Cp932TableTest, EncodesEveryUnitAsIcuDoes) {
     ASSERT_EQ(substituted, expected.empty() || (unit != u'?' && expected == "?"))
         << std::hex << unit;
   }
+  // All of them in one text, so that pairs, unwritable and dropped units meet the
+  // eight-at-a-time path at every place in its eight.
+  std::u16string all;
+  for (uint32_t unit = 0; unit < 0x10000; ++unit) {
+    if (unit < 0xD800 || unit > 0xDFFF) all += static_cast<char16_t>(unit);
+  }
+  for (size_t skip = 0; skip < 8; ++skip) {
+    const std::u16string text = all.substr(skip);
+    std::string actual;
+    bool substituted = false;
+    table_->Encode(text, &actual, &substituted);
+    EXPECT_EQ(actual, IcuEncode(text)) << skip;
+    EXPECT_TRUE(substituted);
+  }
 }
 
 TEST_F(Cp932TableTest, ControlCodesMapOneToOneAsOnWindows) {
