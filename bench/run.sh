@@ -105,16 +105,22 @@ make_corpora() {
 
 # --- one side of a run --------------------------------------------------------------
 RUN=
-# fresh INPUT: RUN/in is a fresh copy of INPUT (a file or a folder). A second copy is made
-# and removed with it, so that every side finds as much memory freed just before it as it
-# writes: on a virtual machine, memory that has stayed free for a while costs a fault in
-# the host per page when it is taken again, and without this only the sides that follow
-# one that freed a file would be spared that (at 2 GB, seconds).
+# fresh INPUT: RUN/in is a fresh copy of INPUT (a file or a folder). For a file a second
+# copy is made and removed with it, so that every side finds as much memory freed just
+# before it as it writes: on a virtual machine, memory that has stayed free for a while
+# costs a fault in the host per page when it is taken again, and without this only the
+# sides that follow one that freed a file would be spared that (at 2 GB, seconds). A
+# folder of small files is copied once: its memory is small, and 20,000 deletions just
+# before a side would weigh on it far more than that.
 fresh() {
   rm -rf "$RUN/in"
-  cp -r "$1" "$RUN/spare"
-  cp -r "$1" "$RUN/in"
-  rm -rf "$RUN/spare"
+  if [[ -f $1 ]]; then
+    cp "$1" "$RUN/spare"
+    cp "$1" "$RUN/in"
+    rm -f "$RUN/spare"
+  else
+    cp -r "$1" "$RUN/in"
+  fi
   sync
 }
 
@@ -362,9 +368,9 @@ write_results() {
     echo
     echo "Each case: $PAIRS pairs ($TINY_PAIRS for the tiny file, $BIG_PAIRS for the $BIG_MB MB file) run"
     echo "alternately (quillonc, peer, floor, quillonc, peer, floor, ...) on fresh copies of the"
-    echo "same input; a second copy made and removed with each leaves every side as much memory"
-    echo "freed just before it as it writes (on this virtual machine, memory left free for a while"
-    echo "costs a fault in the host per page when taken again). The floor is \`cp\` of the input"
+    echo "same input; for a file, a second copy made and removed with each leaves every side as"
+    echo "much memory freed just before it as it writes (on this virtual machine, memory left free"
+    echo "for a while costs a fault in the host per page when taken again). The floor is \`cp\` of the input"
     echo "beside it and \`mv\` of the copy over it. Times"
     echo "are medians in seconds; a ratio is the median of the per-pair ratios quillonc/peer or"
     echo "quillonc/floor (the lowest and highest to the peer beside it). RSS is the peak of the"

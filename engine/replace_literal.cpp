@@ -382,7 +382,8 @@ bool LiteralStreamReplacer::Feed(WideText& piece, bool last) {
       // settled there without copying the piece behind them.
       const size_t heldSize = held_.size();
       held_.append(piece, 0, reach);
-      const size_t copied = search_->Replace(held_.data(), held_.size(), replacement_, &out_, &changed);
+      const size_t copied =
+          search_->Replace(held_.data(), held_.size(), replacement_, &out_, &changed);
       if (copied == 0) {
         out_.append(held_, 0, heldSize);
       } else {

@@ -51,6 +51,21 @@ bool StreamRoad(const WideText& text, const JobOptions& job, const std::vector<s
   return changed;
 }
 
+// The text cut at random lengths gives what the whole-text road gives, and says whether
+// it changed alike.
+void ExpectPiecesGiveTheWholeTextsResult(const WideText& text, const JobOptions& job,
+                                         std::mt19937& random,
+                                         std::uniform_int_distribution<size_t>& length,
+                                         const std::string& what) {
+  WideText whole = text;
+  const bool changed = WholeRoad(whole, job);
+  std::vector<size_t> cuts;
+  for (size_t at = 0; at < text.size();) cuts.push_back(length(random)), at += cuts.back();
+  WideText streamed;
+  EXPECT_EQ(StreamRoad(text, job, cuts, &streamed), changed) << what;
+  ASSERT_EQ(streamed, whole) << testing::PrintToString(text) << " " << what;
+}
+
 // Random texts over the units the steps act on: line ends, blanks, full-width spaces,
 // control codes, a wide character, letters of both cases and surrogates.
 WideText RandomText(std::mt19937& random, size_t length) {
@@ -182,13 +197,8 @@ TEST(StreamSteps, LineEndsAtEveryLaneOfLongPieces) {
           text += kEnds[which(random)];
         }
       }
-      WideText whole = text;
-      const bool changed = WholeRoad(whole, job);
-      std::vector<size_t> cuts;
-      for (size_t at = 0; at < text.size();) cuts.push_back(length(random)), at += cuts.back();
-      WideText streamed;
-      EXPECT_EQ(StreamRoad(text, job, cuts, &streamed), changed);
-      ASSERT_EQ(streamed, whole) << testing::PrintToString(text) << " kind " << kind;
+      ExpectPiecesGiveTheWholeTextsResult(text, job, random, length,
+                                          "kind " + std::to_string(kind));
     }
   }
 }
@@ -253,17 +263,12 @@ TEST(StreamSteps, TabsAfterLongRunsOfAscii) {
     job.expandTabs = true;
     job.tabColumns = width;
     for (int round = 0; round < 50; ++round) {
-      // Short pieces, and pieces long enough for whole blocks of sixteen.
+      // Short pieces, and pieces long enough for whole windows.
       std::uniform_int_distribution<size_t> length(0, round % 2 == 0 ? 40 : 300);
       WideText text;
       for (int i = 0; i < 120; ++i) text += kWords[pick(random)];
-      WideText whole = text;
-      const bool changed = WholeRoad(whole, job);
-      std::vector<size_t> cuts;
-      for (size_t at = 0; at < text.size();) cuts.push_back(length(random)), at += cuts.back();
-      WideText streamed;
-      EXPECT_EQ(StreamRoad(text, job, cuts, &streamed), changed);
-      ASSERT_EQ(streamed, whole) << testing::PrintToString(text) << " width " << width;
+      ExpectPiecesGiveTheWholeTextsResult(text, job, random, length,
+                                          "width " + std::to_string(width));
     }
   }
 }
