@@ -110,6 +110,10 @@ bool Cp932Table::DecodeRun(const unsigned char*& in, const unsigned char* stop,
   // branch that depends on the text. The step reads one byte beyond its 64 (the second
   // byte of a pair that begins at the last, or a byte that is not needed).
   if (leadRanges_) {
+    // A byte that no character starts with shows as kNoCharacter among the units, which
+    // are looked over a few thousand at a time (while they are in the cache) rather than
+    // after each step.
+    const char16_t* checked = out;
     while (in < stop && end - in > kStep) {
       Bytes16 parts[4];
       uint64_t leads = 0;
@@ -134,7 +138,6 @@ bool Cp932Table::DecodeRun(const unsigned char*& in, const unsigned char* stop,
       }
       const uint64_t seconds = SecondBytes(leads);
       uint64_t starts = ~seconds;
-      char16_t* const first = out;
       // Each unit is written below the bytes still to be read (see DecodeInPlace). The
       // loop writes through a local pointer, which stays in a register.
       char16_t* unit = out;
@@ -146,10 +149,14 @@ bool Cp932Table::DecodeRun(const unsigned char*& in, const unsigned char* stop,
         *unit++ = characters[bytes];
       } while (starts != 0);
       out = unit;
-      if (AnyNoCharacter(first, out)) return false;
       // A pair that begins at the last byte ends in the next step's first.
       in += kStep + ((leads & ~seconds) >> (kStep - 1));
+      if (out - checked >= 4096) {
+        if (AnyNoCharacter(checked, out)) return false;
+        checked = out;
+      }
     }
+    if (AnyNoCharacter(checked, out)) return false;
   }
   while (in < stop) {
     if (end - in >= 16) {
