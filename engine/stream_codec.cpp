@@ -56,8 +56,7 @@ DecodeAnswer StreamDecoder::Finish(WideText* text) {
   return codec_.DecodeEnd(codePage_, &pending_, text);
 }
 
-EncodeAnswer StreamEncoder::Feed(WideText& text, bool last, std::string* bytes) {
-  bytes->clear();
+size_t StreamEncoder::Settle(WideText& text, bool last) {
   if (!held_.empty()) {
     held_.append(text);
     text.swap(held_);
@@ -66,9 +65,11 @@ EncodeAnswer StreamEncoder::Feed(WideText& text, bool last, std::string* bytes) 
   size_t settled = text.size();
   if (!last && settled > 0 && IsHighSurrogate(text[settled - 1])) --settled;
   if (settled != text.size()) held_.assign(text, settled);
-  if (settled == 0) return EncodeAnswer::kConverted;
+  return settled;
+}
+
+EncodeAnswer StreamEncoder::EncodeSettled(std::u16string_view units, std::string* bytes) {
   bool substituted = false;
-  const std::u16string_view units(text.data(), settled);
   EncodeAnswer answer = EncodeAnswer::kConverted;
   if (IsUnicodePage(codePage_)) {
     // As Codec::Encode does on every platform, into the buffer of the last piece.
@@ -87,5 +88,33 @@ EncodeAnswer StreamEncoder::Feed(WideText& text, bool last, std::string* bytes) 
     }
   }
   substituted_ |= substituted;
+  return answer;
+}
+
+EncodeAnswer StreamEncoder::Feed(WideText& text, bool last, std::string* bytes) {
+  bytes->clear();
+  const size_t settled = Settle(text, last);
+  if (settled == 0) return EncodeAnswer::kConverted;
+  return EncodeSettled(std::u16string_view(text.data(), settled), bytes);
+}
+
+EncodeAnswer StreamEncoder::FeedOver(WideText& text, bool last, std::string* buffer,
+                                     std::string_view* bytes) {
+  buffer->clear();
+  *bytes = {};
+  const size_t settled = Settle(text, last);
+  if (settled == 0) return EncodeAnswer::kConverted;
+  text.resize(settled);
+  size_t count = 0;
+  bool substituted = false;
+  // The same bytes as Encode gives (the whole-text writer counts on that too).
+  const EncodeAnswer answer = codec_.EncodeInPlace(codePage_, &text, &count, &substituted);
+  if (answer == EncodeAnswer::kNotSupported) {
+    const EncodeAnswer encoded = EncodeSettled(text, buffer);
+    *bytes = *buffer;
+    return encoded;
+  }
+  substituted_ |= substituted;
+  *bytes = std::string_view(reinterpret_cast<const char*>(text.data()), count);
   return answer;
 }

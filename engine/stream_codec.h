@@ -50,10 +50,21 @@ class StreamEncoder {
   // not support. kFailed when the encoder that took them broke off.
   EncodeAnswer Feed(WideText& text, bool last, std::string* bytes);
 
+  // As Feed, but where the codec writes the code page over the units' own storage
+  // (Codec::EncodeInPlace) the bytes are put there, saving a copy of them: *bytes then
+  // views text's storage, which is spent. Elsewhere *bytes views *buffer.
+  EncodeAnswer FeedOver(WideText& text, bool last, std::string* buffer, std::string_view* bytes);
+
   // Whether a character was written as "?".
   bool substituted() const { return substituted_; }
 
  private:
+  // Puts the units held from the piece before in front of text and holds back a high
+  // surrogate at its end (unless last). Returns how many units of text are settled.
+  size_t Settle(WideText& text, bool last);
+  // Encodes settled units into *bytes, as Codec::Encode does (or its fallback).
+  EncodeAnswer EncodeSettled(std::u16string_view units, std::string* bytes);
+
   Codec& codec_;
   uint32_t codePage_;
   bool substituted_ = false;

@@ -65,21 +65,24 @@ class StreamCodecTest : public testing::Test {
 };
 
 // The text encoded in two pieces cut at `cut`, then the end: the bytes and whether "?"
-// stood in for a character.
+// stood in for a character. With `over`, the bytes may be written over the units.
 struct PieceEncoding {
   std::string bytes;
   bool substituted = false;
 };
 PieceEncoding EncodeCutInTwo(Codec& codec, uint32_t page, const std::u16string& text,
-                             size_t cut) {
+                             size_t cut, bool over = false) {
   PieceEncoding out;
   StreamEncoder encoder(codec, page);
   std::string piece;
   WideText first = text.substr(0, cut), second = text.substr(cut), empty;
   for (auto [part, last] : {std::pair{&first, false}, {&second, false}, {&empty, true}}) {
-    EXPECT_EQ(encoder.Feed(*part, last, &piece), EncodeAnswer::kConverted)
+    std::string_view bytes;
+    EXPECT_EQ(over ? encoder.FeedOver(*part, last, &piece, &bytes)
+                   : encoder.Feed(*part, last, &piece),
+              EncodeAnswer::kConverted)
         << page << " cut at " << cut;
-    out.bytes += piece;
+    out.bytes += over ? bytes : std::string_view(piece);
   }
   out.substituted = encoder.substituted();
   return out;
@@ -149,9 +152,11 @@ TEST_F(StreamCodecTest, EncodingCutAtEveryUnitGivesTheWholeBytes) {
     bool wholeSubstituted = false;
     ASSERT_EQ(codec_->Encode(page, text, &whole, &wholeSubstituted), EncodeAnswer::kConverted);
     for (size_t cut = 0; cut <= text.size(); ++cut) {
-      const PieceEncoding pieces = EncodeCutInTwo(*codec_, page, text, cut);
-      EXPECT_EQ(pieces.bytes, whole) << page << " cut at " << cut;
-      EXPECT_EQ(pieces.substituted, wholeSubstituted) << page;
+      for (bool over : {false, true}) {
+        const PieceEncoding pieces = EncodeCutInTwo(*codec_, page, text, cut, over);
+        EXPECT_EQ(pieces.bytes, whole) << page << " cut at " << cut << " over " << over;
+        EXPECT_EQ(pieces.substituted, wholeSubstituted) << page;
+      }
     }
   }
 }
@@ -241,9 +246,11 @@ TEST_F(StreamCodecTest, OtherCodePagesEncodeInPiecesAsInOne) {
       bool wholeSubstituted = false;
       ASSERT_EQ(codec_->Encode(page, text, &whole, &wholeSubstituted), EncodeAnswer::kConverted);
       for (size_t cut = 0; cut <= text.size(); ++cut) {
-        const PieceEncoding pieces = EncodeCutInTwo(*codec_, page, text, cut);
-        ASSERT_EQ(pieces.bytes, whole) << page << " cut at " << cut;
-        ASSERT_EQ(pieces.substituted, wholeSubstituted) << page << " cut at " << cut;
+        for (bool over : {false, true}) {
+          const PieceEncoding pieces = EncodeCutInTwo(*codec_, page, text, cut, over);
+          ASSERT_EQ(pieces.bytes, whole) << page << " cut at " << cut << " over " << over;
+          ASSERT_EQ(pieces.substituted, wholeSubstituted) << page << " cut at " << cut;
+        }
         // The secondary encoder too, which takes a page the primary one lacks; the
         // encoder never cuts a pair.
         const bool inPair = cut > 0 && cut < text.size() && text[cut - 1] >= 0xD800 &&

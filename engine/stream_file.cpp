@@ -336,8 +336,11 @@ bool ContentWriter::OpenWorkFile() {
 }
 
 bool ContentWriter::Hand(WideText& units, bool last) {
-  if (encoder_->Feed(units, last, &encoded_) != EncodeAnswer::kConverted) return false;
-  if (!Write(encoded_)) return false;
+  std::string_view bytes;
+  if (encoder_->FeedOver(units, last, &encoded_, &bytes) != EncodeAnswer::kConverted) {
+    return false;
+  }
+  if (!Write(bytes)) return false;
   if (last) file_.substituted = encoder_->substituted();
   return true;
 }
