@@ -571,6 +571,8 @@ bool IcuCodec::EncodeFallback(uint32_t codePage, std::u16string_view text, std::
 }
 
 int IcuCodec::BytesIn932(char16_t unit) {
+  // Counted when the program was built, with the same converter and settings.
+  if (const int counted = Cp932Table::BytesWithLookAlikes(unit); counted >= 0) return counted;
   if (!converter932_) {
     converter932_ = OpenForCodePage(kCodePageShiftJis);
     if (!converter932_) return 0;

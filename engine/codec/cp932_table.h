@@ -31,6 +31,11 @@ class Cp932Table {
   // when a byte sequence is not valid.
   bool DecodePiece(std::string_view piece, std::string* pending, WideText* text) const;
 
+  // How many bytes the code page writes for unit when look-alikes are allowed (a unit it
+  // lacks is one "?"), counted when the program was built from the same converter with
+  // the same settings; -1 when they could not be counted.
+  static int BytesWithLookAlikes(char16_t unit);
+
   // Writes "?" for every character the code page lacks (a surrogate pair, a lone half, a
   // unit without a mapping) and nothing for a default-ignorable unit it lacks, and sets
   // *substituted when it did either.

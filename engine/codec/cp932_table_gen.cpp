@@ -124,6 +124,28 @@ bool Build(Tables* tables) {
 }
 
 
+// How many bytes code page 932 writes for each unit when look-alikes are allowed (a unit
+// it lacks is one "?"), as the codec counts them for TAB widths; false when ICU cannot
+// answer. Asked once here, the 65,536 questions cost nothing when the program starts.
+bool CountBytes(std::vector<uint8_t>* counts) {
+  UErrorCode error = U_ZERO_ERROR;
+  ConverterPtr converter(ucnv_open("windows-932", &error));
+  if (U_FAILURE(error)) return false;
+  ucnv_setFallback(converter.get(), true);
+  ucnv_setSubstString(converter.get(), u"?", 1, &error);
+  if (U_FAILURE(error)) return false;
+  counts->assign(0x10000, 0);
+  for (uint32_t unit = 0; unit < 0x10000; ++unit) {
+    const auto single = static_cast<UChar>(unit);
+    ucnv_resetFromUnicode(converter.get());
+    error = U_ZERO_ERROR;
+    char out[8];
+    const int32_t length = ucnv_fromUChars(converter.get(), out, sizeof out, &single, 1, &error);
+    (*counts)[unit] = static_cast<uint8_t>(U_FAILURE(error) ? 0 : length);
+  }
+  return true;
+}
+
 // Writes count values as a C++ array of type named name.
 template <class T>
 void WriteArray(FILE* file, const char* type, const char* name, const T* values, size_t count) {
@@ -207,6 +229,12 @@ int main(int argc, char** argv) {
   }
   WriteArray(file, "uint16_t", "kCp932Codes", inOrder.data(), inOrder.size());
   WriteArray(file, "uint8_t", "kCp932StartsAlone", alone, 256);
+  std::vector<uint8_t> counts;
+  const bool counted = CountBytes(&counts);
+  if (!counted) counts.assign(0x10000, 0);
+  std::fprintf(file, "inline constexpr bool kCp932ByteCountsUsable = %s;\n",
+               counted ? "true" : "false");
+  WriteArray(file, "uint8_t", "kCp932ByteCounts", counts.data(), counts.size());
   if (std::fclose(file) != 0) {
     std::perror(argv[1]);
     return 1;

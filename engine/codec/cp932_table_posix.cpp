@@ -43,6 +43,10 @@ const Cp932Table* Cp932Table::Get() {
   return table;
 }
 
+int Cp932Table::BytesWithLookAlikes(char16_t unit) {
+  return kCp932ByteCountsUsable ? kCp932ByteCounts[unit] : -1;
+}
+
 Cp932Table::Cp932Table(const uint32_t* single, const char16_t* characters,
                        const uint16_t* encode, const uint8_t* startsAlone)
     : single_(single), characters_(characters), encode_(encode), startsAlone_(startsAlone) {

@@ -316,3 +316,23 @@ TEST_F(Cp932TableTest, SurrogatesAnywhereInLongTexts) {
 }
 
 }  // namespace
+
+TEST_F(Cp932TableTest, ByteCountsWithLookAlikesAreIcusAnswers) {
+  // Counted when the program was built; ICU asked now, with the same settings, must agree
+  // for every unit.
+  UErrorCode error = U_ZERO_ERROR;
+  ucnv_setFallback(converter_, true);
+  ucnv_setSubstString(converter_, u"?", 1, &error);
+  ucnv_setFromUCallBack(converter_, UCNV_FROM_U_CALLBACK_SUBSTITUTE, nullptr, nullptr, nullptr,
+                        &error);
+  ASSERT_TRUE(U_SUCCESS(error));
+  for (uint32_t unit = 0; unit < 0x10000; ++unit) {
+    const auto single = static_cast<UChar>(unit);
+    ucnv_resetFromUnicode(converter_);
+    error = U_ZERO_ERROR;
+    char out[8];
+    const int32_t length = ucnv_fromUChars(converter_, out, sizeof out, &single, 1, &error);
+    ASSERT_EQ(Cp932Table::BytesWithLookAlikes(single), U_FAILURE(error) ? 0 : length)
+        << std::hex << unit;
+  }
+}
