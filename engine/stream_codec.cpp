@@ -91,15 +91,8 @@ EncodeAnswer StreamEncoder::EncodeSettled(std::u16string_view units, std::string
   return answer;
 }
 
-EncodeAnswer StreamEncoder::Feed(WideText& text, bool last, std::string* bytes) {
-  bytes->clear();
-  const size_t settled = Settle(text, last);
-  if (settled == 0) return EncodeAnswer::kConverted;
-  return EncodeSettled(std::u16string_view(text.data(), settled), bytes);
-}
-
-EncodeAnswer StreamEncoder::FeedOver(WideText& text, bool last, std::string* buffer,
-                                     std::string_view* bytes) {
+EncodeAnswer StreamEncoder::Feed(WideText& text, bool last, std::string* buffer,
+                                 std::string_view* bytes) {
   buffer->clear();
   *bytes = {};
   const size_t settled = Settle(text, last);

@@ -45,15 +45,13 @@ class StreamEncoder {
  public:
   StreamEncoder(Codec& codec, uint32_t codePage) : codec_(codec), codePage_(codePage) {}
 
-  // Sets *bytes to the encoding of the settled units of text (all of them when last);
-  // text may be changed. Codec::EncodeFallback takes the code pages Codec::Encode does
-  // not support. kFailed when the encoder that took them broke off.
-  EncodeAnswer Feed(WideText& text, bool last, std::string* bytes);
-
-  // As Feed, but where the codec writes the code page over the units' own storage
+  // Encodes the settled units of text (all of them when last); text may be changed.
+  // Where the codec writes the code page over the units' own storage
   // (Codec::EncodeInPlace) the bytes are put there, saving a copy of them: *bytes then
-  // views text's storage, which is spent. Elsewhere *bytes views *buffer.
-  EncodeAnswer FeedOver(WideText& text, bool last, std::string* buffer, std::string_view* bytes);
+  // views text's storage, which is spent. Elsewhere *bytes views *buffer, which
+  // Codec::Encode fills (or Codec::EncodeFallback, for the code pages Encode does not
+  // support). kFailed when the encoder that took them broke off.
+  EncodeAnswer Feed(WideText& text, bool last, std::string* buffer, std::string_view* bytes);
 
   // Whether a character was written as "?".
   bool substituted() const { return substituted_; }

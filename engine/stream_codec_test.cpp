@@ -65,24 +65,22 @@ class StreamCodecTest : public testing::Test {
 };
 
 // The text encoded in two pieces cut at `cut`, then the end: the bytes and whether "?"
-// stood in for a character. With `over`, the bytes may be written over the units.
+// stood in for a character.
 struct PieceEncoding {
   std::string bytes;
   bool substituted = false;
 };
 PieceEncoding EncodeCutInTwo(Codec& codec, uint32_t page, const std::u16string& text,
-                             size_t cut, bool over = false) {
+                             size_t cut) {
   PieceEncoding out;
   StreamEncoder encoder(codec, page);
-  std::string piece;
+  std::string buffer;
   WideText first = text.substr(0, cut), second = text.substr(cut), empty;
   for (auto [part, last] : {std::pair{&first, false}, {&second, false}, {&empty, true}}) {
     std::string_view bytes;
-    EXPECT_EQ(over ? encoder.FeedOver(*part, last, &piece, &bytes)
-                   : encoder.Feed(*part, last, &piece),
-              EncodeAnswer::kConverted)
+    EXPECT_EQ(encoder.Feed(*part, last, &buffer, &bytes), EncodeAnswer::kConverted)
         << page << " cut at " << cut;
-    out.bytes += over ? bytes : std::string_view(piece);
+    out.bytes += bytes;
   }
   out.substituted = encoder.substituted();
   return out;
@@ -152,23 +150,22 @@ TEST_F(StreamCodecTest, EncodingCutAtEveryUnitGivesTheWholeBytes) {
     bool wholeSubstituted = false;
     ASSERT_EQ(codec_->Encode(page, text, &whole, &wholeSubstituted), EncodeAnswer::kConverted);
     for (size_t cut = 0; cut <= text.size(); ++cut) {
-      for (bool over : {false, true}) {
-        const PieceEncoding pieces = EncodeCutInTwo(*codec_, page, text, cut, over);
-        EXPECT_EQ(pieces.bytes, whole) << page << " cut at " << cut << " over " << over;
-        EXPECT_EQ(pieces.substituted, wholeSubstituted) << page;
-      }
+      const PieceEncoding pieces = EncodeCutInTwo(*codec_, page, text, cut);
+      EXPECT_EQ(pieces.bytes, whole) << page << " cut at " << cut;
+      EXPECT_EQ(pieces.substituted, wholeSubstituted) << page;
     }
   }
 }
 
 TEST_F(StreamCodecTest, AHighSurrogateAtTheEndIsWrittenAtTheEnd) {
   StreamEncoder encoder(*codec_, kCodePageUtf8);
-  std::string bytes;
+  std::string buffer;
+  std::string_view bytes;
   WideText text = u"a\xD83D";
-  ASSERT_EQ(encoder.Feed(text, false, &bytes), EncodeAnswer::kConverted);
+  ASSERT_EQ(encoder.Feed(text, false, &buffer, &bytes), EncodeAnswer::kConverted);
   EXPECT_EQ(bytes, "a");
   text.clear();
-  ASSERT_EQ(encoder.Feed(text, true, &bytes), EncodeAnswer::kConverted);
+  ASSERT_EQ(encoder.Feed(text, true, &buffer, &bytes), EncodeAnswer::kConverted);
   EXPECT_EQ(bytes, "?");
   EXPECT_TRUE(encoder.substituted());
 }
@@ -246,11 +243,9 @@ TEST_F(StreamCodecTest, OtherCodePagesEncodeInPiecesAsInOne) {
       bool wholeSubstituted = false;
       ASSERT_EQ(codec_->Encode(page, text, &whole, &wholeSubstituted), EncodeAnswer::kConverted);
       for (size_t cut = 0; cut <= text.size(); ++cut) {
-        for (bool over : {false, true}) {
-          const PieceEncoding pieces = EncodeCutInTwo(*codec_, page, text, cut, over);
-          ASSERT_EQ(pieces.bytes, whole) << page << " cut at " << cut << " over " << over;
-          ASSERT_EQ(pieces.substituted, wholeSubstituted) << page << " cut at " << cut;
-        }
+        const PieceEncoding pieces = EncodeCutInTwo(*codec_, page, text, cut);
+        ASSERT_EQ(pieces.bytes, whole) << page << " cut at " << cut;
+        ASSERT_EQ(pieces.substituted, wholeSubstituted) << page << " cut at " << cut;
         // The secondary encoder too, which takes a page the primary one lacks; the
         // encoder never cuts a pair.
         const bool inPair = cut > 0 && cut < text.size() && text[cut - 1] >= 0xD800 &&
@@ -295,11 +290,12 @@ TEST_F(StreamCodecTest, APageThePrimaryEncoderLacksGoesToTheSecondaryInEveryPiec
   ASSERT_TRUE(wholeSubstituted);
   for (size_t cut = 0; cut <= text.size(); ++cut) {
     StreamEncoder encoder(scripted, kCodePageShiftJis);
-    std::string bytes, piece;
+    std::string bytes, buffer;
+    std::string_view piece;
     WideText first = text.substr(0, cut), second = text.substr(cut);
-    ASSERT_EQ(encoder.Feed(first, false, &piece), EncodeAnswer::kConverted);
+    ASSERT_EQ(encoder.Feed(first, false, &buffer, &piece), EncodeAnswer::kConverted);
     bytes += piece;
-    ASSERT_EQ(encoder.Feed(second, true, &piece), EncodeAnswer::kConverted);
+    ASSERT_EQ(encoder.Feed(second, true, &buffer, &piece), EncodeAnswer::kConverted);
     bytes += piece;
     EXPECT_EQ(bytes, whole) << "cut at " << cut;
     EXPECT_TRUE(encoder.substituted()) << "cut at " << cut;
@@ -307,7 +303,8 @@ TEST_F(StreamCodecTest, APageThePrimaryEncoderLacksGoesToTheSecondaryInEveryPiec
   // When the secondary one fails too, that is not a piece written as nothing.
   script.fallbackFails = true;
   StreamEncoder encoder(scripted, kCodePageShiftJis);
-  std::string bytes;
+  std::string buffer;
+  std::string_view bytes;
   WideText units = u"abc";
-  EXPECT_EQ(encoder.Feed(units, true, &bytes), EncodeAnswer::kFailed);
+  EXPECT_EQ(encoder.Feed(units, true, &buffer, &bytes), EncodeAnswer::kFailed);
 }

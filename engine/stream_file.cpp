@@ -337,7 +337,7 @@ bool ContentWriter::OpenWorkFile() {
 
 bool ContentWriter::Hand(WideText& units, bool last) {
   std::string_view bytes;
-  if (encoder_->FeedOver(units, last, &encoded_, &bytes) != EncodeAnswer::kConverted) {
+  if (encoder_->Feed(units, last, &encoded_, &bytes) != EncodeAnswer::kConverted) {
     return false;
   }
   if (!Write(bytes)) return false;
