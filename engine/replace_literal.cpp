@@ -83,7 +83,7 @@ class LiteralFinder {
         const size_t start = pos + static_cast<size_t>(std::countr_zero(candidates));
         if (start < next) continue;
         checked += length;
-        if (Fits(data + start)) {
+        if (CandidateFits(data + start)) {
           onHit(start);
           next = start + length;
         }
@@ -118,9 +118,9 @@ class LiteralFinder {
   }
 
  private:
-  // Whether the search text stands at p.
-  bool Fits(const char16_t* p) const {
-    for (size_t k = 0; k < pattern_.size(); ++k) {
+  // Whether the search text stands at a candidate p, whose first and last units fit.
+  bool CandidateFits(const char16_t* p) const {
+    for (size_t k = 1; k + 1 < pattern_.size(); ++k) {
       if (fold_(p[k]) != pattern_[k]) return false;
     }
     return true;
@@ -309,15 +309,82 @@ void ReplaceLiteral(WideText& subject, std::u16string_view search,
   ReplaceLiteralOccurrences(subject, search, replacement, ignoreCase);
 }
 
+// The output of a piece, written through a buffer that is kept from piece to piece, so
+// that its memory is only filled anew where it grows.
+class LiteralStreamReplacer::Output {
+ public:
+  // Starts the output of a piece of `size` units, made room for as the last piece grew:
+  // the buffer is the piece before, and filling what it lacks for a whole piece each time
+  // costs as much as a pass.
+  void Start(size_t size) {
+    written_ = 0;
+    const size_t room = size + grew_ + 64;
+    if (buffer_.size() < room) buffer_.resize(room);
+    size_ = size;
+  }
+
+  // Puts units at the end; from must not lie in the buffer.
+  void Put(const char16_t* from, size_t count) {
+    Make(count);
+    char16_t* const to = buffer_.data() + written_;
+    if (count <= 256) {
+      CopyUnits(to, from, count);
+    } else {
+      std::memcpy(to, from, count * sizeof(char16_t));
+    }
+    written_ += count;
+  }
+
+  // A stretch and the replacement behind it, room made once for both; the text readable
+  // from `from` ends at end. Most stretches between occurrences are short: while the
+  // text allows, one store of 64 units covers them whatever their length (a loop over
+  // their length would guess its end wrong nearly every time), and what it stores past
+  // the stretch is overwritten next.
+  void PutBoth(const char16_t* from, size_t count, const char16_t* end,
+               std::u16string_view replacement) {
+    constexpr size_t kShort = 64;
+    Make(count + replacement.size() + kShort);
+    char16_t* const to = buffer_.data() + written_;
+    if (count <= kShort && end - from >= static_cast<ptrdiff_t>(kShort)) {
+      std::memcpy(to, from, kShort * sizeof(char16_t));
+    } else if (count <= 256) {
+      CopyUnits(to, from, count);
+    } else {
+      std::memcpy(to, from, count * sizeof(char16_t));
+    }
+    CopyUnits(to + count, replacement.data(), replacement.size());
+    written_ += count + replacement.size();
+  }
+
+  // Hands what was written over as the piece; the piece's buffer is kept for the next.
+  void Give(WideText& piece) {
+    grew_ = written_ > size_ ? written_ - size_ : 0;
+    buffer_.resize(written_);
+    piece.swap(buffer_);
+  }
+
+ private:
+  void Make(size_t count) {
+    if (buffer_.size() - written_ < count) {
+      buffer_.resize(std::max(2 * buffer_.size(), written_ + count));
+    }
+  }
+
+  WideText buffer_;
+  size_t written_ = 0;
+  size_t size_ = 0;  // of the piece in hand
+  size_t grew_ = 0;  // how much longer than its piece the last output was
+};
+
 // The finder of the search text, folded or not.
 class LiteralStreamReplacer::Search {
  public:
   virtual ~Search() = default;
-  // Appends data[0, size) to *out with each occurrence (as LiteralFinder::Scan finds them)
+  // Puts data[0, size) to *out with each occurrence (as LiteralFinder::Scan finds them)
   // replaced, up to the end of the last one, and returns that end. Sets *changed when a
   // replacement differs from what it replaces.
   virtual size_t Replace(const char16_t* data, size_t size, std::u16string_view replacement,
-                         WideText* out, bool* changed) const = 0;
+                         Output* out, bool* changed) const = 0;
 };
 
 namespace {
@@ -328,14 +395,13 @@ class FoldedSearch final : public LiteralStreamReplacer::Search {
   FoldedSearch(std::u16string_view search, Fold fold)
       : finder_(search, fold), searchLength_(search.size()) {}
   size_t Replace(const char16_t* data, size_t size, std::u16string_view replacement,
-                 WideText* out, bool* changed) const override {
+                 LiteralStreamReplacer::Output* out, bool* changed) const override {
     size_t copied = 0;
     // The same replacement text and length throughout: whether it changes anything
     // depends only on what it replaces.
     const bool sameLength = replacement.size() == searchLength_;
     finder_.Scan(data, size, [&](size_t start) {
-      out->append(data + copied, start - copied);
-      out->append(replacement);
+      out->PutBoth(data + copied, start - copied, data + size, replacement);
       if (!sameLength || !std::equal(replacement.begin(), replacement.end(), data + start)) {
         *changed = true;
       }
@@ -353,7 +419,7 @@ class FoldedSearch final : public LiteralStreamReplacer::Search {
 
 LiteralStreamReplacer::LiteralStreamReplacer(std::u16string_view search,
                                              std::u16string_view replacement, bool ignoreCase)
-    : replacement_(replacement), searchLength_(search.size()) {
+    : replacement_(replacement), searchLength_(search.size()), out_(std::make_unique<Output>()) {
   if (search.empty()) return;
   if (ignoreCase) {
     search_ = std::make_unique<FoldedSearch<FoldAsciiUnit>>(search, FoldAsciiUnit{});
@@ -367,7 +433,9 @@ LiteralStreamReplacer::~LiteralStreamReplacer() = default;
 bool LiteralStreamReplacer::Feed(WideText& piece, bool last) {
   if (!search_) return false;  // an empty search finds nothing
   const size_t reach = searchLength_ - 1;  // the units held back at most
-  out_.clear();
+  // Room for the piece and the held units as they are; the buffer grows where
+  // replacements lengthen them.
+  out_->Start(piece.size() + held_.size());
   bool changed = false;
   size_t skip = 0;  // the units of the piece an occurrence among the held ones took
   if (!held_.empty()) {
@@ -383,9 +451,9 @@ bool LiteralStreamReplacer::Feed(WideText& piece, bool last) {
       const size_t heldSize = held_.size();
       held_.append(piece, 0, reach);
       const size_t copied =
-          search_->Replace(held_.data(), held_.size(), replacement_, &out_, &changed);
+          search_->Replace(held_.data(), held_.size(), replacement_, out_.get(), &changed);
       if (copied == 0) {
-        out_.append(held_, 0, heldSize);
+        out_->Put(held_.data(), heldSize);
       } else {
         skip = copied - heldSize;
       }
@@ -397,12 +465,12 @@ bool LiteralStreamReplacer::Feed(WideText& piece, bool last) {
   // Every occurrence that starts before size - reach lies wholly in the piece and is
   // found as one pass over the whole text finds it: the search goes on behind the last.
   const size_t copied =
-      skip + search_->Replace(data + skip, size - skip, replacement_, &out_, &changed);
+      skip + search_->Replace(data + skip, size - skip, replacement_, out_.get(), &changed);
   // The units from which an occurrence may still start wait for the next piece.
   size_t keep = size;
   if (!last) keep = std::max(copied, size >= reach ? size - reach : 0);
-  out_.append(data + copied, keep - copied);
+  out_->Put(data + copied, keep - copied);
   if (keep != size) held_.assign(data + keep, size - keep);
-  piece.swap(out_);
+  out_->Give(piece);
   return changed;
 }

@@ -30,11 +30,12 @@ class LiteralStreamReplacer {
   bool Feed(WideText& piece, bool last);
 
   class Search;
+  class Output;
 
  private:
   std::unique_ptr<Search> search_;
   WideText replacement_;
   size_t searchLength_;
   WideText held_;
-  WideText out_;
+  std::unique_ptr<Output> out_;
 };

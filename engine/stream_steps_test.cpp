@@ -273,6 +273,27 @@ TEST(StreamSteps, TabsAfterLongRunsOfAscii) {
   }
 }
 
+TEST(StreamSteps, OccurrencesCloseTogetherAndFarApart) {
+  // Stretches between occurrences from none to several hundred units, each way of
+  // copying them, with replacements that shorten, keep and lengthen the text.
+  std::mt19937 random(11);
+  const std::u16string_view replacements[] = {u"", u"AB", u"ab", u"xyz", u"0123456789abcdefghij"};
+  for (std::u16string_view replacement : replacements) {
+    JobOptions job;
+    job.replaceEnabled = true;
+    job.searchText = u"ab";
+    job.replacementText = WideText(replacement);
+    for (int round = 0; round < 40; ++round) {
+      std::uniform_int_distribution<size_t> apart(0, round % 2 == 0 ? 80 : 700);
+      std::uniform_int_distribution<size_t> length(0, round % 3 == 0 ? 50 : 3000);
+      WideText text;
+      for (int i = 0; i < 30; ++i) text += WideText(apart(random), u'a') + u"ab";
+      ExpectPiecesGiveTheWholeTextsResult(text, job, random, length,
+                                          "to " + testing::PrintToString(WideText(replacement)));
+    }
+  }
+}
+
 TEST(StreamSteps, LongRunsOfBlanksAreHeldWithoutCopyingThemAgain) {
   // 8 MB of blanks in pieces of 1,000 units: copying the run again for every piece would
   // take minutes. Whether they stay depends on what ends them.
