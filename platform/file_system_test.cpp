@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -473,6 +474,34 @@ TEST_F(ContentReplacementTest, PiecesTakeTheFilesPlaceOnlyOnCommit) {
   ASSERT_EQ(WriteInPieces(dir / "a.txt", {}), ReplaceResult::kOk);
   EXPECT_EQ(fs::file_size(dir / "a.txt"), 0u);
   EXPECT_EQ(NamesIn(dir.path()), (std::set<std::string>{"a.txt"}));
+}
+
+TEST_F(ContentReplacementTest, LargeContentSentOnItsWayAsItIsWritten) {
+  // Past a megabyte the work file is set on its way to the disk as it grows: what is
+  // written, given up or committed stays exactly so, through a rename or a link.
+  std::vector<std::string> pieces;
+  for (char fill : {'a', 'b', 'c', 'd', 'e'}) pieces.push_back(std::string(700000, fill));
+  std::string whole;
+  for (const std::string& piece : pieces) whole += piece;
+  WriteBytes(dir / "a.txt", kOld);
+  {
+    std::unique_ptr<ContentReplacement> replacement =
+        RealFileSystem().BeginReplacement(ToNative(dir / "a.txt"));
+    ASSERT_NE(replacement, nullptr);
+    for (const std::string& piece : pieces) replacement->Write(piece);
+  }
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), kOld);
+  EXPECT_EQ(NamesIn(dir.path()), (std::set<std::string>{"a.txt"}));
+  ASSERT_EQ(WriteInPieces(dir / "a.txt", pieces), ReplaceResult::kOk);
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), whole);
+
+  std::error_code linkError;
+  fs::create_hard_link(dir / "a.txt", dir / "b.txt", linkError);
+  if (linkError) GTEST_SKIP() << "no hard links here: " << linkError.message();
+  std::reverse(pieces.begin(), pieces.end());
+  ASSERT_EQ(WriteInPieces(dir / "b.txt", pieces), ReplaceResult::kOk);
+  std::reverse(whole.begin(), whole.end());
+  EXPECT_EQ(ReadBytes(dir / "a.txt"), whole);
 }
 
 TEST_F(ContentReplacementTest, LinksAndModesAreKept) {
