@@ -498,6 +498,9 @@ TEST_F(ContentReplacementTest, LargeContentSentOnItsWayAsItIsWritten) {
   std::error_code linkError;
   fs::create_hard_link(dir / "a.txt", dir / "b.txt", linkError);
   if (linkError) GTEST_SKIP() << "no hard links here: " << linkError.message();
+  if (!RealFileSystem().BeginReplacement(ToNative(dir / "b.txt"))) {
+    GTEST_SKIP() << "a file with several links is rewritten whole here";
+  }
   std::reverse(pieces.begin(), pieces.end());
   ASSERT_EQ(WriteInPieces(dir / "b.txt", pieces), ReplaceResult::kOk);
   std::reverse(whole.begin(), whole.end());
