@@ -318,7 +318,7 @@ class LiteralStreamReplacer::Output {
   // costs as much as a pass.
   void Start(size_t size) {
     written_ = 0;
-    const size_t room = size + grew_ + 64;
+    const size_t room = size + grew_ + kShort;
     if (buffer_.size() < room) buffer_.resize(room);
     size_ = size;
   }
@@ -326,31 +326,23 @@ class LiteralStreamReplacer::Output {
   // Puts units at the end; from must not lie in the buffer.
   void Put(const char16_t* from, size_t count) {
     Make(count);
-    char16_t* const to = buffer_.data() + written_;
-    if (count <= 256) {
-      CopyUnits(to, from, count);
-    } else {
-      std::memcpy(to, from, count * sizeof(char16_t));
-    }
+    Copy(buffer_.data() + written_, from, count);
     written_ += count;
   }
 
   // A stretch and the replacement behind it, room made once for both; the text readable
   // from `from` ends at end. Most stretches between occurrences are short: while the
-  // text allows, one store of 64 units covers them whatever their length (a loop over
+  // text allows, one store of kShort units covers them whatever their length (a loop over
   // their length would guess its end wrong nearly every time), and what it stores past
   // the stretch is overwritten next.
   void PutBoth(const char16_t* from, size_t count, const char16_t* end,
                std::u16string_view replacement) {
-    constexpr size_t kShort = 64;
     Make(count + replacement.size() + kShort);
     char16_t* const to = buffer_.data() + written_;
     if (count <= kShort && end - from >= static_cast<ptrdiff_t>(kShort)) {
       std::memcpy(to, from, kShort * sizeof(char16_t));
-    } else if (count <= 256) {
-      CopyUnits(to, from, count);
     } else {
-      std::memcpy(to, from, count * sizeof(char16_t));
+      Copy(to, from, count);
     }
     CopyUnits(to + count, replacement.data(), replacement.size());
     written_ += count + replacement.size();
@@ -364,9 +356,20 @@ class LiteralStreamReplacer::Output {
   }
 
  private:
+  static constexpr size_t kShort = 64;
+
   void Make(size_t count) {
     if (buffer_.size() - written_ < count) {
       buffer_.resize(std::max(2 * buffer_.size(), written_ + count));
+    }
+  }
+
+  // Inline for the short stretches, a call for the long ones.
+  static void Copy(char16_t* to, const char16_t* from, size_t count) {
+    if (count <= 256) {
+      CopyUnits(to, from, count);
+    } else {
+      std::memcpy(to, from, count * sizeof(char16_t));
     }
   }
 
