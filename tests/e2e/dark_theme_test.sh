@@ -91,6 +91,10 @@ close_report() {  # Cancel: the clipboard is left alone
 # program paints after it has been shown or told).
 shows() { [[ $(probe pixel "$1" "$2" "$3" "$4") == "$5" ]]; }
 settles() { wait_for 10 shows "$@"; }
+# painted MIN CAPTION ID R G B: more than MIN pixels of the control have that colour,
+# polled like shows: a text may be painted after its background.
+more_than() { local min=$1 count; shift; count=$(probe count "$@"); [[ ${count:-0} -gt $min ]]; }
+painted() { wait_for 10 more_than "$@"; }
 # The rectangle ("x y width height") of the dialog's first control with this id.
 control_rect() { probe controls "$1" | awk -v id="$2" '$1 == id { print $2, $3, $4, $5; exit }'; }
 
@@ -158,10 +162,12 @@ close_dialog Tidewright
 
 if check "dark: About box shown" open_about; then
   check "dark About box: background" settles About 0 3 3 "$dark"
+  painted 20 About 2004 255 255 255 || true
   white=$(probe count About 2004 255 255 255)
   check "dark About box: description text white ($white pixels)" test "${white:-0}" -gt 20
   if check "dark: report confirmation shown" open_report; then
     check "dark report confirmation: background" settles VantoriaLite 0 3 3 "$dark"
+    painted 20 VantoriaLite 65535 255 255 255 || true
     white=$(probe count VantoriaLite 65535 255 255 255)
     check "dark report confirmation: white text ($white pixels)" test "${white:-0}" -gt 20
   fi
@@ -171,6 +177,7 @@ if check "dark: About box shown" open_about; then
   prefer 1
   probe settingchange ImmersiveColorSet
   check "About box switched to light: background" settles About 0 3 3 "$face"
+  painted 20 About 2004 0 0 0 || true
   black=$(probe count About 2004 0 0 0)
   check "About box switched to light: description text black ($black pixels)" \
     test "${black:-0}" -gt 20
@@ -211,6 +218,7 @@ for preference in 1 none; do
   close_dialog Tidewright
   if check "preference $preference: About box shown" open_about; then
     check "preference $preference: About box system background" settles About 0 3 3 "$face"
+    painted 20 About 2004 0 0 0 || true
     black=$(probe count About 2004 0 0 0)
     check "preference $preference: About box description text black ($black pixels)" \
       test "${black:-0}" -gt 20
